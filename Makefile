@@ -1,0 +1,43 @@
+# The two commands of the README: `make run` opens the window, `make test` runs every test.
+# Each installs what is missing first, then configures and builds.
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+.PHONY: deps build run test test-normal test-asan test-tsan bench clean
+
+deps:
+	@./scripts/install-deps
+
+build: deps
+	cmake -S . -B build $(CMAKE_FLAGS)
+	cmake --build build -j $(JOBS)
+
+run: build
+	./build/cellbrae
+
+# The suite three times: plain, under ASan+UBSan (leaks too), and the threaded tests under TSan.
+test: deps
+	$(MAKE) test-normal
+	$(MAKE) test-asan
+	$(MAKE) test-tsan
+
+test-normal:
+	cmake -S . -B build $(CMAKE_FLAGS)
+	cmake --build build -j $(JOBS)
+	ctest --test-dir build --output-on-failure -j $(JOBS)
+
+test-asan:
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCELLBRAE_SANITIZE=address
+	cmake --build build-asan -j $(JOBS)
+	ctest --test-dir build-asan --output-on-failure -j $(JOBS)
+
+test-tsan:
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DCELLBRAE_SANITIZE=thread
+	cmake --build build-tsan -j $(JOBS)
+	ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -L threaded
+
+bench: build
+	./build/bench/cellbrae_bench
+
+clean:
+	rm -rf build build-asan build-tsan

@@ -1,0 +1,57 @@
+// Measuring and rendering on generated five-field lines, mixed ASCII and Chinese.
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <string>
+
+#include "runtime/text_commands.h"
+#include "table/column_measure.h"
+
+namespace {
+
+std::string generatedInput(int64_t lines) {
+  static const char* const words[] = {"序号", "file", "文件", "path", "路径", "12345", "字段名", "x", "备注说明", "value"};
+  std::mt19937 random(20201);
+  std::string text;
+  for (int64_t i = 0; i < lines; ++i) {
+    for (int field = 0; field < 5; ++field) {
+      if (field > 0) text += ',';
+      text += words[random() % 10];
+      if (random() % 3 == 0) text += words[random() % 10];
+    }
+    text += "\r\n";
+  }
+  return text;
+}
+
+void BM_MeasureAndRender(benchmark::State& state) {
+  const std::string input = generatedInput(state.range(0));
+  for (auto _ : state) {
+    const ArrayValue lines = splitText(input.c_str(), "\r\n");
+    ColumnMeasure measure;
+    int32_t previousLengthCount = 0;
+    for (int32_t i = 1; i <= lines.count(); ++i) {
+      measureLine(measure, i, splitText(lines.textAt(i), ","), previousLengthCount);
+      previousLengthCount = splitText(measure.cellLengthsText.c_str(), ",").count();
+    }
+    TextValue table = renderTable(lines, ",", measure);
+    benchmark::DoNotOptimize(table.data());
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_MeasureAndRender)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_RenderTable(benchmark::State& state) {
+  const std::string input = generatedInput(state.range(0));
+  const ArrayValue lines = splitText(input.c_str(), "\r\n");
+  ColumnMeasure measure;
+  for (int32_t i = 1; i <= lines.count(); ++i) measureLine(measure, i, splitText(lines.textAt(i), ","), 5);
+  for (auto _ : state) {
+    TextValue table = renderTable(lines, ",", measure);
+    benchmark::DoNotOptimize(table.data());
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_RenderTable)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,59 @@
+// The heap is malloc's, which is thread-safe; the constant block is one fixed arena that
+// only grows (texts are interned once and never move), so a range test tells constants apart.
+#include "runtime/heap.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+
+#include "runtime/runtime_error.h"
+
+namespace {
+
+constexpr std::size_t kConstantBlockSize = 64 * 1024;
+char constantBlock[kConstantBlockSize];
+std::size_t constantUsed = 0;
+std::mutex constantLock;
+
+}  // namespace
+
+void* allocate(std::size_t size) {
+  void* block = std::malloc(size == 0 ? 1 : size);
+  if (block == nullptr) {
+    const std::string message = "分配 " + std::to_string(size) + " 字节内存失败!";
+    reportFatalMessage(message.c_str(), ErrorSite{});
+  }
+  return block;
+}
+
+void release(const void* block) {
+  if (block == nullptr || isConstant(block)) return;
+  std::free(const_cast<void*>(block));
+}
+
+const char* constantText(std::string_view text) {
+  std::lock_guard lock(constantLock);
+  // Interned texts are few and short: a linear search is the simple way to share them.
+  for (std::size_t at = 0; at < constantUsed; at += std::strlen(constantBlock + at) + 1) {
+    if (text == constantBlock + at && text.find('\0') == std::string_view::npos) {
+      return constantBlock + at;
+    }
+  }
+  if (constantUsed + text.size() + 1 > kConstantBlockSize) {
+    reportFatalMessage("constant block full", ErrorSite::here());
+  }
+  char* place = constantBlock + constantUsed;
+  std::copy(text.begin(), text.end(), place);
+  place[text.size()] = '\0';
+  constantUsed += text.size() + 1;
+  return place;
+}
+
+bool isConstant(const void* address) {
+  const auto p = reinterpret_cast<std::uintptr_t>(address);
+  const auto begin = reinterpret_cast<std::uintptr_t>(constantBlock);
+  return p >= begin && p < begin + kConstantBlockSize;
+}

@@ -1,0 +1,29 @@
+// The column widths of a table being built, line by line. A column's width is set by the
+// first line, by the line that opens the column, and raised by later lines only when the
+// record of the line before them lists at least as many cells (previousLengthCount).
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/array_value.h"
+#include "runtime/text_value.h"
+
+struct ColumnMeasure {
+  ArrayValue columnWidths{ElementType::Int};  // bytes, column 1 first
+  int32_t columnCount = 0;                    // the most cells on any line so far
+  TextValue cellLengthsText;                  // "4,6,4": the last line with cells, or empty
+};
+
+// Measures line `lineNumber` (from 1) with its cells; previousLengthCount is the number of
+// cell lengths the previous line's record lists (unused for line 1). A line without cells
+// leaves cellLengthsText as it was.
+void measureLine(ColumnMeasure& measure, int32_t lineNumber, const ArrayValue& cells,
+                 int32_t previousLengthCount);
+
+// "+" then, per column, width + 3 dashes and a "+"; just "+" when there are no columns.
+TextValue borderLine(const ColumnMeasure& measure);
+
+// The framed table: a rule above the first line and under it, the rows padded to the
+// column widths, a closing rule; every line, the last too, ends in "\r\n". Each line is cut
+// into cells at `separator` again. Time is linear in the size of the table.
+TextValue renderTable(const ArrayValue& lines, const char* separator, const ColumnMeasure& measure);

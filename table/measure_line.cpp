@@ -1,0 +1,32 @@
+// The width rule, applied one line at a time while the lines are recorded.
+#include <string_view>
+
+#include "runtime/byte_buffer.h"
+#include "runtime/text_commands.h"
+#include "table/column_measure.h"
+
+void measureLine(ColumnMeasure& measure, int32_t lineNumber, const ArrayValue& cells,
+                 int32_t previousLengthCount) {
+  const int32_t cellCount = cells.count();
+  const int32_t knownColumns = measure.columnWidths.count();
+  if (cellCount > measure.columnCount) {
+    measure.columnCount = cellCount;
+    measure.columnWidths.resize(cellCount);
+  }
+  if (cellCount == 0) return;
+
+  // Joined in one buffer: a line of many cells must not rebuild the text once per cell.
+  ByteBuffer lengths;
+  for (int32_t j = 1; j <= cellCount; ++j) {
+    const int32_t length = textLength(cells.textAt(j));
+    if (j > 1) lengths.appendByte(',');
+    lengths.append(toText(length).view());
+
+    if (lineNumber == 1 || j > knownColumns) {
+      measure.columnWidths.setInt(j, length);
+    } else if (j <= previousLengthCount && length >= measure.columnWidths.intAt(j)) {
+      measure.columnWidths.setInt(j, length);
+    }
+  }
+  measure.cellLengthsText = lengths.takeText();
+}

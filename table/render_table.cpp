@@ -1,0 +1,56 @@
+// Lays the measured lines out as the framed table, appending to one growing buffer.
+#include <algorithm>
+#include <string_view>
+
+#include "runtime/byte_buffer.h"
+#include "runtime/text_commands.h"
+#include "table/column_measure.h"
+
+namespace {
+
+constexpr int32_t kRuleExtra = 3;     // a column's run of "-" is its width plus 3
+constexpr int32_t kPaddingExtra = 2;  // spaces after a cell: width - length + 2
+
+}  // namespace
+
+TextValue borderLine(const ColumnMeasure& measure) {
+  ByteBuffer rule;
+  rule.appendByte('+');
+  for (int32_t k = 1; k <= measure.columnCount; ++k) {
+    rule.appendRepeated('-', static_cast<std::size_t>(std::max(measure.columnWidths.intAt(k) + kRuleExtra, 0)));
+    rule.appendByte('+');
+  }
+  return rule.takeText();
+}
+
+TextValue renderTable(const ArrayValue& lines, const char* separator, const ColumnMeasure& measure) {
+  const TextValue rule = borderLine(measure);
+  ByteBuffer table;
+  auto appendRule = [&] {
+    table.append(rule.view());
+    table.append("\r\n");
+  };
+
+  for (int32_t i = 1; i <= lines.count(); ++i) {
+    const ArrayValue cells = splitText(lines.textAt(i), separator);
+    const int32_t cellCount = cells.count();
+    if (i <= 2) appendRule();
+    table.appendByte('|');
+    for (int32_t k = 1; k <= measure.columnCount; ++k) {
+      const int32_t width = measure.columnWidths.intAt(k);
+      table.appendByte(' ');
+      int32_t padding = width + kPaddingExtra;
+      if (k <= cellCount) {
+        const char* cell = cells.textAt(k);
+        const std::string_view content = cell != nullptr ? cell : "";
+        table.append(content);
+        padding -= static_cast<int32_t>(content.size());
+      }
+      table.appendRepeated(' ', static_cast<std::size_t>(std::max(padding, 0)));
+      table.appendByte('|');
+    }
+    table.append("\r\n");
+  }
+  appendRule();
+  return table.takeText();
+}

@@ -1,0 +1,79 @@
+// Measuring and rendering: the tables the rules predict, byte for byte.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "runtime/text_commands.h"
+#include "table/column_measure.h"
+
+namespace {
+
+// Measures every line as the recording pass does, passing the previous line's number of
+// recorded lengths (the count of its cellLengthsText), then renders.
+std::string tableOf(const char* input, const char* separator) {
+  const ArrayValue lines = splitText(input, "\r\n");
+  ColumnMeasure measure;
+  int32_t previousLengthCount = 0;
+  for (int32_t i = 1; i <= lines.count(); ++i) {
+    measureLine(measure, i, splitText(lines.textAt(i), separator), previousLengthCount);
+    previousLengthCount = splitText(measure.cellLengthsText.c_str(), ",").count();
+  }
+  return renderTable(lines, separator, measure).c_str();
+}
+
+TEST(RenderTable, SampleWithChineseHeaders) {
+  EXPECT_EQ(tableOf("序号 字段名 注释\r\n1 file 文件\r\n2 path 路径", " "),
+            "+-------+---------+-------+\r\n"
+            "| 序号  | 字段名  | 注释  |\r\n"
+            "+-------+---------+-------+\r\n"
+            "| 1     | file    | 文件  |\r\n"
+            "| 2     | path    | 路径  |\r\n"
+            "+-------+---------+-------+\r\n");
+}
+
+TEST(RenderTable, LaterLineWidensOnlyWhenThePreviousRecordListsTheColumn) {
+  EXPECT_EQ(tableOf("h1,h2\r\nlong-long,x\r\ny\r\nzz,wwwwwwww", ","),
+            "+------------+-----+\r\n"
+            "| h1         | h2  |\r\n"
+            "+------------+-----+\r\n"
+            "| long-long  | x   |\r\n"
+            "| y          |     |\r\n"
+            "| zz         | wwwwwwww|\r\n"
+            "+------------+-----+\r\n");
+}
+
+TEST(RenderTable, SmallTables) {
+  EXPECT_EQ(tableOf("a,b", ","), "+----+----+\r\n| a  | b  |\r\n+----+----+\r\n");
+  EXPECT_EQ(tableOf("name,qty\r\nbolt,12\r\nnut", ","),
+            "+-------+------+\r\n| name  | qty  |\r\n+-------+------+\r\n"
+            "| bolt  | 12   |\r\n| nut   |      |\r\n+-------+------+\r\n");
+  EXPECT_EQ(tableOf("\r\n", ","), "+\r\n|\r\n+\r\n");
+  EXPECT_EQ(tableOf("a\r\nb", ","), "+----+\r\n| a  |\r\n+----+\r\n| b  |\r\n+----+\r\n");
+}
+
+TEST(RenderTable, EmptyCellsBlankLinesAndControlBytes) {
+  // An empty middle cell that nothing fills is a column of width 0.
+  EXPECT_EQ(tableOf("a,,b", ","), "+----+---+----+\r\n| a  |   | b  |\r\n+----+---+----+\r\n");
+  // A blank line is a row of blank cells; a lone "\r" and "|" stay inside their cells.
+  EXPECT_EQ(tableOf("x,y\r\n\r\np\r,|", ","),
+            "+-----+----+\r\n| x   | y  |\r\n+-----+----+\r\n|     |    |\r\n| p\r  | |  |\r\n+-----+----+\r\n");
+}
+
+TEST(MeasureLine, BlankLineKeepsTheLastLengthsAndWidthsOnlyGrow) {
+  ColumnMeasure measure;
+  measureLine(measure, 1, splitText("序号,ab", ","), 0);
+  EXPECT_STREQ(measure.cellLengthsText.c_str(), "4,2");
+  measureLine(measure, 2, splitText("", ","), 2);
+  EXPECT_STREQ(measure.cellLengthsText.c_str(), "4,2");
+  measureLine(measure, 3, splitText("a,abcdef,c", ","), 0);
+  EXPECT_STREQ(measure.cellLengthsText.c_str(), "1,6,1");
+  EXPECT_EQ(measure.columnCount, 3);
+  EXPECT_EQ(measure.columnWidths.intAt(2), 2) << "previous record listed no cells";
+  EXPECT_EQ(measure.columnWidths.intAt(3), 1) << "a newly opened column takes the cell";
+  measureLine(measure, 4, splitText("abcdefgh", ","), 3);
+  EXPECT_EQ(measure.columnWidths.intAt(1), 8);
+  EXPECT_EQ(measure.columnCount, 3) << "fewer cells never shrink the table";
+  EXPECT_STREQ(borderLine(measure).c_str(), "+-----------+-----+----+");
+}
+
+}  // namespace
