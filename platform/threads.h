@@ -1,0 +1,21 @@
+// Operating-system threads, as the worker-thread command needs them: start a routine on a
+// new thread that runs at once, and a handle that can be waited on or closed. Closing a
+// handle never stops its thread.
+#pragma once
+
+#include <cstdint>
+
+using ThreadRoutine = void (*)(intptr_t parameter);
+struct PlatformThread;  // opaque, owned by whoever holds the handle
+
+struct ThreadSystem {
+  // Starts routine(parameter) on a new thread; null when the system refuses one.
+  PlatformThread* (*start)(ThreadRoutine routine, intptr_t parameter);
+  // Waits up to timeoutMs (negative: forever) for the thread to end; true once it has ended.
+  bool (*wait)(PlatformThread* thread, int32_t timeoutMs);
+  // Closes the handle; the thread runs on. A null handle is ignored.
+  void (*close)(PlatformThread* thread);
+};
+
+// The backend chosen at build time.
+const ThreadSystem& platformThreads();
