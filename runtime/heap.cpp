@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr std::size_t kConstantBlockSize = 64 * 1024;
+constexpr std::size_t kConstantBlockSize = std::size_t{64} * 1024;
 char constantBlock[kConstantBlockSize];
 std::size_t constantUsed = 0;
 std::mutex constantLock;

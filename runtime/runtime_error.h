@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <source_location>
 #include <string>
 
 enum class RuntimeError : int32_t {
@@ -30,9 +29,10 @@ class ErrorSite {
   constexpr ErrorSite(int32_t routineId, int32_t position)
       : routineId_(routineId), position_(position) {}
   // Locates the calling statement: a stable number for its function, and its line.
-  static constexpr ErrorSite here(std::source_location at = std::source_location::current()) {
-    ErrorSite site(0, static_cast<int32_t>(at.line()));
-    site.function_ = at.function_name();
+  // (The builtins rather than std::source_location, which clang 14 lacks with libstdc++.)
+  static constexpr ErrorSite here(const char* function = __builtin_FUNCTION(), int line = __builtin_LINE()) {
+    ErrorSite site(0, line);
+    site.function_ = function;
     return site;
   }
   int32_t routineId() const;

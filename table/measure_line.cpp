@@ -22,11 +22,11 @@ void measureLine(ColumnMeasure& measure, int32_t lineNumber, const ArrayValue& c
     if (j > 1) lengths.appendByte(',');
     lengths.append(toText(length).view());
 
-    if (lineNumber == 1 || j > knownColumns) {
-      measure.columnWidths.setInt(j, length);
-    } else if (j <= previousLengthCount && length >= measure.columnWidths.intAt(j)) {
-      measure.columnWidths.setInt(j, length);
-    }
+    // The first line and the line that opens a column set its width; a later line may only
+    // raise it, and only when the previous line's record lists this column.
+    const bool setsWidth = lineNumber == 1 || j > knownColumns;
+    const bool raisesWidth = j <= previousLengthCount && length >= measure.columnWidths.intAt(j);
+    if (setsWidth || raisesWidth) measure.columnWidths.setInt(j, length);
   }
   measure.cellLengthsText = lengths.takeText();
 }
