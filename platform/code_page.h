@@ -1,0 +1,18 @@
+// The ANSI code page (GBK, fixed) and its conversion to and from UTF-16, the one place where
+// the program's byte texts meet the toolkit's and the script engine's wide strings.
+// Both directions accept any input and own their results.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+struct CodePage {
+  // Converts GBK bytes to UTF-16. An invalid or truncated sequence becomes U+FFFD and the
+  // rest still converts; embedded NULs pass through.
+  std::u16string (*toUtf16)(std::string_view ansi);
+  // Converts UTF-16 to GBK bytes. A character GBK lacks, and a lone surrogate, becomes "?".
+  std::string (*toAnsi)(std::u16string_view utf16);
+};
+
+// The backend chosen at build time.
+const CodePage& platformCodePage();

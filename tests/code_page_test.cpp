@@ -1,0 +1,61 @@
+// The code page: GBK texts round-trip, what GBK lacks becomes "?", and no byte string can
+// break the conversion to UTF-16.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "platform/code_page.h"
+
+namespace {
+
+const CodePage& codePage() { return platformCodePage(); }
+
+TEST(CodePage, GbkTextRoundTrips) {
+  const std::string ansi = "序号 | a\r\n结果示例：";  // compiled to GBK bytes
+  EXPECT_EQ(ansi.substr(0, 4), "\xD0\xF2\xBA\xC5");
+  const std::u16string wide = codePage().toUtf16(ansi);
+  EXPECT_EQ(wide, u"序号 | a\r\n结果示例：");
+  EXPECT_EQ(codePage().toAnsi(wide), ansi);
+  EXPECT_EQ(codePage().toUtf16(std::string("a\0b", 3)), std::u16string(u"a\0b", 3));
+  EXPECT_EQ(codePage().toUtf16(""), u"");
+  EXPECT_EQ(codePage().toAnsi(u""), "");
+}
+
+TEST(CodePage, CharactersGbkLacksBecomeQuestionMarks) {
+  EXPECT_EQ(codePage().toAnsi(u"a\U0001F600b"), "a?b") << "a surrogate pair is one character";
+  EXPECT_EQ(codePage().toAnsi(u"\u0e01文"), "?\xCE\xC4");
+  EXPECT_EQ(codePage().toAnsi(std::u16string(u"x\xD800y", 3)), "x?y") << "lone high surrogate";
+  EXPECT_EQ(codePage().toAnsi(std::u16string(u"\xDC00", 1)), "?") << "lone low surrogate";
+  EXPECT_EQ(codePage().toAnsi(std::u16string(u"文\xD83D", 2)), "\xCE\xC4?") << "cut pair at the end";
+}
+
+TEST(CodePage, BrokenGbkBecomesReplacementAndTheRestConverts) {
+  EXPECT_EQ(codePage().toUtf16("ab\xCE"), u"ab\uFFFD") << "lone lead byte at the end";
+  EXPECT_EQ(codePage().toUtf16("\xCE\xC4\xFF" "x"), u"文\uFFFDx");
+  EXPECT_EQ(codePage().toUtf16("\xAA\xA1z"), u"\uFFFDz") << "an unmapped pair is one character";
+  EXPECT_EQ(codePage().toUtf16("\xCE\x0A" "b"), u"\uFFFD\nb") << "a lead byte before a line break";
+}
+
+TEST(CodePage, EveryByteStringConverts) {
+  // All one- and two-byte strings, then random longer ones: each converts to at most one
+  // unit per byte, and what it gives back converts to GBK again.
+  for (int first = 0; first < 256; ++first) {
+    for (int second = -1; second < 256; ++second) {
+      std::string bytes(1, static_cast<char>(first));
+      if (second >= 0) bytes += static_cast<char>(second);
+      const std::u16string wide = codePage().toUtf16(bytes);
+      ASSERT_GE(wide.size(), 1u);
+      ASSERT_LE(wide.size(), bytes.size());
+      codePage().toAnsi(wide);
+    }
+  }
+  std::mt19937 random(7);
+  for (int round = 0; round < 2000; ++round) {
+    std::string bytes(random() % 40, '\0');
+    for (char& byte : bytes) byte = static_cast<char>(random());
+    ASSERT_LE(codePage().toUtf16(bytes).size(), bytes.size());
+  }
+}
+
+}  // namespace
