@@ -3,7 +3,7 @@
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps build run test test-normal test-asan test-tsan bench clean
+.PHONY: deps build run test test-normal test-asan test-tsan bench fuzz clean
 
 deps:
 	@./scripts/install-deps
@@ -41,3 +41,15 @@ bench: build
 
 clean:
 	rm -rf build build-asan build-tsan
+
+# libFuzzer targets, each run for FUZZ_SECONDS from its seed corpus (not part of `make test`).
+FUZZ_SECONDS ?= 600
+FUZZERS ?= fuzz_text_commands fuzz_table
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCELLBRAE_FUZZ=ON
+	cmake --build build-fuzz -j $(JOBS)
+	for f in $(FUZZERS); do \
+	  mkdir -p build-fuzz/corpus/$$f && \
+	  ./build-fuzz/fuzz/$$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 -artifact_prefix=build-fuzz/ \
+	    build-fuzz/corpus/$$f fuzz/seeds/$$f || exit 1; \
+	done

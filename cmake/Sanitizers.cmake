@@ -8,3 +8,8 @@ elseif(CELLBRAE_SANITIZE STREQUAL "thread")
 elseif(NOT CELLBRAE_SANITIZE STREQUAL "")
   message(FATAL_ERROR "CELLBRAE_SANITIZE must be empty, address or thread")
 endif()
+
+if(CELLBRAE_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
