@@ -1,0 +1,115 @@
+// ComObject over the platform's object system. Every access goes through one routine that
+// converts the name and argument to UTF-16 and the answer back to GBK; the answer's buffer
+// lives per thread so repeated evaluations reuse it.
+#include "json/com_object.h"
+
+#include <string>
+#include <utility>
+
+#include "platform/code_page.h"
+
+ComObject::ComObject(const ComObject& other) noexcept : reference_(other.reference_) {
+  platformObjects().addReference(reference_);
+}
+
+ComObject& ComObject::operator=(const ComObject& other) noexcept {
+  if (this != &other) *this = ComObject(other);
+  return *this;
+}
+
+ComObject& ComObject::operator=(ComObject&& other) noexcept {
+  if (this != &other) {
+    PlatformObject* incoming = std::exchange(other.reference_, nullptr);
+    clear();
+    reference_ = incoming;
+  }
+  return *this;
+}
+
+ComObject ComObject::adopt(PlatformObject* reference) noexcept {
+  ComObject object;
+  object.reference_ = reference;
+  return object;
+}
+
+void ComObject::clear() noexcept {
+  platformObjects().release(std::exchange(reference_, nullptr));
+}
+
+bool createObject(ComObject& target, const char* progId) {
+  PlatformObject* created = nullptr;
+  const std::u16string name = platformCodePage().toUtf16(progId != nullptr ? progId : "");
+  if (platformObjects().create(name, &created) != ObjectOk) return false;
+  target = ComObject::adopt(created);
+  return true;
+}
+
+namespace {
+
+// Makes the access and leaves the answer, already coerced to `want`, in the returned
+// per-thread variant (the zero value of `want` on failure).
+Variant& access(const ComObject& object, const char* member, MemberAccess kind, const char* argument,
+                VariantType want) {
+  thread_local Variant answer;
+  const CodePage& codePage = platformCodePage();
+  const std::u16string name = codePage.toUtf16(member);
+  std::u16string text;
+  Argument passed;
+  if (argument != nullptr) {
+    text = codePage.toUtf16(argument);
+    passed.type = VariantType::Text;
+    passed.text = text;
+  }
+  platformObjects().access(object.reference(), name, kind, &passed, argument != nullptr ? 1 : 0, want,
+                           &answer);
+  return answer;
+}
+
+TextValue takeText(const Variant& answer) {
+  return TextValue::copyOf(platformCodePage().toAnsi(answer.text));
+}
+
+ComObject takeObject(Variant& answer) {
+  return ComObject::adopt(std::exchange(answer.object, nullptr));
+}
+
+}  // namespace
+
+bool getBoolean(const ComObject& object, const char* member) {
+  return access(object, member, MemberAccess::Get, nullptr, VariantType::Boolean).boolean;
+}
+
+double getDouble(const ComObject& object, const char* member) {
+  return access(object, member, MemberAccess::Get, nullptr, VariantType::Double).number;
+}
+
+TextValue getText(const ComObject& object, const char* member) {
+  return takeText(access(object, member, MemberAccess::Get, nullptr, VariantType::Text));
+}
+
+bool putText(const ComObject& object, const char* member, const char* value) {
+  access(object, member, MemberAccess::Put, value != nullptr ? value : "", VariantType::Empty);
+  return lastAccessStatus() == ObjectOk;
+}
+
+bool callBoolean(const ComObject& object, const char* member, const char* argument) {
+  return access(object, member, MemberAccess::Call, argument, VariantType::Boolean).boolean;
+}
+
+double callDouble(const ComObject& object, const char* member, const char* argument) {
+  return access(object, member, MemberAccess::Call, argument, VariantType::Double).number;
+}
+
+TextValue callText(const ComObject& object, const char* member, const char* argument) {
+  return takeText(access(object, member, MemberAccess::Call, argument, VariantType::Text));
+}
+
+ComObject callObject(const ComObject& object, const char* member, const char* argument) {
+  return takeObject(access(object, member, MemberAccess::Call, argument, VariantType::Object));
+}
+
+void callMember(const ComObject& object, const char* member, const char* argument) {
+  access(object, member, MemberAccess::Call, argument, VariantType::Empty);
+}
+
+int32_t lastAccessStatus() { return platformObjects().lastStatus(); }

@@ -1,0 +1,331 @@
+// The 26 document operations as script texts. Two places differ from a literal reading of
+// the class's history: JSON output turns the stored backslash (U+2400) into the escape "\\"
+// so it parses back, and plain texts given to append/setElement are escaped as setValue
+// escapes them, so no caller text can break out of its string literal.
+#include "json/json_document.h"
+
+#include <initializer_list>
+#include <string_view>
+#include <utility>
+
+#include "json/script_library.h"
+#include "platform/object_access.h"
+#include "runtime/text_commands.h"
+
+namespace {
+
+constexpr const char* kProgId = "MSScriptControl.ScriptControl";
+constexpr const char* kDocumentName = "da";
+// Turns the stored form back into one backslash (plain text reads) ...
+constexpr std::string_view kBackslashRestored = R"(.replace(str_reg, '\\'))";
+// ... or into the JSON escape of a backslash (JSON text reads).
+constexpr std::string_view kBackslashAsJson = R"(.replace(str_reg, '\\\\'))";
+constexpr const char* kJoinToken = "[2020年7月20日20时0分0秒]";
+
+std::string_view view(const char* text) { return text != nullptr ? std::string_view(text) : std::string_view(); }
+
+}  // namespace
+
+// The operations reach the fields through here; JsonDocument keeps them private otherwise.
+struct JsonDocumentAccess {
+  static TextValue& name(JsonDocument& self) { return self.name_; }
+  static ComObject& engine(JsonDocument& self) { return self.engine_; }
+  static bool& holdsComInitialisation(JsonDocument& self) { return self.holdsComInitialisation_; }
+  static JsonDocument unnamed() { return JsonDocument(JsonDocument::Uninitialised{}); }
+};
+
+namespace {
+
+using Access = JsonDocumentAccess;
+
+// ---- evaluation ------------------------------------------------------------------------
+
+TextValue evalText(const JsonDocument& self, std::initializer_list<std::string_view> parts) {
+  if (self.engine().isEmpty()) return TextValue();
+  return callText(self.engine(), "Eval", concatTexts(parts).c_str());
+}
+
+bool evalBoolean(const JsonDocument& self, std::initializer_list<std::string_view> parts) {
+  if (self.engine().isEmpty()) return false;
+  return callBoolean(self.engine(), "Eval", concatTexts(parts).c_str());
+}
+
+double evalDouble(const JsonDocument& self, std::initializer_list<std::string_view> parts) {
+  if (self.engine().isEmpty()) return 0;
+  return callDouble(self.engine(), "Eval", concatTexts(parts).c_str());
+}
+
+void evalOnly(const JsonDocument& self, std::initializer_list<std::string_view> parts) {
+  if (!self.engine().isEmpty()) callMember(self.engine(), "Eval", concatTexts(parts).c_str());
+}
+
+// A plain text as a script expression that yields exactly that text in stored form.
+TextValue plainTextExpression(const char* value) {
+  ReplaceOptions everywhere;
+  everywhere.caseSensitive = true;
+  TextValue escaped = replaceText(value != nullptr ? value : "", "\\", "\\\\", everywhere);
+  escaped = replaceText(escaped.c_str(), "'", "\\'", everywhere);
+  escaped = replaceText(escaped.c_str(), "\"", "\\\"", everywhere);
+  escaped = replaceText(escaped.c_str(), charFromCode(13).c_str(), "\\r", everywhere);
+  escaped = replaceText(escaped.c_str(), charFromCode(10).c_str(), "\\n", everywhere);
+  return concatTexts({"'", escaped.view(), R"('.replace(/\\/g, str_Code))"});
+}
+
+// resolvePath on a copy of path; the resolved text, and whether it denotes a value.
+TextValue resolved(JsonDocument& self, const char* path, bool* exists = nullptr) {
+  TextValue copy = copyText(path);
+  const bool found = self.resolvePath(copy);
+  if (exists != nullptr) *exists = found;
+  return copy;
+}
+
+ArrayValue splitAnswer(const TextValue& text, const char* separator) {
+  return splitText(text.c_str(), separator);
+}
+
+// ---- lifecycle ---------------------------------------------------------------------------
+
+void destroy(JsonDocument& self) {
+  if (self.name().isNull()) return;  // destroyed already
+  Access::engine(self).clear();
+  if (std::exchange(Access::holdsComInitialisation(self), false)) platformObjects().uninitialize();
+  Access::name(self).reset();
+}
+
+void startEngine(JsonDocument& self) {
+  ComObject& engine = Access::engine(self);
+  if (!createObject(engine, kProgId)) return;
+  putText(engine, "Language", "JavaScript");
+  callBoolean(engine, "AddCode", scriptLibrary());
+  evalOnly(self, {"var ", self.name().view(),
+                  " = {}, str_Code = String.fromCharCode(9216), str_reg = new RegExp(str_Code, 'g')"});
+}
+
+void createEngine(JsonDocument& self) {
+  if (!std::exchange(Access::holdsComInitialisation(self), true)) platformObjects().initialize();
+  startEngine(self);
+}
+
+JsonDocument copy(const JsonDocument& self) {
+  JsonDocument twin = Access::unnamed();
+  Access::name(twin) = copyText(self.name().data());
+  Access::engine(twin) = self.engine();
+  platformObjects().initialize();
+  Access::holdsComInitialisation(twin) = true;
+  return twin;
+}
+
+bool parse(JsonDocument& self, const char* text, bool direct, ScriptErrorInfo* errorInfo) {
+  ComObject& engine = Access::engine(self);
+  if (!engine.isEmpty()) {
+    engine.clear();
+    createEngine(self);
+  }
+  if (engine.isEmpty()) return false;
+  const std::string_view name = self.name().view();
+  evalOnly(self, {"var ", name, " = null"});
+  const TextValue code = direct ? concatTexts({"var ", name, " = ", view(text)})
+                                : concatTexts({"var ", name, " = eval(", view(text), ")"});
+  callBoolean(engine, "AddCode", code.c_str());
+  if (errorInfo != nullptr) {
+    const ComObject error = callObject(engine, "Error");
+    errorInfo->Number = toInteger(getDouble(error, "Number"));
+    errorInfo->Source = getText(error, "Source");
+    errorInfo->Description = getText(error, "Description");
+    errorInfo->HelpFile = getText(error, "HelpFile");
+    errorInfo->HelpContext = toInteger(getDouble(error, "HelpContext"));
+    errorInfo->Text = getText(error, "Text");
+    errorInfo->Line = toInteger(getDouble(error, "Line"));
+    errorInfo->Column = toInteger(getDouble(error, "Column"));
+  }
+  return evalBoolean(self, {name, " != null"});
+}
+
+ComObject getEngine(const JsonDocument& self) { return self.engine(); }
+
+// ---- paths and reads ---------------------------------------------------------------------
+
+bool resolvePath(JsonDocument& self, TextValue& path) {
+  const std::string_view name = self.name().view();
+  if (textStartsWith(path.c_str(), self.name().c_str()) && evalBoolean(self, {path.view(), " != null"})) {
+    return true;
+  }
+  if (path.isEmpty()) path = concatTexts({name});
+  else if (path.view().front() == '[') path = concatTexts({name, path.view()});
+  else path = concatTexts({name, ".", path.view()});
+  return evalBoolean(self, {path.view(), " != null"});
+}
+
+bool exists(JsonDocument& self, const char* path) {
+  bool found = false;
+  resolved(self, path, &found);
+  return found;
+}
+
+int32_t typeOf(JsonDocument& self, const char* path) {
+  const TextValue p = resolved(self, path);
+  if (evalBoolean(self, {p.view(), " == null"})) return 0;
+  const TextValue tag = evalText(self, {"Object.prototype.toString.call(", p.view(), ")"});
+  static constexpr std::pair<std::string_view, int32_t> kCodes[] = {
+      {"[object String]", 6}, {"[object Array]", 5}, {"[object Object]", 4},
+      {"[object Number]", 2}, {"[object Boolean]", 1},
+  };
+  for (const auto& [name, code] : kCodes) {
+    if (tag.view() == name) return code;
+  }
+  return -1;
+}
+
+TextValue toJson(JsonDocument& self) {
+  return evalText(self, {"JSON.stringify(", self.name().view(), ")", kBackslashAsJson});
+}
+
+TextValue getJson(JsonDocument& self, const char* path) {
+  const TextValue p = resolved(self, path);
+  return evalText(self, {"JSON.stringify(", p.view(), ")", kBackslashAsJson});
+}
+
+TextValue getValue(JsonDocument& self, const char* path, bool asJson) {
+  const TextValue p = resolved(self, path);
+  if (asJson) return evalText(self, {"JSON.stringify(", p.view(), ")", kBackslashAsJson});
+  return evalText(self, {p.view(), ".toString()", kBackslashRestored});
+}
+
+TextValue getElement(JsonDocument& self, int32_t index, const char* path, bool asJson) {
+  const TextValue p = resolved(self, path);
+  const TextValue i = toText(index);
+  if (asJson) return evalText(self, {"JSON.stringify(", p.view(), "[", i.view(), "])", kBackslashAsJson});
+  return evalText(self, {p.view(), "[", i.view(), "]", kBackslashRestored});
+}
+
+double getNumber(JsonDocument& self, const char* path) {
+  const TextValue p = resolved(self, path);
+  return evalDouble(self, {p.view()});
+}
+
+int32_t count(JsonDocument& self, const char* path) {
+  const TextValue p = resolved(self, path);
+  return toInteger(evalDouble(self, {"get__count(", p.view(), ")"}));
+}
+
+int32_t memberNames(JsonDocument& self, ArrayValue& names, const char* path) {
+  const TextValue p = resolved(self, path);
+  names = splitAnswer(evalText(self, {"get__name_All(", p.view(), ")"}), "\r\n");
+  return names.count();
+}
+
+int32_t allValues(JsonDocument& self, ArrayValue& values, const char* path, bool recursive) {
+  const TextValue p = resolved(self, path);
+  evalOnly(self, {"var str_all = new Array()"});
+  evalOnly(self, {"get__nodeValue(", p.view(), ", ", recursive ? "true" : "false", ")"});
+  values = splitAnswer(evalText(self, {"str_all.join('", kJoinToken, "')"}), kJoinToken);
+  return values.count();
+}
+
+// A new document holding the value that `json` (a script expression giving JSON) reads.
+JsonDocument documentOf(JsonDocument& self, std::initializer_list<std::string_view> json) {
+  JsonDocument document;
+  const TextValue text = evalText(self, json);
+  document.parse(text.c_str());
+  return document;
+}
+
+JsonDocument getDocument(JsonDocument& self, const char* path) {
+  const TextValue p = resolved(self, path);
+  return documentOf(self, {"JSON.stringify(", p.view(), ")", kBackslashAsJson});
+}
+
+JsonDocument getElementDocument(JsonDocument& self, int32_t index, const char* path) {
+  const TextValue p = resolved(self, path);
+  const TextValue i = toText(index);
+  return documentOf(self, {"JSON.stringify(", p.view(), "[", i.view(), "])", kBackslashAsJson});
+}
+
+// ---- writes ------------------------------------------------------------------------------
+
+bool clear(JsonDocument& self) { return evalBoolean(self, {self.name().view(), " = {}"}); }
+
+bool setValue(JsonDocument& self, const char* path, const char* value, bool asExpression) {
+  bool found = false;
+  const TextValue p = resolved(self, path, &found);
+  if (!asExpression) {
+    const TextValue text = plainTextExpression(value);
+    return evalBoolean(self, {p.view(), " = ", text.view()});
+  }
+  const std::string_view merged = view(value).empty() ? std::string_view("{}") : view(value);
+  const TextValue tag = evalText(self, {"Object.prototype.toString.call(", p.view(), ")"});
+  if (found && tag.view() == "[object Object]") {
+    return evalBoolean(self, {p.view(), " = get__extend(", p.view(), ", ", merged, ")"});
+  }
+  return evalBoolean(self, {p.view(), " = eval(", view(value), ")"});
+}
+
+bool setExpression(JsonDocument& self, const char* path, const char* expression) {
+  const TextValue p = resolved(self, path);
+  return evalBoolean(self, {p.view(), " = eval(", view(expression), ")"});
+}
+
+bool setNumber(JsonDocument& self, const char* path, double number) {
+  const TextValue text = toText(number);
+  const TextValue p = resolved(self, path);
+  return evalBoolean(self, {p.view(), " = ", text.view()});
+}
+
+bool append(JsonDocument& self, const char* value, const char* path, bool asExpression, bool atFront) {
+  const TextValue p = resolved(self, path);
+  const TextValue item = asExpression ? copyText(value) : plainTextExpression(value);
+  return evalBoolean(self, {"if (Object.prototype.toString.call(", p.view(), ") != '[object Array]') { ",
+                            p.view(), " = new Array() } ", p.view(), atFront ? ".unshift(" : ".push(",
+                            item.view(), ")"});
+}
+
+bool setElement(JsonDocument& self, int32_t index, const char* path, const char* value, bool asExpression) {
+  const TextValue p = resolved(self, path);
+  const TextValue i = toText(index);
+  const TextValue item = asExpression ? copyText(value) : plainTextExpression(value);
+  return evalBoolean(self, {p.view(), "[", i.view(), "] = ", item.view()});
+}
+
+bool removeElement(JsonDocument& self, int32_t index, const char* path) {
+  const TextValue p = resolved(self, path);
+  const TextValue i = toText(index);
+  return evalBoolean(self, {p.view(), ".splice(", i.view(), ", 1)"});
+}
+
+bool remove(JsonDocument& self, const char* path) {
+  const TextValue p = resolved(self, path);
+  return evalBoolean(self, {"delete ", p.view()});
+}
+
+const JsonDocumentOperations kOperations{
+    destroy,     copy,      createEngine, parse,    clear,       toJson,        setValue,
+    setExpression, resolvePath, exists,   typeOf,   getValue,    memberNames,   count,
+    getDocument, append,    getElementDocument, getElement, setElement, removeElement, remove,
+    setNumber,   getNumber, getJson,      getEngine, allValues,
+};
+
+}  // namespace
+
+const JsonDocumentOperations& jsonDocumentOperations() { return kOperations; }
+
+JsonDocument::JsonDocument() : name_(TextValue::constant(kDocumentName)) { createEngine(); }
+
+JsonDocument::~JsonDocument() { destroy(); }
+
+JsonDocument::JsonDocument(JsonDocument&& other) noexcept
+    : operations_(other.operations_),
+      name_(std::move(other.name_)),
+      engine_(std::move(other.engine_)),
+      holdsComInitialisation_(std::exchange(other.holdsComInitialisation_, false)) {}
+
+JsonDocument& JsonDocument::operator=(JsonDocument&& other) noexcept {
+  if (this != &other) {
+    JsonDocument incoming(std::move(other));
+    destroy();
+    operations_ = incoming.operations_;
+    name_ = std::move(incoming.name_);
+    engine_ = std::move(incoming.engine_);
+    holdsComInitialisation_ = std::exchange(incoming.holdsComInitialisation_, false);
+  }
+  return *this;
+}

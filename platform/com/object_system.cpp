@@ -1,0 +1,189 @@
+// The object layer: a per-thread initialisation count, a ProgID registry that starts with
+// the script control, counted objects, and member access that walks the invoke kinds in
+// each access's order before coercing the result.
+#include <atomic>
+#include <mutex>
+#include <vector>
+
+#include "platform/com/variant_coercion.h"
+#include "platform/object_access.h"
+#include "platform/script_control.h"
+
+struct PlatformObject {
+  const ObjectClass* objectClass;
+  void* instance;
+  std::atomic<int32_t> references{1};
+};
+
+namespace {
+
+thread_local int32_t initializations = 0;
+thread_local int32_t status = ObjectOk;
+
+int32_t initialize() { return initializations++ == 0 ? 0 : 1; }
+
+void uninitialize() {
+  if (initializations > 0) --initializations;
+}
+
+int32_t initializationCount() { return initializations; }
+
+bool sameName(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  auto lower = [](char16_t unit) { return (unit >= u'A' && unit <= u'Z') ? char16_t(unit + 32) : unit; };
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+struct Registration {
+  std::u16string progId;
+  std::u16string classId;
+  const ObjectClass* objectClass;
+};
+
+class Registry {
+ public:
+  Registry() { add(kScriptControlProgId, kScriptControlClassId, &scriptControlClass()); }
+
+  void add(std::u16string_view progId, std::u16string_view classId, const ObjectClass* objectClass) {
+    std::lock_guard guard(lock_);
+    for (Registration& entry : entries_) {
+      if (sameName(entry.progId, progId)) {
+        entry = {std::u16string(progId), std::u16string(classId), objectClass};
+        return;
+      }
+    }
+    entries_.push_back({std::u16string(progId), std::u16string(classId), objectClass});
+  }
+
+  bool remove(std::u16string_view progId) {
+    std::lock_guard guard(lock_);
+    for (auto entry = entries_.begin(); entry != entries_.end(); ++entry) {
+      if (sameName(entry->progId, progId)) {
+        entries_.erase(entry);
+        return true;
+      }
+    }
+    return false;
+  }
+
+  // A "{...}" text is looked up as a class id, anything else as a ProgID.
+  const ObjectClass* find(std::u16string_view name) {
+    const bool byClassId = !name.empty() && name.front() == u'{';
+    std::lock_guard guard(lock_);
+    for (const Registration& entry : entries_) {
+      if (sameName(byClassId ? entry.classId : entry.progId, name)) return entry.objectClass;
+    }
+    return nullptr;
+  }
+
+ private:
+  std::mutex lock_;
+  std::vector<Registration> entries_;
+};
+
+Registry& registry() {
+  static Registry instance;
+  return instance;
+}
+
+void registerClass(std::u16string_view progId, std::u16string_view classId, const ObjectClass* objectClass) {
+  registry().add(progId, classId, objectClass);
+}
+
+bool revokeClass(std::u16string_view progId) { return registry().remove(progId); }
+
+PlatformObject* wrap(const ObjectClass* objectClass, void* instance) {
+  return new PlatformObject{objectClass, instance};
+}
+
+void addReference(PlatformObject* object) {
+  if (object != nullptr) object->references.fetch_add(1, std::memory_order_relaxed);
+}
+
+void release(PlatformObject* object) {
+  if (object == nullptr || object->references.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
+  object->objectClass->destroy(object->instance);
+  delete object;
+}
+
+int32_t create(std::u16string_view name, PlatformObject** object) {
+  if (initializations == 0) return ObjectNotInitialised;
+  const ObjectClass* objectClass = registry().find(name);
+  if (objectClass == nullptr) return ObjectClassNotRegistered;
+  void* instance = objectClass->create();
+  if (instance == nullptr) return ObjectCreateFailed;
+  if (objectClass->run != nullptr) {
+    const int32_t started = objectClass->run(instance);
+    if (started != ObjectOk) {
+      objectClass->destroy(instance);
+      return started;
+    }
+  }
+  *object = wrap(objectClass, instance);
+  return ObjectOk;
+}
+
+// The first invoke kind, in this access's order, that the member accepts; 0 when none.
+InvokeKind chooseKind(MemberAccess access, uint32_t accepted) {
+  static constexpr InvokeKind kGet[] = {InvokePropertyGet, InvokeMethod};
+  static constexpr InvokeKind kPut[] = {InvokePropertyPut, InvokePropertyPutRef, InvokeMethod};
+  static constexpr InvokeKind kCall[] = {InvokeMethod, InvokePropertyGet, InvokePropertyPut,
+                                         InvokePropertyPutRef};
+  auto first = [accepted](const auto& order) {
+    for (InvokeKind kind : order) {
+      if ((accepted & kind) != 0) return kind;
+    }
+    return InvokeKind{};
+  };
+  switch (access) {
+    case MemberAccess::Get: return first(kGet);
+    case MemberAccess::Put: return first(kPut);
+    case MemberAccess::Call: return first(kCall);
+  }
+  return InvokeKind{};
+}
+
+int32_t invokeMember(PlatformObject* object, std::u16string_view name, MemberAccess access,
+                     const Argument* arguments, int32_t count, Variant* raw) {
+  if (object == nullptr) return ObjectNoObject;
+  uint32_t accepted = 0;
+  const int32_t member = object->objectClass->bindMember(name, &accepted);
+  if (member < 0) return ObjectUnknownMember;
+  const InvokeKind kind = chooseKind(access, accepted);
+  if (kind == 0) return ObjectUnknownMember;
+  return object->objectClass->invoke(object->instance, member, kind, arguments, count, raw);
+}
+
+int32_t access(PlatformObject* object, std::u16string_view name, MemberAccess memberAccess,
+               const Argument* arguments, int32_t count, VariantType want, Variant* result) {
+  // The raw answer lives per thread so its text buffer is reused from call to call.
+  thread_local Variant raw;
+  clearVariant(result);
+  clearVariant(&raw);
+  int32_t outcome = invokeMember(object, name, memberAccess, arguments, count, &raw);
+  if (outcome == ObjectOk && want == VariantType::Text && raw.type == VariantType::Text) {
+    result->type = VariantType::Text;
+    result->text.swap(raw.text);
+  } else if (outcome == ObjectOk) {
+    outcome = changeVariantType(raw, want, result);
+  } else {
+    result->type = want;
+  }
+  clearVariant(&raw);
+  status = outcome;
+  return outcome;
+}
+
+int32_t lastStatus() { return status; }
+
+const ObjectSystem kObjectSystem{
+    initialize, initialize, uninitialize, initializationCount, registerClass, revokeClass, create,
+    wrap,       addReference, release,    access,              lastStatus,    changeVariantType,
+};
+
+}  // namespace
+
+const ObjectSystem& platformObjects() { return kObjectSystem; }

@@ -1,0 +1,347 @@
+// The object layer and the script control behind it: creation and per-thread initialisation,
+// the invoke-kind orders and result coercion, the interpreter's global scope, completion
+// values and error record, the GBK crossing, the script library, and engines on two threads.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "json/com_object.h"
+#include "json/script_library.h"
+#include "platform/object_access.h"
+#include "platform/script_control.h"
+
+namespace {
+
+const ObjectSystem& objects() { return platformObjects(); }
+
+// Holds one COM initialisation of the calling thread for a scope.
+struct ComScope {
+  ComScope() { objects().initialize(); }
+  ~ComScope() { objects().uninitialize(); }
+};
+
+ComObject newEngine(bool withLibrary = false) {
+  ComObject engine;
+  EXPECT_TRUE(createObject(engine, "MSScriptControl.ScriptControl"));
+  EXPECT_TRUE(putText(engine, "Language", "JavaScript"));
+  if (withLibrary) callMember(engine, "AddCode", scriptLibrary());
+  return engine;
+}
+
+std::string evalText(const ComObject& engine, const char* code) { return callText(engine, "Eval", code).c_str(); }
+
+// ---- the object layer, with a class of the test's own -----------------------------------
+
+// A class whose members accept chosen invoke kinds and answer with the kind that ran.
+int destroyedProbes = 0;
+const ObjectClass kProbeClass{
+    [] { return static_cast<void*>(new int(0)); },
+    nullptr,
+    [](std::u16string_view name, uint32_t* kinds) {
+      if (name == u"GetOrCall") *kinds = InvokePropertyGet | InvokeMethod;
+      else if (name == u"PutRefOrCall") *kinds = InvokePropertyPutRef | InvokeMethod;
+      else if (name == u"PutOnly") *kinds = InvokePropertyPut;
+      else return -1;
+      return 0;
+    },
+    [](void*, int32_t, InvokeKind kind, const Argument*, int32_t, Variant* result) {
+      result->type = VariantType::Double;
+      result->number = kind;
+      return int32_t{ObjectOk};
+    },
+    [](void* instance) {
+      delete static_cast<int*>(instance);
+      ++destroyedProbes;
+    },
+};
+
+TEST(ObjectLayer, CreationNeedsInitialisationAndARegisteredClass) {
+  ComObject target;
+  EXPECT_FALSE(createObject(target, "MSScriptControl.ScriptControl")) << "thread not initialised";
+  EXPECT_TRUE(target.isEmpty());
+
+  ComScope com;
+  EXPECT_FALSE(createObject(target, "Cellbrae.NoSuchClass"));
+  EXPECT_TRUE(target.isEmpty());
+  EXPECT_TRUE(createObject(target, "msscriptcontrol.scriptcontrol")) << "ProgIDs ignore case";
+  ComObject byClassId;
+  EXPECT_TRUE(createObject(byClassId, "{5c1e3a27-8d4b-4f60-9a1e-2b7c0d3f6e81}"));
+
+  // A failed creation leaves the old reference in place.
+  PlatformObject* before = target.reference();
+  EXPECT_FALSE(createObject(target, "Cellbrae.NoSuchClass"));
+  EXPECT_EQ(target.reference(), before);
+}
+
+TEST(ObjectLayer, InitialisationCountsPerThread) {
+  const int32_t start = objects().initializationCount();
+  EXPECT_EQ(objects().initialize(), start == 0 ? 0 : 1);
+  EXPECT_EQ(objects().initializeMainThread(), 1);
+  EXPECT_EQ(objects().initializationCount(), start + 2);
+  std::thread([] { EXPECT_EQ(objects().initializationCount(), 0); }).join();
+  objects().uninitialize();
+  objects().uninitialize();
+  EXPECT_EQ(objects().initializationCount(), start);
+  if (start == 0) {
+    objects().uninitialize();  // one too many does nothing
+    EXPECT_EQ(objects().initializationCount(), 0);
+  }
+}
+
+TEST(ObjectLayer, EmptyObjectAnswersZeroValues) {
+  const ComObject empty;
+  EXPECT_FALSE(callBoolean(empty, "Eval", "1"));
+  EXPECT_EQ(callDouble(empty, "Eval", "1"), 0);
+  EXPECT_TRUE(callText(empty, "Eval", "1").isNull());
+  EXPECT_TRUE(callObject(empty, "Error").isEmpty());
+  EXPECT_FALSE(putText(empty, "Language", "JavaScript"));
+  EXPECT_EQ(lastAccessStatus(), ObjectNoObject);
+}
+
+TEST(ObjectLayer, InvokeKindOrdersAndReferenceCounting) {
+  ComScope com;
+  objects().registerClass(u"Cellbrae.Probe", u"{00000000-0000-0000-0000-000000000001}", &kProbeClass);
+  destroyedProbes = 0;
+  {
+    ComObject probe;
+    ASSERT_TRUE(createObject(probe, "Cellbrae.Probe"));
+    EXPECT_EQ(getDouble(probe, "GetOrCall"), InvokePropertyGet);
+    EXPECT_EQ(callDouble(probe, "GetOrCall"), InvokeMethod);
+    EXPECT_EQ(callDouble(probe, "PutRefOrCall"), InvokeMethod);
+    EXPECT_EQ(callDouble(probe, "PutOnly"), InvokePropertyPut) << "call falls back to put last";
+    EXPECT_TRUE(putText(probe, "PutRefOrCall", "x"));
+    EXPECT_EQ(getDouble(probe, "PutOnly"), 0) << "get never puts";
+    EXPECT_EQ(lastAccessStatus(), ObjectUnknownMember);
+    EXPECT_EQ(getDouble(probe, "Missing"), 0);
+    EXPECT_EQ(lastAccessStatus(), ObjectUnknownMember);
+
+    ComObject second = probe;
+    probe.clear();
+    EXPECT_TRUE(probe.isEmpty());
+    EXPECT_EQ(destroyedProbes, 0) << "the copy still holds a reference";
+  }
+  EXPECT_EQ(destroyedProbes, 1);
+  EXPECT_TRUE(objects().revokeClass(u"Cellbrae.Probe"));
+  EXPECT_FALSE(objects().revokeClass(u"Cellbrae.Probe"));
+}
+
+Variant coerced(const Variant& from, VariantType to, int32_t expectedStatus = ObjectOk) {
+  Variant out;
+  EXPECT_EQ(objects().changeType(from, to, &out), expectedStatus);
+  return out;
+}
+
+Variant textVariant(std::u16string text) {
+  Variant value;
+  value.type = VariantType::Text;
+  value.text = std::move(text);
+  return value;
+}
+
+Variant numberVariant(double number) {
+  Variant value;
+  value.type = VariantType::Double;
+  value.number = number;
+  return value;
+}
+
+TEST(ObjectLayer, ResultCoercion) {
+  const Variant empty;
+  EXPECT_FALSE(coerced(empty, VariantType::Boolean).boolean);
+  EXPECT_EQ(coerced(empty, VariantType::Double).number, 0);
+  EXPECT_EQ(coerced(empty, VariantType::Text).text, u"");
+
+  EXPECT_TRUE(coerced(numberVariant(-0.5), VariantType::Boolean).boolean);
+  EXPECT_FALSE(coerced(numberVariant(0), VariantType::Boolean).boolean);
+  EXPECT_EQ(coerced(numberVariant(2), VariantType::Text).text, u"2");
+  EXPECT_EQ(coerced(numberVariant(0.1), VariantType::Text).text, u"0.1");
+
+  EXPECT_TRUE(coerced(textVariant(u"True"), VariantType::Boolean).boolean);
+  EXPECT_FALSE(coerced(textVariant(u"false"), VariantType::Boolean).boolean);
+  EXPECT_TRUE(coerced(textVariant(u" 3 "), VariantType::Boolean).boolean);
+  EXPECT_FALSE(coerced(textVariant(u"0"), VariantType::Boolean).boolean);
+  EXPECT_FALSE(coerced(textVariant(u"abc"), VariantType::Boolean, ObjectTypeMismatch).boolean);
+  EXPECT_FALSE(coerced(textVariant(u""), VariantType::Boolean, ObjectTypeMismatch).boolean);
+  EXPECT_EQ(coerced(textVariant(u"12.5"), VariantType::Double).number, 12.5);
+  EXPECT_EQ(coerced(textVariant(u"12x"), VariantType::Double, ObjectTypeMismatch).number, 0);
+
+  Variant null;
+  null.type = VariantType::Null;
+  EXPECT_EQ(coerced(null, VariantType::Text, ObjectTypeMismatch).text, u"");
+  EXPECT_EQ(coerced(textVariant(u"x"), VariantType::Object, ObjectTypeMismatch).object, nullptr);
+}
+
+// ---- the script control --------------------------------------------------------------
+
+TEST(ScriptControl, GlobalScopeAndCompletionValues) {
+  ComScope com;
+  const ComObject engine = newEngine();
+  callMember(engine, "Eval", "var x = 1");
+  EXPECT_EQ(callDouble(engine, "Eval", "x + 1"), 2);
+  callMember(engine, "AddCode", "function twice(v) { return v * 2 } var list = new Array()");
+  EXPECT_EQ(evalText(engine, "if (list.length == 0) { list.push(7) } list.push(twice(x))"), "2");
+  EXPECT_EQ(evalText(engine, "list.join()"), "7,2");
+  EXPECT_EQ(evalText(engine, "var y = 5"), "") << "a declaration has no completion value";
+  EXPECT_TRUE(callBoolean(engine, "Eval", "y == 5"));
+  EXPECT_TRUE(callBoolean(engine, "Eval", "'true'"));
+  EXPECT_FALSE(callBoolean(engine, "Eval", "'yes'"));
+  EXPECT_EQ(callDouble(engine, "Eval", "'12'"), 12);
+  EXPECT_EQ(evalText(engine, "null"), "");
+  EXPECT_EQ(evalText(engine, "list"), "") << "objects have no value outside the engine";
+}
+
+TEST(ScriptControl, LanguageMustBeChosen) {
+  ComScope com;
+  ComObject engine;
+  ASSERT_TRUE(createObject(engine, "MSScriptControl.ScriptControl"));
+  EXPECT_EQ(callDouble(engine, "Eval", "1 + 1"), 0);
+  EXPECT_FALSE(putText(engine, "Language", "VBScript"));
+  EXPECT_TRUE(putText(engine, "Language", "JScript"));
+  EXPECT_STREQ(getText(engine, "Language").c_str(), "JScript");
+  EXPECT_EQ(callDouble(engine, "Eval", "1 + 1"), 2);
+}
+
+struct ErrorRecord {
+  int32_t number;
+  std::string source, description, helpFile;
+  int32_t helpContext;
+  std::string text;
+  int32_t line, column;
+};
+
+ErrorRecord lastError(const ComObject& engine) {
+  const ComObject error = callObject(engine, "Error");
+  return {static_cast<int32_t>(getDouble(error, "Number")), getText(error, "Source").c_str(),
+          getText(error, "Description").c_str(),            getText(error, "HelpFile").c_str(),
+          static_cast<int32_t>(getDouble(error, "HelpContext")), getText(error, "Text").c_str(),
+          static_cast<int32_t>(getDouble(error, "Line")),   static_cast<int32_t>(getDouble(error, "Column"))};
+}
+
+TEST(ScriptControl, FailuresGiveZeroResultsAndFillTheErrorObject) {
+  ComScope com;
+  const ComObject engine = newEngine();
+  EXPECT_FALSE(callBoolean(engine, "Eval", "var a = 1;\nvar b = a +* 2"));
+  EXPECT_EQ(lastAccessStatus(), ObjectInvokeFailed);
+  ErrorRecord error = lastError(engine);
+  EXPECT_EQ(error.number, 1001);
+  EXPECT_EQ(error.source, "JavaScript compilation error");
+  EXPECT_EQ(error.description, "parse error (line 2, end of input)");
+  EXPECT_EQ(error.text, "var b = a +* 2");
+  EXPECT_EQ(error.line, 2);
+  EXPECT_EQ(error.column, 0);
+
+  EXPECT_EQ(callDouble(engine, "Eval", "var o = {};\n\no.p.q"), 0);
+  error = lastError(engine);
+  EXPECT_EQ(error.number, 1003);
+  EXPECT_EQ(error.source, "JavaScript runtime error");
+  EXPECT_EQ(error.description, "cannot read property 'q' of undefined");
+  EXPECT_EQ(error.text, "");
+  EXPECT_EQ(error.line, 3);
+  EXPECT_TRUE(callText(engine, "Eval", "o.p.q").isNull());
+
+  EXPECT_EQ(callDouble(engine, "Eval", "1"), 1);
+  error = lastError(engine);
+  EXPECT_EQ(error.number, 0) << "a clean run clears the record";
+  EXPECT_EQ(error.source + error.description + error.helpFile + error.text, "");
+  EXPECT_EQ(error.line + error.helpContext, 0);
+}
+
+TEST(ScriptControl, TextsCrossInGbk) {
+  ComScope com;
+  const ComObject engine = newEngine();
+  EXPECT_EQ(evalText(engine, "'序号' + '，字段名'"), "序号，字段名");
+  EXPECT_EQ(callDouble(engine, "Eval", "'序号'.length"), 2) << "a Chinese character is one unit inside";
+  EXPECT_EQ(evalText(engine, "'a' + String.fromCharCode(0xD83D, 0xDE00) + 'b'"), "a?b");
+  EXPECT_EQ(evalText(engine, "String.fromCharCode(9216)"), "?") << "GBK has no U+2400";
+}
+
+// ---- the script library ------------------------------------------------------------------
+
+TEST(ScriptLibrary, EndsWithTheInstalledJson2) {
+  std::ifstream file("/usr/share/javascript/json/json2.min.js", std::ios::binary);
+  const std::string json2((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const std::string library = scriptLibrary();
+  ASSERT_FALSE(json2.empty());
+  ASSERT_GT(library.size(), json2.size());
+  EXPECT_EQ(library.substr(library.size() - json2.size()), json2);
+  EXPECT_EQ(library.find("function get__nodeValue(str_json, recursion)"), 0u);
+}
+
+TEST(ScriptLibrary, NodeValuesCountsAndNames) {
+  ComScope com;
+  const ComObject engine = newEngine(true);
+  callMember(engine, "Eval", "var tree = {\"a\":\"x\",\"b\":{\"c\":1},\"d\":[true]}");
+  EXPECT_EQ(evalText(engine, "var str_all = new Array(); JSON.stringify(get__nodeValue(tree, true))"),
+            "[\"x\",1,true]");
+  EXPECT_EQ(evalText(engine, "var str_all = new Array(); JSON.stringify(get__nodeValue(tree, false))"),
+            "[\"x\"]");
+
+  EXPECT_EQ(callDouble(engine, "Eval", "get__count([1,2,3])"), 3);
+  EXPECT_EQ(callDouble(engine, "Eval", "get__count({\"length\":3})"), 0);
+  EXPECT_EQ(callDouble(engine, "Eval", "get__count('abc')"), 0);
+
+  EXPECT_EQ(evalText(engine, "get__name_All({\"b\":1,\"a\":2,\"f\":function () {}})"), "b\r\na");
+  EXPECT_EQ(evalText(engine, "get__name_All([1])"), "");
+  EXPECT_EQ(evalText(engine, "get__name_All({})"), "");
+}
+
+TEST(ScriptLibrary, ExtendMerges) {
+  ComScope com;
+  const ComObject engine = newEngine(true);
+  EXPECT_EQ(evalText(engine,
+                     "JSON.stringify(get__extend({\"a\":\"x\",\"o\":{\"p\":1}}, {\"a\":\"y\",\"o\":{\"q\":2},\"n\":true}))"),
+            "{\"a\":\"y\",\"o\":{\"p\":1,\"q\":2},\"n\":true}");
+  EXPECT_EQ(evalText(engine, "JSON.stringify(get__extend([1], [2,3]))"), "[1,2,3]");
+  EXPECT_EQ(evalText(engine, "JSON.stringify(get__extend({\"l\":[1]}, {\"l\":[2]}))"), "{\"l\":[1,2]}");
+  EXPECT_EQ(evalText(engine, "JSON.stringify(get__extend({\"n\":1}, {\"n\":2}))"), "{\"n\":2}")
+      << "a number member is overwritten like a text";
+  EXPECT_EQ(evalText(engine, "JSON.stringify(get__extend({\"z\":null}, {\"z\":{\"a\":1}}))"), "");
+  EXPECT_NE(lastError(engine).number, 0) << "a member of null is read";
+}
+
+TEST(ScriptLibrary, PrototypeMembersEnumerateButNeverSerialise) {
+  ComScope com;
+  const ComObject engine = newEngine(true);
+  EXPECT_EQ(evalText(engine, "var seen = new Array(); for (var k in {}) seen.push(k); seen.join()"),
+            "toJSONString,parseJSON");
+  EXPECT_EQ(evalText(engine, "JSON.stringify({\"a\":[{}],\"f\":function () {}})"), "{\"a\":[{}]}");
+  EXPECT_EQ(evalText(engine, "({\"b\":[1]}).toJSONString()"), "{\"b\":[1]}");
+  EXPECT_EQ(callDouble(engine, "Eval", "'{\"n\":4}'.parseJSON().n"), 4);
+}
+
+// ---- threads -----------------------------------------------------------------------------
+
+TEST(ScriptControlThreads, CreationFailsOnAnUninitialisedThread) {
+  bool created = true;
+  std::thread([&created] {
+    ComObject engine;
+    created = createObject(engine, "MSScriptControl.ScriptControl");
+  }).join();
+  EXPECT_FALSE(created);
+}
+
+TEST(ScriptControlThreads, TwoEnginesRunAtOnce) {
+  auto work = [](int seed, std::string* outcome) {
+    ComScope com;
+    const ComObject engine = newEngine(true);
+    callMember(engine, "Eval", "var da = {\"test\":[]}");
+    for (int i = 0; i < 300; ++i) {
+      const std::string row = std::to_string(seed * 1000 + i);
+      callMember(engine, "Eval", ("da.test.push({\"row\":\"" + row + "\"})").c_str());
+    }
+    *outcome = evalText(engine, "da.test.length + ':' + da.test[299].row");
+  };
+  std::string first, second;
+  std::thread a(work, 1, &first);
+  std::thread b(work, 2, &second);
+  a.join();
+  b.join();
+  EXPECT_EQ(first, "300:1299");
+  EXPECT_EQ(second, "300:2299");
+}
+
+}  // namespace
