@@ -1,0 +1,323 @@
+// The window system over Qt 6 Widgets: each PlatformControl wraps one widget, the loop is
+// QApplication's, and the backend only applies what the layers above decided (geometry,
+// stacking order, texts), filling in what Linux lacks: frame margins, fonts, line breaks.
+#include <QApplication>
+#include <QGroupBox>
+#include <QIcon>
+#include <QImage>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QWidget>
+
+#include <memory>
+#include <vector>
+
+#include "platform/qt/font_mapping.h"
+#include "platform/qt/main_thread_gate.h"
+#include "platform/window_system.h"
+
+struct PlatformControl {
+  QPointer<QWidget> widget;
+  bool topLevel = false;
+  bool editBox = false;
+  PlatformCall clickHandler = nullptr;
+  void* clickContext = nullptr;
+};
+
+namespace {
+
+using qtbackend::callOnMainThread;
+using qtbackend::isMainThread;
+
+struct Backend {
+  QApplication* application = nullptr;
+  std::vector<std::unique_ptr<PlatformControl>> controls;
+  bool loopRunning = false;
+};
+Backend backend;
+
+QString toQString(std::u16string_view text) {
+  return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
+}
+
+std::u16string toU16(const QString& text) { return text.toStdU16String(); }
+
+QWidget* widgetOf(PlatformControl* control) { return control != nullptr ? control->widget.data() : nullptr; }
+
+bool anyWindowAlive() {
+  for (const auto& control : backend.controls) {
+    if (control->topLevel && control->widget != nullptr) return true;
+  }
+  return false;
+}
+
+// Keeps the outer size fixed once the window manager's frame is known. Qt sizes the client
+// area and places the frame, and the frame margins arrive only some time after show(), so
+// the client is shrunk by them and the frame put back where it was meant to go.
+class FrameKeeper : public QObject {
+ public:
+  FrameKeeper(QWidget* window, QRect outer) : QObject(window), window_(window), outer_(outer) {}
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::Show:
+      case QEvent::Move:
+      case QEvent::Resize:
+      case QEvent::Expose:
+      case QEvent::WindowStateChange:
+      case QEvent::PlatformSurface:
+        fit();
+        break;
+      default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  void fit() {
+    const QSize margins = window_->frameGeometry().size() - window_->size();
+    const QSize client = outer_.size() - margins;
+    if (client == window_->size() || client.isEmpty()) return;
+    window_->setFixedSize(client);
+    window_->move(outer_.topLeft());
+  }
+
+  QWidget* window_;
+  QRect outer_;
+};
+
+PlatformControl* keep(QWidget* widget, bool topLevel) {
+  backend.controls.push_back(std::make_unique<PlatformControl>());
+  PlatformControl* control = backend.controls.back().get();
+  control->widget = widget;
+  control->topLevel = topLevel;
+  return control;
+}
+
+bool start(int* argc, char** argv) {
+  if (backend.application == nullptr) {
+    backend.application = new QApplication(*argc, argv);
+    // The loop ends when a window of ours is destroyed, not when the last one is hidden.
+    QApplication::setQuitOnLastWindowClosed(false);
+  }
+  qtbackend::openGate();
+  return true;
+}
+
+void stop() {
+  qtbackend::dropGate();
+  for (const auto& control : backend.controls) {
+    if (control->topLevel) delete control->widget.data();
+  }
+  backend.controls.clear();
+  delete backend.application;
+  backend.application = nullptr;
+}
+
+void screenSize(int32_t* width, int32_t* height) {
+  const QSize size = QGuiApplication::primaryScreen()->size();
+  *width = size.width();
+  *height = size.height();
+}
+
+PlatformControl* createWindow(const WindowSpec& spec) {
+  auto* window = new QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                                          Qt::WindowCloseButtonHint);
+  window->setAttribute(Qt::WA_DeleteOnClose);
+  window->setWindowTitle(toQString(spec.caption));
+  if (spec.icon != nullptr) {
+    const QImage image(reinterpret_cast<const uchar*>(spec.icon), spec.iconWidth, spec.iconHeight,
+                       spec.iconWidth * 4, QImage::Format_ARGB32);
+    window->setWindowIcon(QIcon(QPixmap::fromImage(image.copy())));
+  }
+  const QRect outer(spec.left, spec.top, spec.width, spec.height);
+  window->setFixedSize(outer.size());
+  window->move(outer.topLeft());
+  window->installEventFilter(new FrameKeeper(window, outer));
+  QObject::connect(window, &QObject::destroyed, [] {
+    if (backend.loopRunning && !anyWindowAlive()) {
+      qtbackend::closeGate();
+      QCoreApplication::exit(0);
+    }
+  });
+  return keep(window, true);
+}
+
+QWidget* makeWidget(const ControlSpec& spec, QWidget* parent, PlatformControl** out) {
+  const QString text = toQString(spec.text);
+  QWidget* widget = nullptr;
+  switch (spec.kind) {
+    case ControlKind::MultiLineEdit: {
+      auto* edit = new QPlainTextEdit(parent);
+      edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+      edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+      edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+      edit->setTabChangesFocus(true);
+      widget = edit;
+      break;
+    }
+    case ControlKind::GroupFrame:
+      widget = new QGroupBox(text, parent);
+      break;
+    case ControlKind::PushButton: {
+      auto* button = new QPushButton(text, parent);
+      button->setAutoDefault(false);
+      button->setDefault(false);
+      widget = button;
+      break;
+    }
+    case ControlKind::AutoRadio:
+      widget = new QRadioButton(text, parent);
+      break;
+  }
+  *out = keep(widget, false);
+  (*out)->editBox = spec.kind == ControlKind::MultiLineEdit;
+  return widget;
+}
+
+void setText(PlatformControl* control, std::u16string_view text);
+
+PlatformControl* createControl(PlatformControl* parent, const ControlSpec& spec) {
+  PlatformControl* control = nullptr;
+  QWidget* widget = makeWidget(spec, widgetOf(parent), &control);
+  widget->setObjectName(toQString(spec.name));
+  widget->setGeometry(spec.left, spec.top, spec.width, spec.height);
+  widget->hide();
+  if (control->editBox) setText(control, spec.text);
+  if (auto* button = qobject_cast<QPushButton*>(widget)) {
+    QObject::connect(button, &QPushButton::clicked, [control] {
+      if (control->clickHandler != nullptr) control->clickHandler(control->clickContext);
+    });
+  }
+  return control;
+}
+
+void setParent(PlatformControl* control, PlatformControl* parent) {
+  QWidget* widget = widgetOf(control);
+  if (widget == nullptr || widgetOf(parent) == nullptr) return;
+  const QRect geometry = widget->geometry();
+  const bool hidden = widget->isHidden();
+  widget->setParent(widgetOf(parent));
+  widget->setGeometry(geometry);
+  widget->setVisible(!hidden);
+}
+
+void destroyWindow(PlatformControl* window) { delete widgetOf(window); }
+
+bool isAlive(PlatformControl* control) { return widgetOf(control) != nullptr; }
+
+void setFont(PlatformControl* control, const FontSpec& font) {
+  if (QWidget* widget = widgetOf(control)) widget->setFont(qtbackend::mappedFont(font));
+}
+
+void setText(PlatformControl* control, std::u16string_view text) {
+  QWidget* widget = widgetOf(control);
+  if (widget == nullptr) return;
+  QString value = toQString(text);
+  if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
+    // The edit box shows "\r\n" as one break; a lone "\r" would make a second paragraph.
+    value.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    edit->setPlainText(value);
+  } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+    button->setText(value);
+  } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+    group->setTitle(value);
+  } else {
+    widget->setWindowTitle(value);
+  }
+}
+
+std::u16string text(PlatformControl* control) {
+  QWidget* widget = widgetOf(control);
+  if (widget == nullptr) return {};
+  if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
+    QString value = edit->toPlainText();
+    value.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return toU16(value);
+  }
+  if (auto* button = qobject_cast<QAbstractButton*>(widget)) return toU16(button->text());
+  if (auto* group = qobject_cast<QGroupBox*>(widget)) return toU16(group->title());
+  return toU16(widget->windowTitle());
+}
+
+void setChecked(PlatformControl* control, bool checked) {
+  if (auto* button = qobject_cast<QAbstractButton*>(widgetOf(control))) {
+    button->setCheckable(true);
+    button->setChecked(checked);
+  }
+}
+
+bool isChecked(PlatformControl* control) {
+  auto* button = qobject_cast<QAbstractButton*>(widgetOf(control));
+  return button != nullptr && button->isChecked();
+}
+
+void setEnabled(PlatformControl* control, bool enabled) {
+  if (QWidget* widget = widgetOf(control)) widget->setEnabled(enabled);
+}
+
+void setTabStop(PlatformControl* control, bool tabStop) {
+  QWidget* widget = widgetOf(control);
+  if (widget == nullptr) return;
+  const int policy = widget->focusPolicy();
+  const int tab = Qt::TabFocus;
+  widget->setFocusPolicy(static_cast<Qt::FocusPolicy>(tabStop ? policy | tab : policy & ~tab));
+}
+
+void setVisible(PlatformControl* control, bool visible) {
+  if (QWidget* widget = widgetOf(control)) widget->setVisible(visible);
+}
+
+void placeBehind(PlatformControl* control, PlatformControl* sibling) {
+  QWidget* widget = widgetOf(control);
+  if (widget == nullptr) return;
+  if (QWidget* front = widgetOf(sibling)) {
+    widget->stackUnder(front);
+  } else {
+    widget->raise();
+  }
+}
+
+void setClickHandler(PlatformControl* button, PlatformCall handler, void* context) {
+  if (button == nullptr) return;
+  button->clickHandler = handler;
+  button->clickContext = context;
+}
+
+int32_t runLoop() {
+  if (!anyWindowAlive()) {
+    qtbackend::closeGate();
+    return 0;
+  }
+  backend.loopRunning = true;
+  const int code = QApplication::exec();
+  backend.loopRunning = false;
+  qtbackend::closeGate();
+  return code;
+}
+
+void showErrorBox(std::u16string_view caption, std::u16string_view text) {
+  QString body = toQString(text);
+  body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  QMessageBox box(QMessageBox::Critical, toQString(caption), body, QMessageBox::Ok);
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+}
+
+const WindowSystem kQtWindowSystem{
+    start,      stop,       isMainThread,   screenSize, createWindow, createControl, setParent,
+    destroyWindow, isAlive, setFont,        setText,    text,         setChecked,    isChecked,
+    setEnabled, setTabStop, setVisible,     placeBehind, setClickHandler, runLoop,   showErrorBox,
+    callOnMainThread,
+};
+
+}  // namespace
+
+const WindowSystem& platformWindowSystem() { return kQtWindowSystem; }

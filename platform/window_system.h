@@ -1,0 +1,103 @@
+// Native windows and controls, as the main window needs them: a fixed-frame top-level window,
+// edit boxes, buttons, radio boxes and a group frame, the message loop, the error box, and the
+// carrying of a call from any thread over to the main thread. Texts cross as UTF-16.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// A window or control. Owned by the window system; the handle stays valid until the window
+// system is stopped, even after its window has been destroyed (then it reads as not alive).
+struct PlatformControl;
+
+enum class ControlKind : int32_t {
+  MultiLineEdit,  // no wrap, both scroll bars, sunken border; "\r\n" line breaks in its text
+  GroupFrame,     // a frame with a caption line
+  PushButton,     // an ordinary push button, never the default button
+  AutoRadio,      // a radio box that unchecks its siblings in the same parent when clicked
+};
+
+struct WindowSpec {
+  std::u16string_view caption;
+  // Frame position and outer size (frame and caption included) in screen pixels.
+  int32_t left, top, width, height;
+  // A width*height ARGB image (0xAARRGGBB, row by row); null for the toolkit's default.
+  const uint32_t* icon;
+  int32_t iconWidth, iconHeight;
+};
+
+struct ControlSpec {
+  ControlKind kind;
+  std::u16string_view name;  // shown nowhere; lets tools and tests find the control
+  std::u16string_view text;  // caption, or the whole text of an edit box
+  // Geometry in the parent's client coordinates, used as given even past the parent's edge.
+  int32_t left, top, width, height;
+};
+
+struct FontSpec {
+  std::u16string_view family;  // empty: the default GUI font
+  int32_t height;              // logical height; negative is the character height in pixels
+  int32_t weight;              // 400 normal, 700 bold
+};
+
+using PlatformCall = void (*)(void* context);
+
+// Every operation on a window or control, and runLoop, is for the main thread only; stop with
+// callOnMainThread from any other thread. Operations on a destroyed control do nothing and
+// read as empty.
+struct WindowSystem {
+  // Starts the toolkit; the calling thread becomes the main thread. False when it cannot.
+  bool (*start)(int* argc, char** argv);
+  // Destroys what is left, stops taking calls and shuts the toolkit down. A caller still
+  // waiting in callOnMainThread stays blocked; the process is expected to end soon after.
+  void (*stop)();
+  // True on the thread that started the window system.
+  bool (*isMainThread)();
+
+  // Writes the primary screen's size in pixels.
+  void (*screenSize)(int32_t* width, int32_t* height);
+  // Creates a hidden top-level window with a fixed frame, minimise and close boxes and no
+  // maximise box; it keeps its outer size once the window manager's frame is known.
+  PlatformControl* (*createWindow)(const WindowSpec& spec);
+  // Creates a hidden child control of parent (a window or a group frame).
+  PlatformControl* (*createControl)(PlatformControl* parent, const ControlSpec& spec);
+  // Makes parent the control's parent, keeping its geometry relative to the new parent.
+  void (*setParent)(PlatformControl* control, PlatformControl* parent);
+  // Destroys a top-level window and its controls.
+  void (*destroyWindow)(PlatformControl* window);
+  // False once the control, or the window holding it, has been destroyed.
+  bool (*isAlive)(PlatformControl* control);
+
+  // Uses the font; a family that does not exist here is mapped to a near equivalent
+  // (a CJK fixed-pitch family to one whose CJK advance is exactly two ASCII advances).
+  void (*setFont)(PlatformControl* control, const FontSpec& font);
+  // Replaces the whole text; an edit box takes "\r\n" as its line break.
+  void (*setText)(PlatformControl* control, std::u16string_view text);
+  // The whole text; an edit box gives "\r\n" between its lines.
+  std::u16string (*text)(PlatformControl* control);
+  void (*setChecked)(PlatformControl* control, bool checked);
+  bool (*isChecked)(PlatformControl* control);
+  void (*setEnabled)(PlatformControl* control, bool enabled);
+  // Whether the Tab key stops at the control.
+  void (*setTabStop)(PlatformControl* control, bool tabStop);
+  void (*setVisible)(PlatformControl* control, bool visible);
+  // Puts control directly behind sibling in the stacking order; a null sibling puts it in front.
+  void (*placeBehind)(PlatformControl* control, PlatformControl* sibling);
+  // Calls handler(context) on the main thread each time the button is clicked.
+  void (*setClickHandler)(PlatformControl* button, PlatformCall handler, void* context);
+
+  // Runs the message loop until the last top-level window is destroyed; returns 0 at once
+  // when there is none. From the moment the loop ends, callOnMainThread refuses every call.
+  int32_t (*runLoop)();
+  // Shows a modal box with an error icon and an OK button, owned by no window, and returns
+  // when it is closed.
+  void (*showErrorBox)(std::u16string_view caption, std::u16string_view text);
+
+  // Runs call(context) on the main thread and returns once it has run (at once when called on
+  // the main thread). False, without running it, once the window system takes no more calls.
+  bool (*callOnMainThread)(PlatformCall call, void* context);
+};
+
+// The backend chosen at build time.
+const WindowSystem& platformWindowSystem();

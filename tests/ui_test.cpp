@@ -1,0 +1,326 @@
+// MainWindow as created from its description, driven through real Qt widgets: layout, texts,
+// fonts, stacking, clicks, and the control properties from the main thread and from workers.
+#include <QAbstractButton>
+#include <QFontMetricsF>
+#include <QGroupBox>
+#include <QImage>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTest>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "platform/code_page.h"
+#include "tests/window_test_support.h"
+#include "ui/control_property.h"
+#include "ui/form_creation.h"
+#include "ui/loaded_forms.h"
+#include "ui/main_window.h"
+
+namespace {
+
+using unitId::kMainWindow;
+
+// This file includes Qt, whose headers do not compile with GBK literals, so the GBK texts
+// the program holds are made here from UTF-16.
+std::string gbk(std::u16string_view text) { return platformCodePage().toAnsi(text); }
+
+std::atomic<int> startClicks{0};
+void countStartClick() { ++startClicks; }
+const NamedHandler kHandlers[] = {{kStartButtonClickHandler, countStartClick}};
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(loadForm(MainWindow, kHandlers));
+    ASSERT_TRUE(createForm(kMainWindow));
+    window_ = topLevelTitled(u"Cellbrae");
+    ASSERT_NE(window_, nullptr);
+  }
+  void TearDown() override {
+    destroyForm(kMainWindow);
+    pumpEvents();
+  }
+
+  template <class Widget = QWidget>
+  Widget* control(QStringView name) {
+    auto* widget = childNamed<Widget>(window_, name);
+    EXPECT_NE(widget, nullptr) << name.toString().toStdString();
+    return widget;
+  }
+
+  QWidget* window_ = nullptr;
+};
+
+const std::string kExpectedUsageText = gbk(
+    u"Cellbrae\r\n\r\n序号 字段名 注释\r\n1 file 文件\r\n2 path 路径\r\n\r\n结果示例：\r\n"
+    u"+-------+---------+-------+\r\n| 序号  | 字段名  | 注释  |\r\n+-------+---------+-------+\r\n"
+    u"| 1     | file    | 文件  |\r\n| 2     | path    | 路径  |\r\n+-------+---------+-------+\r\n");
+
+TEST_F(MainWindowTest, WindowIsCentredFixedAndUnowned) {
+  const QSize screen = QGuiApplication::primaryScreen()->size();
+  // The outer size counts the frame, whatever margins the platform reports.
+  EXPECT_EQ(window_->frameGeometry(), QRect((screen.width() - 940) / 2, (screen.height() - 720) / 2, 940, 720));
+  EXPECT_EQ(window_->minimumSize(), window_->maximumSize());
+  const Qt::WindowFlags flags = window_->windowFlags();
+  EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
+  EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+  EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+  EXPECT_FALSE(flags & Qt::WindowStaysOnTopHint);
+  EXPECT_EQ(window_->parentWidget(), nullptr);
+
+  const QImage icon = window_->windowIcon().pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+  ASSERT_EQ(icon.size(), QSize(16, 16));
+  for (int x = 0; x < 16; ++x) {
+    EXPECT_EQ(qAlpha(icon.pixel(x, 0)), 0);
+    EXPECT_EQ(qAlpha(icon.pixel(x, 14)), 0);
+    EXPECT_EQ(qAlpha(icon.pixel(x, 15)), 0);
+    EXPECT_EQ(icon.pixel(x, 1), 0xFF000000u);
+    EXPECT_EQ(icon.pixel(x, 13), 0xFF000000u);
+  }
+  EXPECT_EQ(icon.pixel(7, 3), 0xFFC0C0C0u) << "header row";
+  EXPECT_EQ(icon.pixel(2, 11), 0xFFC0C0C0u) << "header column";
+  EXPECT_EQ(icon.pixel(12, 7), 0xFFFFFFFFu) << "a plain cell";
+  EXPECT_EQ(icon.pixel(5, 7), 0xFF000000u) << "a grid line";
+}
+
+TEST_F(MainWindowTest, ControlsHaveTheirGeometryTextsAndFlags) {
+  struct Expected {
+    QStringView name;
+    const char* className;
+    QStringView parent;
+    QRect geometry;
+    QStringView text;
+    bool tabStop;
+  };
+  const Expected expected[] = {
+      {u"编辑框1", "QPlainTextEdit", u"", {0, 0, 930, 310}, u"", true},
+      {u"分组框1", "QGroupBox", u"", {0, 303, 288, 40}, u"", false},
+      {u"单选框1", "QRadioButton", u"分组框1", {8, 13, 80, 24}, u"tab", true},
+      {u"单选框2", "QRadioButton", u"分组框1", {96, 13, 80, 24}, u"空格", true},
+      {u"单选框3", "QRadioButton", u"分组框1", {186, 13, 80, 24}, u"英文逗号", true},
+      {u"按钮1", "QPushButton", u"", {288, 310, 653, 30}, u"字符表格", true},
+      {u"编辑框2", "QPlainTextEdit", u"", {0, 340, 930, 350}, u"", true},
+  };
+  for (const Expected& unit : expected) {
+    SCOPED_TRACE(unit.name.toString().toStdString());
+    QWidget* widget = control(unit.name);
+    ASSERT_NE(widget, nullptr);
+    EXPECT_STREQ(widget->metaObject()->className(), unit.className);
+    EXPECT_EQ(widget->parentWidget()->objectName(), unit.parent.toString());
+    EXPECT_EQ(widget->geometry(), unit.geometry);
+    EXPECT_TRUE(widget->isVisible());
+    EXPECT_TRUE(widget->isEnabled());
+    EXPECT_EQ((widget->focusPolicy() & Qt::TabFocus) != 0, unit.tabStop);
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+      EXPECT_EQ(button->text(), unit.text.toString());
+    }
+    if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+      EXPECT_EQ(group->title(), QString());
+    }
+  }
+  auto* button = control<QPushButton>(u"按钮1");
+  EXPECT_FALSE(button->isDefault());
+  EXPECT_FALSE(button->autoDefault());
+  for (QStringView name : {u"编辑框1", u"编辑框2"}) {
+    auto* edit = control<QPlainTextEdit>(name);
+    EXPECT_EQ(edit->lineWrapMode(), QPlainTextEdit::NoWrap);
+    EXPECT_EQ(edit->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(edit->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_FALSE(edit->isReadOnly());
+  }
+}
+
+TEST_F(MainWindowTest, StackingOrderFollowsTheDescription) {
+  auto backToFront = [](QWidget* parent) {
+    QStringList names;
+    for (QObject* child : parent->children()) {
+      if (child->isWidgetType()) names << child->objectName();
+    }
+    return names;
+  };
+  EXPECT_EQ(backToFront(window_), (QStringList{qs(u"编辑框1"), qs(u"编辑框2"), qs(u"按钮1"), qs(u"分组框1")}));
+  EXPECT_EQ(backToFront(control(u"分组框1")), (QStringList{qs(u"单选框1"), qs(u"单选框2"), qs(u"单选框3")}));
+}
+
+TEST_F(MainWindowTest, TableFontsAdvanceCjkExactlyTwoColumns) {
+  for (QStringView name : {u"编辑框2", u"按钮1"}) {
+    SCOPED_TRACE(name.toString().toStdString());
+    const QFontMetricsF metrics(control(name)->font());
+    const qreal column = metrics.horizontalAdvance(QLatin1Char('a'));
+    ASSERT_GT(column, 0);
+    EXPECT_EQ(metrics.horizontalAdvance(qs(u"文")), 2 * column);
+    EXPECT_EQ(metrics.horizontalAdvance(qs(u"序号")), 4 * column);
+    for (char ascii : std::string("|+- zAZ09")) EXPECT_EQ(metrics.horizontalAdvance(QLatin1Char(ascii)), column) << ascii;
+  }
+  EXPECT_EQ(control(u"编辑框2")->font().pixelSize(), 14);
+  EXPECT_EQ(control(u"编辑框2")->font().weight(), QFont::Normal);
+  EXPECT_EQ(control(u"按钮1")->font().pixelSize(), 19);
+  EXPECT_EQ(control(u"按钮1")->font().weight(), QFont::Bold);
+  for (QStringView name : {u"编辑框1", u"分组框1", u"单选框1", u"单选框2", u"单选框3"}) {
+    EXPECT_EQ(control(name)->font(), QApplication::font()) << name.toString().toStdString();
+  }
+}
+
+TEST_F(MainWindowTest, StartsWithUsageTextAndFirstRadioChecked) {
+  const TextValue usage = readContent(kMainWindow, unitId::kEditBox2);
+  EXPECT_EQ(std::string(usage.view()), kExpectedUsageText);
+  EXPECT_EQ(std::string(kUsageText), kExpectedUsageText);
+  EXPECT_EQ(control<QPlainTextEdit>(u"编辑框2")->document()->blockCount(), 14) << "13 lines and the empty last";
+  EXPECT_TRUE(readContent(kMainWindow, unitId::kEditBox1).isNull()) << "an empty box reads as null";
+  EXPECT_EQ(readChecked(kMainWindow, unitId::kRadioBox1), 1);
+  EXPECT_EQ(readChecked(kMainWindow, unitId::kRadioBox2), 0);
+  EXPECT_EQ(readChecked(kMainWindow, unitId::kRadioBox3), 0);
+  EXPECT_EQ(startClicks.load(), 0) << "no event runs when the window opens";
+}
+
+TEST_F(MainWindowTest, ClicksCheckRadioBoxesAndRunTheBoundHandler) {
+  QTest::mouseClick(control(u"单选框3"), Qt::LeftButton);
+  EXPECT_EQ(readChecked(kMainWindow, unitId::kRadioBox1), 0);
+  EXPECT_EQ(readChecked(kMainWindow, unitId::kRadioBox2), 0);
+  EXPECT_EQ(readChecked(kMainWindow, unitId::kRadioBox3), 1);
+  QTest::mouseClick(control(u"单选框2"), Qt::LeftButton);
+  EXPECT_EQ(readChecked(kMainWindow, unitId::kRadioBox2), 1);
+  EXPECT_EQ(readChecked(kMainWindow, unitId::kRadioBox3), 0);
+
+  const int before = startClicks.load();
+  QTest::mouseClick(control(u"按钮1"), Qt::LeftButton);
+  EXPECT_EQ(startClicks.load(), before + 1);
+}
+
+TEST_F(MainWindowTest, ContentCrossesWithCrLfLineBreaks) {
+  writeContent(kMainWindow, unitId::kEditBox1, gbk(u"序号 a\r\nb\r\n").c_str());
+  auto* edit = control<QPlainTextEdit>(u"编辑框1");
+  EXPECT_EQ(edit->toPlainText(), qs(u"序号 a\nb\n"));
+  EXPECT_EQ(edit->document()->blockCount(), 3);
+  EXPECT_EQ(std::string(readContent(kMainWindow, unitId::kEditBox1).view()), gbk(u"序号 a\r\nb\r\n"));
+  writeContent(kMainWindow, unitId::kEditBox2, "");
+  EXPECT_TRUE(readContent(kMainWindow, unitId::kEditBox2).isNull());
+  writeChecked(kMainWindow, unitId::kRadioBox2, 1);
+  EXPECT_EQ(readChecked(kMainWindow, unitId::kRadioBox1), 0);
+  // Properties the unit type does not have read as zero values and are not written.
+  EXPECT_TRUE(readControlProperty(kMainWindow, unitId::kRadioBox1, property::kContent).text.isNull());
+  EXPECT_EQ(readControlProperty(kMainWindow, unitId::kEditBox1, property::kChecked).number, 0);
+  writeContent(kMainWindow, unitId::kButton1, "x");
+  EXPECT_EQ(control<QPushButton>(u"按钮1")->text(), qs(u"字符表格"));
+}
+
+TEST_F(MainWindowTest, WorkersReadAndWriteThroughTheMainThread) {
+  const std::string longLine(20000, 'x');
+  TextValue readBack;
+  TextValue emptyRead = TextValue::copyOf("not read");
+  int32_t checked = -1;
+  std::thread::id ranOn;
+  runOnWorkerWhilePumping([&] {
+    EXPECT_FALSE(isMainThread());
+    writeContent(kMainWindow, unitId::kEditBox2, gbk(u"| 序号 |\r\n+---+").c_str());
+    readBack = readContent(kMainWindow, unitId::kEditBox2);
+    checked = readChecked(kMainWindow, unitId::kRadioBox1);
+    emptyRead = readContent(kMainWindow, unitId::kEditBox1);
+    writeContent(kMainWindow, unitId::kEditBox1, longLine.c_str());
+    runOnMainThread([&] { ranOn = std::this_thread::get_id(); });
+  });
+  EXPECT_EQ(ranOn, std::this_thread::get_id());
+  EXPECT_EQ(control<QPlainTextEdit>(u"编辑框2")->toPlainText(), qs(u"| 序号 |\n+---+"));
+  EXPECT_EQ(std::string(readBack.view()), gbk(u"| 序号 |\r\n+---+"));
+  EXPECT_EQ(std::string(readBack.view()).substr(2, 4), "\xD0\xF2\xBA\xC5") << "GBK bytes";
+  EXPECT_EQ(checked, 1);
+  EXPECT_TRUE(emptyRead.isNull());
+  auto* input = control<QPlainTextEdit>(u"编辑框1");
+  EXPECT_EQ(input->document()->blockCount(), 1) << "a long line does not wrap";
+  EXPECT_GT(input->horizontalScrollBar()->maximum(), 0);
+  EXPECT_EQ(input->toPlainText().size(), 20000);
+}
+
+TEST_F(MainWindowTest, ConcurrentWorkersEachSeeWholeTexts) {
+  // Two workers write and read back their own texts while the main thread pumps; every read
+  // is one of the two whole texts, never a mix.
+  std::atomic<int> torn{0};
+  const std::string left = gbk(u"左\r\nleft");
+  const std::string right = gbk(u"右\r\nright");
+  auto hammer = [&](const std::string& mine) {
+    for (int i = 0; i < 200; ++i) {
+      writeContent(kMainWindow, unitId::kEditBox2, mine.c_str());
+      const TextValue seen = readContent(kMainWindow, unitId::kEditBox2);
+      if (seen.view() != left && seen.view() != right) ++torn;
+    }
+  };
+  runOnWorkerWhilePumping([&] {
+    std::thread other([&] { hammer(right); });
+    hammer(left);
+    other.join();
+  });
+  EXPECT_EQ(torn.load(), 0);
+}
+
+TEST_F(MainWindowTest, MainThreadCallsRunInPlace) {
+  int value = 0;
+  EXPECT_TRUE(isMainThread());
+  EXPECT_TRUE(runOnMainThread([&] { value = 7; }));
+  EXPECT_EQ(value, 7);
+}
+
+using MainWindowDeathTest = MainWindowTest;
+
+TEST_F(MainWindowDeathTest, PropertiesOfMissingWindowsEndTheProgram) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  using ::testing::HasSubstr;
+  EXPECT_EXIT(readContent(0x52010002, unitId::kEditBox1), ::testing::ExitedWithCode(255),
+              HasSubstr(gbk(u"运行时出错!\r\n\r\n错误信息：未载入欲访问窗口组件所在的窗口\r\n\r\n")));
+  EXPECT_EXIT(writeContent(0x52010002, unitId::kEditBox1, "x"), ::testing::ExitedWithCode(255),
+              HasSubstr(gbk(u"错误信息：未载入欲访问窗口组件所在的窗口\r\n")));
+  destroyForm(kMainWindow);
+  pumpEvents();
+  EXPECT_EXIT(readContent(kMainWindow, unitId::kEditBox1), ::testing::ExitedWithCode(255),
+              HasSubstr(gbk(u"运行时出错!\r\n\r\n错误信息：读取组件属性时发现指定窗口尚未载入\r\n\r\n")));
+  EXPECT_EXIT(readChecked(kMainWindow, unitId::kRadioBox1), ::testing::ExitedWithCode(255),
+              HasSubstr(gbk(u"错误信息：读取组件属性时发现指定窗口尚未载入\r\n")));
+  EXPECT_EXIT(writeContent(kMainWindow, unitId::kEditBox2, ""), ::testing::ExitedWithCode(255),
+              HasSubstr(gbk(u"错误信息：修改组件属性时发现指定窗口尚未载入\r\n")));
+}
+
+TEST(FormLoading, RejectsInconsistentDescriptions) {
+  constexpr uint32_t kGroupChildren[] = {0x16000003};
+  constexpr EventBinding kClick[] = {{kButtonClickEvent, "onMissing"}};
+  const UnitRecord orphanRadio[] = {
+      {.unitId = 0x52000001, .type = UnitType::Window, .width = 100, .height = 100},
+      {.unitId = 0x16000002, .type = UnitType::GroupBox},
+      {.unitId = 0x16000003, .type = UnitType::RadioBox, .parent = 0x16000002},
+  };
+  EXPECT_FALSE(loadForm({0x52000001, orphanRadio}, kHandlers)) << "the group box does not list the radio box";
+
+  const UnitRecord unboundClick[] = {
+      {.unitId = 0x52000004, .type = UnitType::Window},
+      {.unitId = 0x16000005, .type = UnitType::Button, .events = kClick},
+  };
+  EXPECT_FALSE(loadForm({0x52000004, unboundClick}, kHandlers)) << "no routine is named onMissing";
+
+  const UnitRecord repeatedId[] = {
+      {.unitId = 0x52000006, .type = UnitType::Window},
+      {.unitId = 0x16000007, .type = UnitType::EditBox},
+      {.unitId = 0x16000007, .type = UnitType::Button},
+  };
+  EXPECT_FALSE(loadForm({0x52000006, repeatedId}, kHandlers));
+  EXPECT_FALSE(loadForm({0x52000009, repeatedId}, kHandlers)) << "the first record must be the window";
+
+  const UnitRecord consistent[] = {
+      {.unitId = 0x52000008, .type = UnitType::Window},
+      {.unitId = 0x16000002, .type = UnitType::GroupBox, .children = kGroupChildren},
+      {.unitId = 0x16000003, .type = UnitType::RadioBox, .parent = 0x16000002},
+  };
+  EXPECT_TRUE(loadForm({0x52000008, consistent}, kHandlers));
+  EXPECT_NE(findLoadedForm(0x52000008), nullptr);
+  dropForm(0x52000008);
+  EXPECT_EQ(findLoadedForm(0x52000008), nullptr);
+  EXPECT_FALSE(createForm(0x52000008)) << "a dropped description cannot be created";
+}
+
+}  // namespace

@@ -1,0 +1,111 @@
+// Creation follows the description step by step: the window, every control as its child,
+// each control moved into its parent, the stacking order, then showing. The window system
+// only applies what the records say.
+#include "ui/form_creation.h"
+
+#include "ui/loaded_forms.h"
+#include "ui/wide_text.h"
+
+namespace {
+
+const WindowSystem& windows() { return platformWindowSystem(); }
+
+std::vector<uint32_t> iconPixels(const IconPicture& picture) {
+  std::vector<uint32_t> pixels;
+  pixels.reserve(static_cast<size_t>(picture.width) * picture.height);
+  for (int32_t y = 0; y < picture.height; ++y) {
+    for (int32_t x = 0; x < picture.width; ++x) {
+      switch (picture.rows[y][x]) {
+        case '#': pixels.push_back(0xFF000000u); break;
+        case 'g': pixels.push_back(0xFFC0C0C0u); break;
+        case 'w': pixels.push_back(0xFFFFFFFFu); break;
+        default: pixels.push_back(0x00000000u); break;
+      }
+    }
+  }
+  return pixels;
+}
+
+ControlKind controlKind(UnitType type) {
+  switch (type) {
+    case UnitType::EditBox: return ControlKind::MultiLineEdit;
+    case UnitType::GroupBox: return ControlKind::GroupFrame;
+    case UnitType::Button: return ControlKind::PushButton;
+    default: return ControlKind::AutoRadio;
+  }
+}
+
+PlatformControl* createWindow(LoadedForm& form) {
+  const UnitRecord& record = form.description->units.front();
+  int32_t screenWidth = 0;
+  int32_t screenHeight = 0;
+  windows().screenSize(&screenWidth, &screenHeight);
+  const std::u16string caption = toWide(record.settings.text);
+  WindowSpec spec{caption, (screenWidth - record.width) / 2, (screenHeight - record.height) / 2,
+                  record.width, record.height, nullptr, 0, 0};
+  if (const IconPicture* icon = record.settings.icon) {
+    form.iconPixels = iconPixels(*icon);
+    spec.icon = form.iconPixels.data();
+    spec.iconWidth = icon->width;
+    spec.iconHeight = icon->height;
+  }
+  return windows().createWindow(spec);
+}
+
+void runClickHandler(void* context) { (*static_cast<EventHandler*>(context))(); }
+
+PlatformControl* createControl(LoadedForm& form, size_t index) {
+  const UnitRecord& record = form.description->units[index];
+  const std::u16string name = toWide(record.name);
+  const std::u16string text = toWide(record.settings.text);
+  const ControlSpec spec{controlKind(record.type), name, text, record.left, record.top, record.width, record.height};
+  PlatformControl* control = windows().createControl(form.window(), spec);
+  const FontRecord& font = record.settings.font;
+  const std::u16string family = font.family != nullptr ? toWide(font.family) : std::u16string();
+  windows().setFont(control, FontSpec{family, font.height, font.weight});
+  windows().setEnabled(control, (record.flags & unitFlags::kDisabled) == 0);
+  windows().setTabStop(control, (record.flags & unitFlags::kTabStop) != 0);
+  if (record.type == UnitType::RadioBox) windows().setChecked(control, record.settings.checked);
+  if (form.clickHandlers[index] != nullptr) {
+    windows().setClickHandler(control, runClickHandler, &form.clickHandlers[index]);
+  }
+  return control;
+}
+
+// Within each parent the first record goes in front, each later one directly behind it.
+void applyStackingOrder(LoadedForm& form) {
+  const auto& units = form.description->units;
+  for (size_t parent = 0; parent < units.size(); ++parent) {
+    const uint32_t parentId = parent == 0 ? 0 : units[parent].unitId;
+    PlatformControl* previous = nullptr;
+    for (size_t i = 1; i < units.size(); ++i) {
+      if (units[i].parent != parentId) continue;
+      windows().placeBehind(form.controls[i], previous);
+      previous = form.controls[i];
+    }
+  }
+}
+
+}  // namespace
+
+bool createForm(uint32_t windowId) {
+  LoadedForm* form = findLoadedForm(windowId);
+  if (form == nullptr) return false;
+  const auto& units = form->description->units;
+  form->controls[0] = createWindow(*form);
+  if (form->controls[0] == nullptr) return false;
+  for (size_t i = 1; i < units.size(); ++i) form->controls[i] = createControl(*form, i);
+  for (size_t i = 1; i < units.size(); ++i) {
+    if (units[i].parent != 0) windows().setParent(form->controls[i], form->controls[form->indexOf(units[i].parent)]);
+  }
+  applyStackingOrder(*form);
+  for (size_t i = 1; i < units.size(); ++i) {
+    windows().setVisible(form->controls[i], (units[i].flags & unitFlags::kVisible) != 0);
+  }
+  windows().setVisible(form->window(), (units[0].flags & unitFlags::kVisible) != 0);
+  return true;
+}
+
+void destroyForm(uint32_t windowId) {
+  if (LoadedForm* form = findLoadedForm(windowId)) windows().destroyWindow(form->window());
+}
