@@ -88,7 +88,7 @@ TextValue getText(const ComObject& object, const char* member) {
 }
 
 bool putText(const ComObject& object, const char* member, const char* value) {
-  access(object, member, MemberAccess::Put, value != nullptr ? value : "", VariantType::Empty);
+  (void)access(object, member, MemberAccess::Put, value != nullptr ? value : "", VariantType::Empty);
   return lastAccessStatus() == ObjectOk;
 }
 
@@ -109,7 +109,7 @@ ComObject callObject(const ComObject& object, const char* member, const char* ar
 }
 
 void callMember(const ComObject& object, const char* member, const char* argument) {
-  access(object, member, MemberAccess::Call, argument, VariantType::Empty);
+  (void)access(object, member, MemberAccess::Call, argument, VariantType::Empty);
 }
 
 int32_t lastAccessStatus() { return platformObjects().lastStatus(); }
