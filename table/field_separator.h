@@ -1,0 +1,27 @@
+// The field separator chosen by the last press, shared between the click handler on the main
+// thread and the runs on their workers. A run never reads the global itself: it takes its own
+// copy when it starts, with the number of the press it started under, so a later press can
+// neither free the separator under it nor be overwritten by its table.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/text_value.h"
+
+// Stores the separator of a new press (a one-byte tab or space text, or the constant ",")
+// and counts the press. The previous separator is released after the new one is stored.
+void pressWithSeparator(TextValue separator);
+
+// What a run starts with: its copy of the separator (null before any press) and its press.
+struct RunStart {
+  TextValue separator;
+  uint64_t press = 0;
+};
+RunStart beginRun();
+
+// True while no press has happened since `press`. Ask on the main thread, where presses
+// happen, so the answer holds until the caller returns.
+bool isLatestPress(uint64_t press);
+
+// Releases the separator at the end of the program; later runs see none.
+void releaseFieldSeparator();

@@ -1,0 +1,46 @@
+// One run of the table generator, on its worker. Everything it makes lives in this frame and
+// is released when it returns, on the early exit too; only the output box keeps its table.
+#include "table/generate_table.h"
+
+#include <atomic>
+
+#include "runtime/text_commands.h"
+#include "table/field_separator.h"
+#include "ui/control_property.h"
+#include "ui/main_thread_call.h"
+#include "ui/main_window.h"
+
+namespace {
+
+std::atomic<CellStoreObserver> cellStoreObserver{nullptr};
+
+}  // namespace
+
+void observeCellStore(CellStoreObserver observer) { cellStoreObserver.store(observer); }
+
+void tableWorkerEntry(intptr_t /*parameter*/) { generateTable(); }
+
+void generateTable() {
+  // The separator is this run's own copy, so a later press can replace the global freely.
+  const RunStart run = beginRun();
+  JsonDocument cellStore;
+  JsonDocument rowRecord;
+
+  // Read once: a second read could see the box emptied in between and find no line at all.
+  const TextValue input = readContent(unitId::kMainWindow, unitId::kEditBox1);
+  if (compareText(input.data(), "") == 0) return;
+
+  const ArrayValue lines = splitText(input.c_str(), "\r\n");
+  ColumnMeasure measure;
+  recordLines(lines, run.separator.c_str(), cellStore, rowRecord, measure);
+  if (CellStoreObserver observer = cellStoreObserver.load()) observer(cellStore);
+  rowRecord.clear();
+  cellStore.clear();
+
+  const TextValue table = renderTable(lines, run.separator.c_str(), measure);
+  // Checked and written in one step on the main thread, where presses happen: a run that a
+  // later press has superseded leaves the output box to that press's run.
+  runOnMainThread([&] {
+    if (isLatestPress(run.press)) writeContent(unitId::kMainWindow, unitId::kEditBox2, table.c_str());
+  });
+}

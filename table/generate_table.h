@@ -1,0 +1,27 @@
+// The table generator: one run reads the input box, records one row per line in the cell
+// store, measures and renders the table, and writes it into the output box. Runs go on a
+// worker, one per press of the start button.
+#pragma once
+
+#include <cstdint>
+
+#include "json/json_document.h"
+#include "runtime/array_value.h"
+#include "table/column_measure.h"
+
+// The worker's routine: runs generateTable once; the parameter is not used.
+void tableWorkerEntry(intptr_t parameter);
+
+// One run, start to end, as the worker does it.
+void generateTable();
+
+// The recording pass: for each line, reads the previous line's record back from cellStore,
+// cuts the line at `separator`, measures it, and appends its record {"row","column"} to the
+// array "test" of cellStore, built in rowRecord.
+void recordLines(const ArrayValue& lines, const char* separator, JsonDocument& cellStore,
+                 JsonDocument& rowRecord, ColumnMeasure& measure);
+
+// Lets a test look at the cell store when the recording pass has ended, before it is reset.
+// Null (the default) looks at nothing.
+using CellStoreObserver = void (*)(JsonDocument& cellStore);
+void observeCellStore(CellStoreObserver observer);
