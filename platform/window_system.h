@@ -51,6 +51,7 @@ struct WindowSystem {
   bool (*start)(int* argc, char** argv);
   // Destroys what is left, stops taking calls and shuts the toolkit down. A caller still
   // waiting in callOnMainThread stays blocked; the process is expected to end soon after.
+  // Called from inside the running loop it only stops taking calls.
   void (*stop)();
   // True on the thread that started the window system.
   bool (*isMainThread)();

@@ -18,7 +18,6 @@
 #include <string>
 #include <thread>
 
-#include "platform/code_page.h"
 #include "tests/window_test_support.h"
 #include "ui/control_property.h"
 #include "ui/form_creation.h"
@@ -29,9 +28,6 @@ namespace {
 
 using unitId::kMainWindow;
 
-// This file includes Qt, whose headers do not compile with GBK literals, so the GBK texts
-// the program holds are made here from UTF-16.
-std::string gbk(std::u16string_view text) { return platformCodePage().toAnsi(text); }
 
 std::atomic<int> startClicks{0};
 void countStartClick() { ++startClicks; }

@@ -2,14 +2,19 @@
 // worker does its part. Texts are UTF-16 literals, since narrow ones are GBK here.
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QEventLoop>
+#include <QMessageBox>
 #include <QTimer>
 #include <QWidget>
 
+#include <cstdio>
 #include <functional>
+#include <string>
 #include <thread>
 
+#include "platform/code_page.h"
 #include "ui/main_thread_call.h"
 
 inline QString qs(const char16_t* text) { return QString::fromUtf16(text); }
@@ -45,4 +50,32 @@ inline void pumpEvents() {
   QTimer::singleShot(0, &loop, &QEventLoop::quit);
   loop.exec();
   QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// The GBK bytes of a UTF-16 text: Qt's headers do not compile with GBK literals, so window
+// tests keep UTF-8 literals and make the program's GBK texts from UTF-16.
+inline std::string gbk(std::u16string_view text) { return platformCodePage().toAnsi(text); }
+inline std::string gbk(const QString& text) { return gbk(std::u16string_view(text.toStdU16String())); }
+
+// Watches for an error box on the main thread; when one shows, writes its caption, icon and
+// text (GBK, "\r\n" line breaks) to stderr, where a death test can match them, and presses OK.
+inline void answerErrorBoxWhenShown() {
+  auto* timer = new QTimer(qApp);
+  QObject::connect(timer, &QTimer::timeout, [timer] {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      auto* box = qobject_cast<QMessageBox*>(widget);
+      if (box == nullptr || !box->isVisible()) continue;
+      timer->stop();
+      QString text = box->text();
+      text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+      const std::string report = "box caption: " + gbk(box->windowTitle()) + "\nbox icon: " +
+                                 (box->icon() == QMessageBox::Critical ? "error" : "other") +
+                                 "\nbox text: " + gbk(text) + "\nbox end\n";
+      std::fwrite(report.data(), 1, report.size(), stderr);
+      std::fflush(stderr);
+      box->button(QMessageBox::Ok)->click();
+      return;
+    }
+  });
+  timer->start(5);
 }

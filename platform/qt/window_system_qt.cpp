@@ -111,6 +111,12 @@ bool start(int* argc, char** argv) {
 }
 
 void stop() {
+  // From inside the loop (a fatal error in a click or a carried call) nothing may be destroyed
+  // under the dispatch still running; calls stop and the process ends right after.
+  if (backend.loopRunning) {
+    qtbackend::closeGate();
+    return;
+  }
   qtbackend::dropGate();
   for (const auto& control : backend.controls) {
     if (control->topLevel) delete control->widget.data();
@@ -141,13 +147,16 @@ PlatformControl* createWindow(const WindowSpec& spec) {
   window->setFixedSize(outer.size());
   window->move(outer.topLeft());
   window->installEventFilter(new FrameKeeper(window, outer));
-  QObject::connect(window, &QObject::destroyed, [] {
+  PlatformControl* control = keep(window, true);
+  QObject::connect(window, &QObject::destroyed, [control] {
+    // A widget says it is destroyed before its QPointers are cleared.
+    control->widget.clear();
     if (backend.loopRunning && !anyWindowAlive()) {
       qtbackend::closeGate();
       QCoreApplication::exit(0);
     }
   });
-  return keep(window, true);
+  return control;
 }
 
 QWidget* makeWidget(const ControlSpec& spec, QWidget* parent, PlatformControl** out) {

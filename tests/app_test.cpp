@@ -1,0 +1,141 @@
+// The program's frame as whole processes: each death test runs the real start-up, loop and
+// end in a child process and judges it by its exit code and what it left on stderr.
+#include <QTimer>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+
+#include "app/fatal_error_box.h"
+#include "app/globals.h"
+#include "app/program.h"
+#include "runtime/array_value.h"
+#include "runtime/exit_routines.h"
+#include "runtime/thread_commands.h"
+#include "tests/window_test_support.h"
+#include "ui/control_property.h"
+#include "ui/main_window.h"
+
+namespace {
+
+using ::testing::AllOf;
+using ::testing::ExitedWithCode;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+void say(const char* text) {
+  std::fputs(text, stderr);
+  std::fflush(stderr);
+}
+
+// Registered after releaseGlobals, so it sees the separator as the end left it.
+void reportSeparator() { say(fieldSeparator.isNull() ? "separator released\n" : "separator kept\n"); }
+void reportExitRoutines() { say("exit routines ran\n"); }
+
+void closeMainWindow() {
+  if (QWidget* window = topLevelTitled(u"Cellbrae")) window->close();
+}
+
+// Nothing a sanitizer or the default error path would print.
+auto quietEnd() {
+  return AllOf(Not(HasSubstr("Sanitizer")), Not(HasSubstr(gbk(u"运行时出错"))));
+}
+
+std::string boxReport(std::u16string_view text) {
+  return gbk(u"box caption: 错误\nbox icon: error\nbox text: ") + gbk(text);
+}
+
+TEST(ProgramDeathTest, ClosingTheWindowEndsWithZeroAfterTheExitRoutines) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        installFatalErrorBox();
+        {
+          std::lock_guard guard(fieldSeparatorLock);
+          fieldSeparator = TextValue::copyOf("\t");
+        }
+        QTimer::singleShot(0, [] {
+          registerExitRoutine(reportSeparator);
+          closeMainWindow();
+        });
+        endProgram(runProgram());
+      },
+      ExitedWithCode(0), AllOf(HasSubstr("separator released\n"), quietEnd()));
+}
+
+std::atomic<int> reads{0};
+[[noreturn]] void readInputForever(intptr_t) {
+  for (;;) {
+    readContent(unitId::kMainWindow, unitId::kEditBox1);
+    ++reads;
+  }
+}
+
+TEST(ProgramDeathTest, ClosingWhileAWorkerReadsEndsAtOnceWithZero) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        installFatalErrorBox();
+        QTimer::singleShot(0, [] { startThread(readInputForever); });
+        auto* closer = new QTimer(qApp);
+        QObject::connect(closer, &QTimer::timeout, [] {
+          if (reads.load() >= 20) closeMainWindow();
+        });
+        closer->start(1);
+        endProgram(runProgram());
+      },
+      ExitedWithCode(0), quietEnd());
+}
+
+void indexPastTheEnd(intptr_t) {
+  ArrayValue one = ArrayValue::ofSize(1, ElementType::Int);
+  one.intAt(2, ErrorSite(11, 22));
+}
+
+TEST(ProgramDeathTest, FatalErrorOnAWorkerShowsTheBoxOnTheMainThreadAndEndsWithMinusOne) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        installFatalErrorBox();
+        answerErrorBoxWhenShown();
+        registerExitRoutine(reportExitRoutines);
+        QTimer::singleShot(0, [] { startThread(indexPastTheEnd); });
+        endProgram(runProgram());
+      },
+      ExitedWithCode(255),
+      AllOf(HasSubstr(boxReport(u"运行时出错!\r\n\r\n错误代码：1\r\n\r\n错误信息：数组成员引用下标超出定义范围\r\n"
+                                u"\r\n11, 22\r\n\nbox end\nexit routines ran\n")),
+            Not(HasSubstr("Sanitizer"))));
+}
+
+TEST(ProgramDeathTest, FatalErrorOnTheMainThreadShowsTheBoxThere) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        installFatalErrorBox();
+        answerErrorBoxWhenShown();
+        QTimer::singleShot(0, [] { indexPastTheEnd(0); });
+        endProgram(runProgram());
+      },
+      ExitedWithCode(255),
+      AllOf(HasSubstr(boxReport(u"运行时出错!\r\n\r\n错误代码：1\r\n")), HasSubstr(gbk(u"\r\n11, 22\r\n\nbox end\n"))));
+}
+
+TEST(ProgramDeathTest, UnloadableDescriptionShowsTheBoxAndEndsWithMinusOne) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  // The description binds "onStartButtonClick", which this program does not supply.
+  EXPECT_EXIT(
+      {
+        installFatalErrorBox();
+        answerErrorBoxWhenShown();
+        registerExitRoutine(reportExitRoutines);
+        endProgram(runProgramFrom(MainWindow, {}));
+      },
+      ExitedWithCode(255),
+      AllOf(HasSubstr(boxReport(u"运行时出错!\r\n\r\n错误信息：载入启动窗口失败\r\n\r\n")),
+            HasSubstr("exit routines ran\n")));
+}
+
+}  // namespace
