@@ -229,7 +229,7 @@ TEST(ScriptControl, FailuresGiveZeroResultsAndFillTheErrorObject) {
   ErrorRecord error = lastError(engine);
   EXPECT_EQ(error.number, 1001);
   EXPECT_EQ(error.source, "JavaScript compilation error");
-  EXPECT_EQ(error.description, "parse error (line 2, end of input)");
+  EXPECT_EQ(error.description, "unexpected token in expression: '*'") << "the interpreter's words, line split off";
   EXPECT_EQ(error.text, "var b = a +* 2");
   EXPECT_EQ(error.line, 2);
   EXPECT_EQ(error.column, 0);
@@ -238,7 +238,7 @@ TEST(ScriptControl, FailuresGiveZeroResultsAndFillTheErrorObject) {
   error = lastError(engine);
   EXPECT_EQ(error.number, 1003);
   EXPECT_EQ(error.source, "JavaScript runtime error");
-  EXPECT_EQ(error.description, "cannot read property 'q' of undefined");
+  EXPECT_EQ(error.description, "cannot convert undefined to object");
   EXPECT_EQ(error.text, "");
   EXPECT_EQ(error.line, 3);
   EXPECT_TRUE(callText(engine, "Eval", "o.p.q").isNull());
@@ -257,6 +257,92 @@ TEST(ScriptControl, TextsCrossInGbk) {
   EXPECT_EQ(callDouble(engine, "Eval", "'序号'.length"), 2) << "a Chinese character is one unit inside";
   EXPECT_EQ(evalText(engine, "'a' + String.fromCharCode(0xD83D, 0xDE00) + 'b'"), "a?b");
   EXPECT_EQ(evalText(engine, "String.fromCharCode(9216)"), "?") << "GBK has no U+2400";
+}
+
+TEST(ScriptControl, MembersEnumerateInTheOrderTheyWereMade) {
+  ComScope com;
+  const ComObject engine = newEngine();
+  callMember(engine, "Eval", "var o = {}; o.row = '1'; o.column = '2'; o.b = 3; o.a = 4");
+  EXPECT_EQ(evalText(engine, "JSON.stringify(o)"), R"({"row":"1","column":"2","b":3,"a":4})");
+  EXPECT_EQ(evalText(engine, "var seen = []; for (var k in o) seen.push(k); seen.join()"), "row,column,b,a");
+  EXPECT_EQ(evalText(engine, "Object.keys(o).join()"), "row,column,b,a");
+  EXPECT_EQ(evalText(engine, "Object.getOwnPropertyNames(o).join()"), "row,column,b,a");
+  EXPECT_EQ(evalText(engine, "delete o.row; o.row = 5; Object.keys(o).join()"), "column,b,a,row")
+      << "a member made again goes to the end";
+
+  EXPECT_EQ(evalText(engine, "var big = {}; for (var i = 40; i > 0; --i) big['k' + i] = i; "
+                             "var names = Object.keys(big); names.length + ':' + names.slice(0, 3).join()"),
+            "40:k40,k39,k38");
+  EXPECT_EQ(evalText(engine, "Object.keys(Object.create({}, {z: {value: 1, enumerable: true}, "
+                             "a: {value: 2, enumerable: true}})).join()"),
+            "z,a");
+
+  // Array elements come first, by index, whatever order they were made in.
+  EXPECT_EQ(evalText(engine, "var a = []; a[5] = 1; a[2] = 2; a.foo = 3; a[10] = 4; "
+                             "var seen = []; for (var k in a) seen.push(k); seen.join()"),
+            "2,5,10,foo");
+  EXPECT_EQ(evalText(engine, "Object.keys([7, 8, 9]).join()"), "0,1,2");
+
+  // Deleting a member whose tree node has two children kept its successor's getter behind.
+  EXPECT_EQ(evalText(engine, "var g = {b: 1, a: 2, get c() { return 'C' }}; delete g.b; g.c"), "C");
+}
+
+// ---- compiled texts kept for the next run ------------------------------------------------
+
+TEST(ScriptControlCache, AKeptTextRunsAgainstTheStateOfItsRun) {
+  ComScope com;
+  const ComObject engine = newEngine();
+  callMember(engine, "Eval", "var x = 1");
+  EXPECT_EQ(callDouble(engine, "Eval", "x + 1"), 2);
+  callMember(engine, "Eval", "x = 10");
+  EXPECT_EQ(callDouble(engine, "Eval", "x + 1"), 11);
+
+  // A declaration makes its assignment on every run, and has no completion value.
+  callMember(engine, "Eval", "x = 5");
+  EXPECT_EQ(evalText(engine, "var x = 1"), "");
+  EXPECT_EQ(callDouble(engine, "Eval", "x"), 1);
+
+  callMember(engine, "Eval", "var n = 0");
+  const char* step = "if (n < 2) { n = n + 1 } else { 'done' }";
+  EXPECT_EQ(evalText(engine, step), "1");
+  EXPECT_EQ(evalText(engine, step), "2");
+  EXPECT_EQ(evalText(engine, step), "done");
+
+  // A function the text declares is made afresh by each run and sees that run's state.
+  const char* declares = "function current() { return n * 10 } current()";
+  EXPECT_EQ(callDouble(engine, "Eval", declares), 20);
+  callMember(engine, "Eval", "current = null; n = 7");
+  EXPECT_EQ(callDouble(engine, "Eval", declares), 70);
+}
+
+TEST(ScriptControlCache, FailuresAreReportedOnEveryRun) {
+  ComScope com;
+  const ComObject engine = newEngine();
+  callMember(engine, "Eval", "var o = {}");
+  for (int run = 0; run < 2; ++run) {
+    EXPECT_EQ(callDouble(engine, "Eval", "o.p.q"), 0);
+    EXPECT_EQ(lastError(engine).number, 1003);
+    EXPECT_FALSE(callBoolean(engine, "Eval", "o +* 1"));
+    EXPECT_EQ(lastError(engine).number, 1001) << "a text that fails to compile is not kept";
+  }
+  callMember(engine, "Eval", "o.p = {q: 3}");
+  EXPECT_EQ(callDouble(engine, "Eval", "o.p.q"), 3);
+  EXPECT_EQ(lastError(engine).number, 0);
+}
+
+TEST(ScriptControlCache, TextsPushedOutCompileAgain) {
+  ComScope com;
+  const ComObject engine = newEngine();
+  callMember(engine, "Eval", "var total = 0");
+  // More distinct texts than the control keeps, twice over: every run adds its own number.
+  double expected = 0;
+  for (int pass = 0; pass < 2; ++pass) {
+    for (int i = 0; i < 600; ++i) {
+      expected += i;
+      const std::string text = "total = total + " + std::to_string(i) + "; total";
+      ASSERT_EQ(callDouble(engine, "Eval", text.c_str()), expected) << "pass " << pass << ", text " << i;
+    }
+  }
 }
 
 // ---- the script library ------------------------------------------------------------------

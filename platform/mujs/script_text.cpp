@@ -1,6 +1,7 @@
-// CESU-8 <-> UTF-16 for the interpreter boundary, written out because it is the hot path of
-// every evaluation and needs no tables: most texts are ASCII and copy byte for byte.
-#include "platform/duktape/script_text.h"
+// UTF-16 <-> the interpreter's UTF-8, written out because it runs on every evaluation, both
+// ways. Most texts are ASCII, so each direction copies ASCII runs byte for byte and sizes its
+// (reused) output once instead of growing it.
+#include "platform/mujs/script_text.h"
 
 namespace {
 
@@ -11,30 +12,38 @@ bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 }  // namespace
 
 void encodeScriptText(std::u16string_view text, std::string* out) {
-  out->clear();
-  out->reserve(text.size());
-  for (const char16_t unit : text) {
+  size_t length = 0;
+  size_t units = 0;
+  for (; units < text.size() && text[units] != 0; ++units) {
+    const char16_t unit = text[units];
+    length += unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3;
+  }
+  out->resize(length);
+  char* at = out->data();
+  for (size_t i = 0; i < units; ++i) {
+    const char16_t unit = text[i];
     if (unit < 0x80) {
-      out->push_back(static_cast<char>(unit));
+      *at++ = static_cast<char>(unit);
     } else if (unit < 0x800) {
-      out->push_back(static_cast<char>(0xC0 | (unit >> 6)));
-      out->push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+      *at++ = static_cast<char>(0xC0 | (unit >> 6));
+      *at++ = static_cast<char>(0x80 | (unit & 0x3F));
     } else {
-      out->push_back(static_cast<char>(0xE0 | (unit >> 12)));
-      out->push_back(static_cast<char>(0x80 | ((unit >> 6) & 0x3F)));
-      out->push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+      *at++ = static_cast<char>(0xE0 | (unit >> 12));
+      *at++ = static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+      *at++ = static_cast<char>(0x80 | (unit & 0x3F));
     }
   }
 }
 
 void decodeScriptText(std::string_view bytes, std::u16string* out) {
-  out->clear();
-  out->reserve(bytes.size());
+  // Never more units than bytes.
+  out->resize(bytes.size());
+  char16_t* written = out->data();
   size_t at = 0;
   while (at < bytes.size()) {
     const auto lead = static_cast<unsigned char>(bytes[at]);
     if (lead < 0x80) {
-      out->push_back(lead);
+      *written++ = lead;
       ++at;
       continue;
     }
@@ -44,7 +53,7 @@ void decodeScriptText(std::string_view bytes, std::u16string* out) {
       wellFormed = isContinuation(static_cast<unsigned char>(bytes[at + i]));
     }
     if (!wellFormed) {
-      out->push_back(kReplacement);
+      *written++ = kReplacement;
       ++at;
       continue;
     }
@@ -53,12 +62,13 @@ void decodeScriptText(std::string_view bytes, std::u16string* out) {
     at += length;
     if (code >= 0x10000 && code <= 0x10FFFF) {
       code -= 0x10000;
-      out->push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-      out->push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+      *written++ = static_cast<char16_t>(0xD800 + (code >> 10));
+      *written++ = static_cast<char16_t>(0xDC00 + (code & 0x3FF));
     } else if (code > 0x10FFFF) {
-      out->push_back(kReplacement);
+      *written++ = kReplacement;
     } else {
-      out->push_back(static_cast<char16_t>(code));
+      *written++ = static_cast<char16_t>(code);
     }
   }
+  out->resize(static_cast<size_t>(written - out->data()));
 }

@@ -1,0 +1,51 @@
+# The script control over mujs 1.3.2, built here from Debian's source with two patches of
+# ours: insertion-order.patch makes objects enumerate their members in the order they were
+# made, as the documents' JSON text and member lists need (Debian's mujs enumerates them by
+# name); null-offset.patch removes the one undefined behaviour the sanitizers stop on.
+# The source is fetched at configure time and never kept in the repository. Debian's own
+# patches for 1.3.2 only change how its Makefile installs, so none of them applies here.
+include(FetchContent)
+FetchContent_Declare(mujs
+  URL http://deb.debian.org/debian/pool/main/m/mujs/mujs_1.3.2.orig.tar.xz
+  URL_HASH SHA256=4886593fc688b0cdccd31e5ecbe5afe7ad1bee23aa69e667b871afd5dfc640c3
+  DOWNLOAD_EXTRACT_TIMESTAMP TRUE)
+FetchContent_MakeAvailable(mujs)
+
+# The patched copy is made afresh from the pristine one whenever a patch changes.
+find_program(PATCH_PROGRAM patch REQUIRED)
+set(mujs_patches ${CMAKE_CURRENT_LIST_DIR}/insertion-order.patch ${CMAKE_CURRENT_LIST_DIR}/null-offset.patch)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${mujs_patches})
+set(mujs_patch_hashes "")
+foreach(patch IN LISTS mujs_patches)
+  file(SHA256 ${patch} hash)
+  string(APPEND mujs_patch_hashes ${hash})
+endforeach()
+string(SHA256 mujs_patch_hash "${mujs_patch_hashes}")
+set(mujs_dir ${CMAKE_BINARY_DIR}/mujs-patched)
+if(NOT EXISTS ${mujs_dir}/patched-${mujs_patch_hash})
+  file(REMOVE_RECURSE ${mujs_dir})
+  file(COPY ${mujs_SOURCE_DIR}/ DESTINATION ${mujs_dir})
+  foreach(patch IN LISTS mujs_patches)
+    execute_process(COMMAND ${PATCH_PROGRAM} -p1 --quiet --input ${patch}
+      WORKING_DIRECTORY ${mujs_dir} RESULT_VARIABLE patch_result)
+    if(NOT patch_result EQUAL 0)
+      message(FATAL_ERROR "${patch} does not apply to mujs 1.3.2")
+    endif()
+  endforeach()
+  file(TOUCH ${mujs_dir}/patched-${mujs_patch_hash})
+endif()
+
+# The whole interpreter as one translation unit, as its own Makefile builds it. It gets the
+# sanitizer flags of the build like our code, but not our warnings.
+enable_language(C)
+add_library(cellbrae_mujs STATIC ${mujs_dir}/one.c)
+set_target_properties(cellbrae_mujs PROPERTIES C_STANDARD 99 C_EXTENSIONS OFF)
+target_compile_options(cellbrae_mujs PRIVATE -w)
+target_link_libraries(cellbrae_mujs PRIVATE m)
+
+target_sources(cellbrae_platform PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/script_cache.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/script_control_mujs.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/script_text.cpp)
+target_include_directories(cellbrae_platform PRIVATE ${mujs_dir})
+target_link_libraries(cellbrae_platform PRIVATE cellbrae_mujs)
