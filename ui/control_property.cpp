@@ -32,7 +32,7 @@ Target findTarget(uint32_t windowId, uint32_t controlId, int32_t property) {
   if (property >= property::kContent && !windows().isAlive(form->window())) return {Reach::WindowDestroyed};
   const int32_t index = form->indexOf(controlId);
   if (index < 0) return {Reach::Control};
-  return {Reach::Control, form->controls[index], form->description->units[index].type};
+  return {Reach::Control, form->controls[index], form->description.units[index].type};
 }
 
 bool holdsContent(const Target& target, int32_t property) {

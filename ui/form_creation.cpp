@@ -36,7 +36,7 @@ ControlKind controlKind(UnitType type) {
 }
 
 PlatformControl* createWindow(LoadedForm& form) {
-  const UnitRecord& record = form.description->units.front();
+  const UnitRecord& record = form.description.units.front();
   int32_t screenWidth = 0;
   int32_t screenHeight = 0;
   windows().screenSize(&screenWidth, &screenHeight);
@@ -55,7 +55,7 @@ PlatformControl* createWindow(LoadedForm& form) {
 void runClickHandler(void* context) { (*static_cast<EventHandler*>(context))(); }
 
 PlatformControl* createControl(LoadedForm& form, size_t index) {
-  const UnitRecord& record = form.description->units[index];
+  const UnitRecord& record = form.description.units[index];
   const std::u16string name = toWide(record.name);
   const std::u16string text = toWide(record.settings.text);
   const ControlSpec spec{controlKind(record.type), name, text, record.left, record.top, record.width, record.height};
@@ -74,7 +74,7 @@ PlatformControl* createControl(LoadedForm& form, size_t index) {
 
 // Within each parent the first record goes in front, each later one directly behind it.
 void applyStackingOrder(LoadedForm& form) {
-  const auto& units = form.description->units;
+  const auto& units = form.description.units;
   for (size_t parent = 0; parent < units.size(); ++parent) {
     const uint32_t parentId = parent == 0 ? 0 : units[parent].unitId;
     PlatformControl* previous = nullptr;
@@ -91,7 +91,7 @@ void applyStackingOrder(LoadedForm& form) {
 bool createForm(uint32_t windowId) {
   LoadedForm* form = findLoadedForm(windowId);
   if (form == nullptr) return false;
-  const auto& units = form->description->units;
+  const auto& units = form->description.units;
   form->controls[0] = createWindow(*form);
   if (form->controls[0] == nullptr) return false;
   for (size_t i = 1; i < units.size(); ++i) form->controls[i] = createControl(*form, i);

@@ -55,13 +55,13 @@ EventHandler handlerNamed(const char* name, std::span<const NamedHandler> handle
 
 }  // namespace
 
-int32_t LoadedForm::indexOf(uint32_t unitId) const { return indexIn(*description, unitId); }
+int32_t LoadedForm::indexOf(uint32_t unitId) const { return indexIn(description, unitId); }
 
 bool loadForm(const FormDescription& description, std::span<const NamedHandler> handlers) {
   if (findLoadedForm(description.unitId) != nullptr) return true;
   if (!unitsAreConsistent(description)) return false;
   auto form = std::make_unique<LoadedForm>();
-  form->description = &description;
+  form->description = description;
   form->controls.assign(description.units.size(), nullptr);
   form->clickHandlers.assign(description.units.size(), nullptr);
   for (size_t i = 0; i < description.units.size(); ++i) {
@@ -78,12 +78,12 @@ bool loadForm(const FormDescription& description, std::span<const NamedHandler> 
 }
 
 void dropForm(uint32_t windowId) {
-  std::erase_if(loadedForms, [&](const auto& form) { return form->description->unitId == windowId; });
+  std::erase_if(loadedForms, [&](const auto& form) { return form->description.unitId == windowId; });
 }
 
 LoadedForm* findLoadedForm(uint32_t windowId) {
   for (const auto& form : loadedForms) {
-    if (form->description->unitId == windowId) return form.get();
+    if (form->description.unitId == windowId) return form.get();
   }
   return nullptr;
 }

@@ -11,7 +11,7 @@
 #include "ui/form_description.h"
 
 struct LoadedForm {
-  const FormDescription* description = nullptr;
+  FormDescription description;  // a copy; the records it lists must outlive the loading
   std::vector<EventHandler> clickHandlers;  // per unit; null where none is bound
   std::vector<PlatformControl*> controls;   // per unit; null until created
   std::vector<uint32_t> iconPixels;         // the window icon as ARGB, kept while it is shown
@@ -23,7 +23,7 @@ struct LoadedForm {
 
 // Checks the description and binds its event handlers by name. False, loading nothing, when
 // a unit's parent or children do not match, an id repeats, or a handler is not supplied.
-// The description must outlive its loading; loading an already loaded window does nothing.
+// The records must outlive the loading; loading an already loaded window does nothing.
 bool loadForm(const FormDescription& description, std::span<const NamedHandler> handlers);
 
 // Forgets the description of windowId; its window, if still open, is left alone.

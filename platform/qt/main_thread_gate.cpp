@@ -57,9 +57,10 @@ bool gateOpen() {
 class Receiver : public QObject {
  public:
   bool event(QEvent* event) override {
+    // First of all: the event itself was made on the worker, before Qt's invisible locks.
+    if (__tsan_acquire != nullptr) __tsan_acquire(event);
     if (event->type() != kCarriedCallEvent) return QObject::event(event);
     CarriedCall* carried = static_cast<CarriedCallEvent*>(event)->call();
-    if (__tsan_acquire != nullptr) __tsan_acquire(carried);
     // A call that was queued before the loop ended is refused like a late one.
     const bool run = gateOpen();
     if (run) carried->call(carried->context);
@@ -105,8 +106,9 @@ bool callOnMainThread(PlatformCall call, void* context) {
   {
     std::lock_guard guard(gateLock);
     if (!accepting) return false;
-    if (__tsan_release != nullptr) __tsan_release(&carried);
-    QCoreApplication::postEvent(receiver, new CarriedCallEvent(&carried));
+    auto* event = new CarriedCallEvent(&carried);
+    if (__tsan_release != nullptr) __tsan_release(event);
+    QCoreApplication::postEvent(receiver, event);
   }
   std::unique_lock guard(carried.lock);
   carried.finished.wait(guard, [&] { return carried.done; });
