@@ -1,10 +1,6 @@
-// Storage of the program's global and its release at the end.
+// The release of the program's global at the end.
 #include "app/globals.h"
 
-std::mutex fieldSeparatorLock;
-TextValue fieldSeparator;
+#include "table/field_separator.h"
 
-void releaseGlobals() {
-  std::lock_guard guard(fieldSeparatorLock);
-  fieldSeparator.reset();
-}
+void releaseGlobals() { releaseFieldSeparator(); }

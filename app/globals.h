@@ -1,15 +1,6 @@
-// The program's one global, the field separator chosen by the last click on "按钮1", and
-// the exit routine that releases it.
+// The exit routine that releases the program's global, the field separator chosen by the
+// last click on "按钮1" (kept beside the runs that copy it, in table/field_separator.h).
 #pragma once
 
-#include <mutex>
-
-#include "runtime/text_value.h"
-
-// Absent before the first click; then a one-byte tab or space text or the constant ",".
-// Written by the click handler and copied by each run as it starts, both under the lock.
-extern std::mutex fieldSeparatorLock;
-extern TextValue fieldSeparator;
-
-// Releases fieldSeparator; registered once as an exit routine at start-up.
+// Releases the field separator; registered once as an exit routine at start-up.
 void releaseGlobals();

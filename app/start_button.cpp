@@ -1,4 +1,28 @@
-// The click on "按钮1". The table run is not wired in yet; until then a click does nothing.
+// The click on "按钮1": turns the radio choice into the field separator, empties the output
+// box and starts one run on a worker. It never waits for the run.
 #include "app/start_button.h"
 
-void onStartButtonClick() {}
+#include <utility>
+
+#include "runtime/text_commands.h"
+#include "runtime/thread_commands.h"
+#include "table/field_separator.h"
+#include "table/generate_table.h"
+#include "ui/control_property.h"
+#include "ui/main_window.h"
+
+void onStartButtonClick() {
+  // "tab" before "空格" before the comma: "单选框3" is never read, the comma is the choice
+  // whenever neither of the first two is checked.
+  TextValue separator;
+  if (readChecked(unitId::kMainWindow, unitId::kRadioBox1) == 1) {
+    separator = charFromCode(9);
+  } else if (readChecked(unitId::kMainWindow, unitId::kRadioBox2) == 1) {
+    separator = charFromCode(32);
+  } else {
+    separator = TextValue::constant(",");
+  }
+  pressWithSeparator(std::move(separator));
+  writeContent(unitId::kMainWindow, unitId::kEditBox2, "");
+  startThread(tableWorkerEntry);
+}

@@ -12,13 +12,22 @@
 
 namespace {
 
-std::atomic<CellStoreObserver> cellStoreObserver{nullptr};
+std::atomic<const RunObserver*> runObserver{nullptr};
+
+template <class Event, class... Arguments>
+void notify(Event RunObserver::*event, Arguments&... arguments) {
+  const RunObserver* observer = runObserver.load();
+  if (observer != nullptr && observer->*event != nullptr) (observer->*event)(arguments...);
+}
 
 }  // namespace
 
-void observeCellStore(CellStoreObserver observer) { cellStoreObserver.store(observer); }
+void observeRuns(const RunObserver* observer) { runObserver.store(observer); }
 
-void tableWorkerEntry(intptr_t /*parameter*/) { generateTable(); }
+void tableWorkerEntry(intptr_t /*parameter*/) {
+  generateTable();
+  notify(&RunObserver::ended);
+}
 
 void generateTable() {
   // The separator is this run's own copy, so a later press can replace the global freely.
@@ -28,12 +37,13 @@ void generateTable() {
 
   // Read once: a second read could see the box emptied in between and find no line at all.
   const TextValue input = readContent(unitId::kMainWindow, unitId::kEditBox1);
+  notify(&RunObserver::inputRead);
   if (compareText(input.data(), "") == 0) return;
 
   const ArrayValue lines = splitText(input.c_str(), "\r\n");
   ColumnMeasure measure;
   recordLines(lines, run.separator.c_str(), cellStore, rowRecord, measure);
-  if (CellStoreObserver observer = cellStoreObserver.load()) observer(cellStore);
+  notify(&RunObserver::recorded, cellStore);
   rowRecord.clear();
   cellStore.clear();
 

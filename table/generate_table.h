@@ -21,7 +21,12 @@ void generateTable();
 void recordLines(const ArrayValue& lines, const char* separator, JsonDocument& cellStore,
                  JsonDocument& rowRecord, ColumnMeasure& measure);
 
-// Lets a test look at the cell store when the recording pass has ended, before it is reset.
-// Null (the default) looks at nothing.
-using CellStoreObserver = void (*)(JsonDocument& cellStore);
-void observeCellStore(CellStoreObserver observer);
+// Lets a test follow the runs: when a run has read the input box, the cell store when the
+// recording pass has ended (before it is reset), and when a worker's run has ended. Any
+// member may be null; a null observer (the default) follows nothing.
+struct RunObserver {
+  void (*inputRead)() = nullptr;
+  void (*recorded)(JsonDocument& cellStore) = nullptr;
+  void (*ended)() = nullptr;
+};
+void observeRuns(const RunObserver* observer);

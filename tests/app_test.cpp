@@ -10,6 +10,7 @@
 
 #include "app/fatal_error_box.h"
 #include "app/globals.h"
+#include "table/field_separator.h"
 #include "app/program.h"
 #include "runtime/array_value.h"
 #include "runtime/exit_routines.h"
@@ -31,7 +32,7 @@ void say(const char* text) {
 }
 
 // Registered after releaseGlobals, so it sees the separator as the end left it.
-void reportSeparator() { say(fieldSeparator.isNull() ? "separator released\n" : "separator kept\n"); }
+void reportSeparator() { say(beginRun().separator.isNull() ? "separator released\n" : "separator kept\n"); }
 void reportExitRoutines() { say("exit routines ran\n"); }
 
 void closeMainWindow() {
@@ -52,10 +53,7 @@ TEST(ProgramDeathTest, ClosingTheWindowEndsWithZeroAfterTheExitRoutines) {
   EXPECT_EXIT(
       {
         installFatalErrorBox();
-        {
-          std::lock_guard guard(fieldSeparatorLock);
-          fieldSeparator = TextValue::copyOf("\t");
-        }
+        pressWithSeparator(TextValue::copyOf("\t"));
         QTimer::singleShot(0, [] {
           registerExitRoutine(reportSeparator);
           closeMainWindow();

@@ -1,0 +1,174 @@
+// The whole tool through the real window: text set into the input box, real clicks on the
+// radio boxes and the button, the table read back from the output box after the worker's run.
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+
+#include "app/start_button.h"
+#include "table/generate_table.h"
+#include "tests/window_test_support.h"
+#include "ui/control_property.h"
+#include "ui/form_creation.h"
+#include "ui/loaded_forms.h"
+#include "ui/main_window.h"
+
+namespace {
+
+using unitId::kEditBox1;
+using unitId::kEditBox2;
+using unitId::kMainWindow;
+
+std::atomic<int> inputsRead{0};
+std::atomic<int> runsEnded{0};
+std::mutex storeLock;
+std::string lastCellStore;
+
+void countInputRead() { ++inputsRead; }
+void countRunEnd() { ++runsEnded; }
+void keepCellStore(JsonDocument& cellStore) {
+  const TextValue json = cellStore.toJson();
+  std::lock_guard guard(storeLock);
+  lastCellStore = json.c_str();
+}
+
+const NamedHandler kHandlers[] = {{kStartButtonClickHandler, onStartButtonClick}};
+const RunObserver kObserver{countInputRead, keepCellStore, countRunEnd};
+
+class GenerationTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    observeRuns(&kObserver);
+    ASSERT_TRUE(loadForm(MainWindow, kHandlers));
+    ASSERT_TRUE(createForm(kMainWindow));
+    window_ = topLevelTitled(u"Cellbrae");
+    ASSERT_NE(window_, nullptr);
+  }
+  void TearDown() override {
+    waitForRuns(started_);
+    destroyForm(kMainWindow);
+    pumpEvents();
+    observeRuns(nullptr);
+  }
+
+  void setInput(const std::string& gbkText) { writeContent(kMainWindow, kEditBox1, gbkText.c_str()); }
+  void choose(const char16_t* radioName) {
+    QTest::mouseClick(childNamed<QRadioButton>(window_, qs(radioName)), Qt::LeftButton);
+  }
+  void press() {
+    ++started_;
+    QTest::mouseClick(childNamed<QPushButton>(window_, qs(u"按钮1")), Qt::LeftButton);
+  }
+  // Pumps the main thread's events until `counter` has counted `count` since the test began.
+  static void waitFor(const std::atomic<int>& counter, int before, int count) {
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      if (counter.load() - before >= count) loop.quit();
+    });
+    poll.start(1);
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    loop.exec();
+    ASSERT_GE(counter.load() - before, count) << "the runs did not get there";
+  }
+  void waitForRuns(int count) { waitFor(runsEnded, runsBefore_, count); }
+  std::string output() { return readContent(kMainWindow, kEditBox2).c_str(); }
+  // Sets the input, picks the separator, presses once and returns the output box's text.
+  std::string tableFor(const std::u16string& input, const char16_t* radioName) {
+    setInput(gbk(input));
+    choose(radioName);
+    press();
+    EXPECT_EQ(output(), "") << "a press empties the output box at once";
+    waitForRuns(started_);
+    return output();
+  }
+  std::string cellStore() {
+    std::lock_guard guard(storeLock);
+    return lastCellStore;
+  }
+
+  QWidget* window_ = nullptr;
+  int started_ = 0;
+  const int runsBefore_ = runsEnded.load();
+  const int readsBefore_ = inputsRead.load();
+};
+
+const std::string kSampleTable = gbk(
+    u"+-------+---------+-------+\r\n| 序号  | 字段名  | 注释  |\r\n+-------+---------+-------+\r\n"
+    u"| 1     | file    | 文件  |\r\n| 2     | path    | 路径  |\r\n+-------+---------+-------+\r\n");
+
+TEST_F(GenerationTest, SampleGivesTheUsageTableWithSpaceOrTab) {
+  EXPECT_EQ(tableFor(u"序号 字段名 注释\r\n1 file 文件\r\n2 path 路径", u"单选框2"), kSampleTable);
+  EXPECT_EQ(cellStore(), R"({"test":[{"row":"1","column":"4,6,4"},{"row":"2","column":"1,4,4"},)"
+                         R"({"row":"3","column":"1,4,4"}]})");
+  EXPECT_EQ(tableFor(u"序号\t字段名\t注释\r\n1\tfile\t文件\r\n2\tpath\t路径\r\n", u"单选框1"), kSampleTable);
+}
+
+TEST_F(GenerationTest, WidthRuleFollowsTheRecordsReadBack) {
+  EXPECT_EQ(tableFor(u"h1,h2\r\nlong-long,x\r\ny\r\nzz,wwwwwwww", u"单选框3"),
+            "+------------+-----+\r\n| h1         | h2  |\r\n+------------+-----+\r\n"
+            "| long-long  | x   |\r\n| y          |     |\r\n| zz         | wwwwwwww|\r\n"
+            "+------------+-----+\r\n");
+  EXPECT_EQ(cellStore(), R"({"test":[{"row":"1","column":"2,2"},{"row":"2","column":"9,1"},)"
+                         R"({"row":"3","column":"1"},{"row":"4","column":"2,8"}]})");
+}
+
+TEST_F(GenerationTest, EmptyInputLeavesTheOutputEmpty) {
+  EXPECT_EQ(tableFor(u"", u"单选框3"), "");
+  EXPECT_EQ(tableFor(u"\r\n", u"单选框3"), "+\r\n|\r\n+\r\n");
+  EXPECT_EQ(tableFor(u"a,b\r\n", u"单选框3"), "+----+----+\r\n| a  | b  |\r\n+----+----+\r\n");
+}
+
+TEST_F(GenerationTest, BlankLineIsARowOfBlankCellsAndRepeatsTheLastLengths) {
+  EXPECT_EQ(tableFor(u"ab,c\r\n\r\nd,ef", u"单选框3"),
+            "+-----+-----+\r\n| ab  | c   |\r\n+-----+-----+\r\n|     |     |\r\n| d   | ef  |\r\n"
+            "+-----+-----+\r\n");
+  EXPECT_EQ(cellStore(), R"({"test":[{"row":"1","column":"2,1"},{"row":"2","column":"2,1"},)"
+                         R"({"row":"3","column":"1,2"}]})");
+}
+
+TEST_F(GenerationTest, HostileCellsAreWrittenUnchanged) {
+  EXPECT_EQ(tableFor(u"|,+-,'); da = {}; ('\r\n\"q\",\\,c:\\temp", u"单选框3"),
+            "+------+-----+------------------+\r\n"
+            "| |    | +-  | '); da = {}; ('  |\r\n"
+            "+------+-----+------------------+\r\n"
+            "| \"q\"  | \\   | c:\\temp          |\r\n"
+            "+------+-----+------------------+\r\n");
+  EXPECT_EQ(cellStore(), R"({"test":[{"row":"1","column":"1,2,15"},{"row":"2","column":"3,1,7"}]})");
+}
+
+TEST_F(GenerationTest, LatestPressWinsAndTheWindowAnswersDuringARun) {
+  std::u16string big;
+  for (int i = 0; i < 20000; ++i) big += u"字段" + std::u16string(1, u'a' + i % 26) + u",value,x\r\n";
+  setInput(gbk(big));
+  choose(u"单选框3");
+  press();
+  waitFor(inputsRead, readsBefore_, 1);
+  // While the big run goes, the window still takes clicks: the radio choice changes at once.
+  choose(u"单选框1");
+  EXPECT_TRUE(childNamed<QRadioButton>(window_, qs(u"单选框1"))->isChecked());
+  EXPECT_FALSE(childNamed<QRadioButton>(window_, qs(u"单选框3"))->isChecked());
+  EXPECT_EQ(runsEnded.load() - runsBefore_, 0) << "the big run should still be going";
+  setInput(gbk(u"a\tb\r\nc\td"));
+  press();
+  waitForRuns(2);
+  EXPECT_EQ(output(), "+----+----+\r\n| a  | b  |\r\n+----+----+\r\n| c  | d  |\r\n+----+----+\r\n");
+}
+
+TEST_F(GenerationTest, QuickPressesEndWithTheLastPressTable) {
+  setInput(gbk(u"x y\r\n1 2"));
+  choose(u"单选框2");
+  press();
+  press();
+  choose(u"单选框3");
+  press();
+  waitForRuns(3);
+  EXPECT_EQ(output(), "+------+\r\n| x y  |\r\n+------+\r\n| 1 2  |\r\n+------+\r\n");
+}
+
+}  // namespace
