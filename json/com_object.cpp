@@ -1,12 +1,14 @@
 // ComObject over the platform's object system. Every access goes through one routine that
-// converts the name and argument to UTF-16 and the answer back to GBK; the answer's buffer
-// lives per thread so repeated evaluations reuse it.
+// converts the name and argument to UTF-16 and the answer back to GBK; the buffers live per
+// thread so repeated evaluations reuse them. What crosses is mostly ASCII (member names,
+// expressions), which reads the same in GBK and UTF-16 and skips the code page.
 #include "json/com_object.h"
 
 #include <string>
 #include <utility>
 
 #include "platform/code_page.h"
+#include "runtime/heap.h"
 
 ComObject::ComObject(const ComObject& other) noexcept : reference_(other.reference_) {
   platformObjects().addReference(reference_);
@@ -46,17 +48,32 @@ bool createObject(ComObject& target, const char* progId) {
 
 namespace {
 
+// Replaces *wide with the GBK text in UTF-16: copied as ASCII first, converted again only
+// when a byte turns out not to be.
+void widen(const char* text, std::u16string* wide) {
+  const std::string_view bytes(text);
+  wide->resize(bytes.size());
+  char16_t* out = wide->data();
+  unsigned char seen = 0;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(bytes[i]);
+    out[i] = byte;
+    seen |= byte;
+  }
+  if (seen >= 0x80) *wide = platformCodePage().toUtf16(bytes);
+}
+
 // Makes the access and leaves the answer, already coerced to `want`, in the returned
 // per-thread variant (the zero value of `want` on failure).
 Variant& access(const ComObject& object, const char* member, MemberAccess kind, const char* argument,
                 VariantType want) {
   thread_local Variant answer;
-  const CodePage& codePage = platformCodePage();
-  const std::u16string name = codePage.toUtf16(member);
-  std::u16string text;
+  thread_local std::u16string name;
+  thread_local std::u16string text;
+  widen(member, &name);
   Argument passed;
   if (argument != nullptr) {
-    text = codePage.toUtf16(argument);
+    widen(argument, &text);
     passed.type = VariantType::Text;
     passed.text = text;
   }
@@ -65,8 +82,20 @@ Variant& access(const ComObject& object, const char* member, MemberAccess kind, 
   return answer;
 }
 
+// The answer as a new GBK text, copied as ASCII first like widen.
 TextValue takeText(const Variant& answer) {
-  return TextValue::copyOf(platformCodePage().toAnsi(answer.text));
+  const std::u16string& wide = answer.text;
+  if (wide.empty()) return TextValue();
+  auto* bytes = static_cast<char*>(allocate(wide.size() + 1));
+  char16_t seen = 0;
+  for (size_t i = 0; i < wide.size(); ++i) {
+    bytes[i] = static_cast<char>(wide[i]);
+    seen |= wide[i];
+  }
+  bytes[wide.size()] = '\0';
+  TextValue text = TextValue::adopt(bytes);
+  if (seen >= 0x80) text = TextValue::copyOf(platformCodePage().toAnsi(wide));
+  return text;
 }
 
 ComObject takeObject(Variant& answer) {

@@ -1,7 +1,9 @@
-# The script control over mujs 1.3.2, built here from Debian's source with two patches of
-# ours: insertion-order.patch makes objects enumerate their members in the order they were
-# made, as the documents' JSON text and member lists need (Debian's mujs enumerates them by
-# name); null-offset.patch removes the one undefined behaviour the sanitizers stop on.
+# The script control over mujs 1.3.2, built here from Debian's source with three patches of
+# ours, applied in this order: insertion-order.patch makes objects enumerate their members in
+# the order they were made, as the documents' JSON text and member lists need (Debian's mujs
+# enumerates them by name); null-offset.patch removes the one undefined behaviour the
+# sanitizers stop on; intern-hash.patch keeps interned strings in a hash table, since every
+# line's texts bring new literals and a lookup in the tree it replaces grew with them.
 # The source is fetched at configure time and never kept in the repository. Debian's own
 # patches for 1.3.2 only change how its Makefile installs, so none of them applies here.
 include(FetchContent)
@@ -13,7 +15,10 @@ FetchContent_MakeAvailable(mujs)
 
 # The patched copy is made afresh from the pristine one whenever a patch changes.
 find_program(PATCH_PROGRAM patch REQUIRED)
-set(mujs_patches ${CMAKE_CURRENT_LIST_DIR}/insertion-order.patch ${CMAKE_CURRENT_LIST_DIR}/null-offset.patch)
+set(mujs_patches
+  ${CMAKE_CURRENT_LIST_DIR}/insertion-order.patch
+  ${CMAKE_CURRENT_LIST_DIR}/null-offset.patch
+  ${CMAKE_CURRENT_LIST_DIR}/intern-hash.patch)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${mujs_patches})
 set(mujs_patch_hashes "")
 foreach(patch IN LISTS mujs_patches)
@@ -46,6 +51,7 @@ target_link_libraries(cellbrae_mujs PRIVATE m)
 target_sources(cellbrae_platform PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/script_cache.cpp
   ${CMAKE_CURRENT_LIST_DIR}/script_control_mujs.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/script_heap.cpp
   ${CMAKE_CURRENT_LIST_DIR}/script_text.cpp)
 target_include_directories(cellbrae_platform PRIVATE ${mujs_dir})
 target_link_libraries(cellbrae_platform PRIVATE cellbrae_mujs)

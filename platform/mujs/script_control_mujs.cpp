@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/mujs/script_cache.h"
+#include "platform/mujs/script_heap.h"
 #include "platform/mujs/script_text.h"
 #include "platform/object_access.h"
 #include "platform/script_control.h"
@@ -55,6 +56,7 @@ constexpr const char* kScriptsKey = "cellbrae.scripts";
 constexpr const char* kReadThrownKey = "cellbrae.readThrown";
 
 struct ScriptControl {
+  ScriptHeap heap;  // outlives the interpreter, which frees into it last
   js_State* state = nullptr;
   std::u16string language;  // empty until a script language is chosen
   ScriptError lastError;
@@ -331,9 +333,12 @@ constexpr std::array<Member, 4> kControlMembers{{
 void ignoreReport(js_State*, const char*) {}
 
 void* createControl() {
-  js_State* state = js_newstate(nullptr, nullptr, 0);
-  if (state == nullptr) return nullptr;
   auto* control = new ScriptControl;
+  js_State* state = js_newstate(ScriptHeap::allocate, &control->heap, 0);
+  if (state == nullptr) {
+    delete control;
+    return nullptr;
+  }
   control->state = state;
   js_setcontext(state, control);
   js_setreport(state, ignoreReport);

@@ -1,6 +1,6 @@
 // UTF-16 <-> the interpreter's UTF-8, written out because it runs on every evaluation, both
-// ways. Most texts are ASCII, so each direction copies ASCII runs byte for byte and sizes its
-// (reused) output once instead of growing it.
+// ways. Most texts are ASCII, which copies unit for unit; every output is sized once, in a
+// buffer the caller reuses.
 #include "platform/mujs/script_text.h"
 
 namespace {
@@ -12,6 +12,15 @@ bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 }  // namespace
 
 void encodeScriptText(std::u16string_view text, std::string* out) {
+  // Narrowed unit for unit first; encoded again only when a unit is not ASCII or is U+0000.
+  out->resize(text.size());
+  char* narrow = out->data();
+  bool plain = true;
+  for (size_t i = 0; i < text.size(); ++i) {
+    narrow[i] = static_cast<char>(text[i]);
+    plain &= static_cast<char16_t>(text[i] - 1) < 0x7F;
+  }
+  if (plain) return;
   size_t length = 0;
   size_t units = 0;
   for (; units < text.size() && text[units] != 0; ++units) {

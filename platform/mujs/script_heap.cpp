@@ -1,0 +1,127 @@
+// Every block starts with a 16-byte header holding its size class (0: a large block from
+// malloc) and the size asked for, so freeing needs no size and blocks stay 16-byte aligned.
+// Under AddressSanitizer, headers, free blocks and the slack after each block are poisoned,
+// so the interpreter's reads past a block or after a free are still caught (the macros are
+// empty in other builds).
+#include "platform/mujs/script_heap.h"
+
+#include <sanitizer/asan_interface.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+struct Header {
+  size_t sizeClass;
+  size_t size;
+};
+static_assert(sizeof(Header) == 16);
+
+Header* headerOf(void* block) {
+  Header* header = static_cast<Header*>(block) - 1;
+  ASAN_UNPOISON_MEMORY_REGION(header, sizeof(Header));
+  return header;
+}
+
+void hide(Header* header) { ASAN_POISON_MEMORY_REGION(header, sizeof(Header)); }
+
+}  // namespace
+
+ScriptHeap::~ScriptHeap() {
+  for (void* chunk : chunks_) {
+    ASAN_UNPOISON_MEMORY_REGION(chunk, kChunk);
+    std::free(chunk);
+  }
+}
+
+char* ScriptHeap::carve(size_t blockSize) {
+  if (chunkAt_ == nullptr || static_cast<size_t>(chunkEnd_ - chunkAt_) < blockSize) {
+    void* chunk = std::malloc(kChunk);
+    if (chunk == nullptr) return nullptr;
+    chunks_.push_back(chunk);
+    chunkAt_ = static_cast<char*>(chunk);
+    chunkEnd_ = chunkAt_ + kChunk;
+    ASAN_POISON_MEMORY_REGION(chunk, kChunk);
+  }
+  char* block = chunkAt_;
+  chunkAt_ += blockSize;
+  return block;
+}
+
+void* ScriptHeap::take(size_t size) {
+  Header* header = nullptr;
+  size_t sizeClass = 0;
+  if (size > kLargestSmall) {
+    header = static_cast<Header*>(std::malloc(sizeof(Header) + size));
+    if (header == nullptr) return nullptr;
+  } else {
+    sizeClass = (size + kGranule - 1) / kGranule;
+    if (free_[sizeClass] != nullptr) {
+      FreeBlock* reused = free_[sizeClass];
+      ASAN_UNPOISON_MEMORY_REGION(reused, sizeof(FreeBlock));
+      free_[sizeClass] = reused->next;
+      header = reinterpret_cast<Header*>(reused);
+    } else {
+      header = reinterpret_cast<Header*>(carve(sizeof(Header) + sizeClass * kGranule));
+      if (header == nullptr) return nullptr;
+    }
+    ASAN_UNPOISON_MEMORY_REGION(header, sizeof(Header) + size);
+  }
+  header->sizeClass = sizeClass;
+  header->size = size;
+  hide(header);
+  return header + 1;
+}
+
+void* ScriptHeap::resize(void* block, size_t size) {
+  Header* header = headerOf(block);
+  if (header->sizeClass == 0 && size > kLargestSmall) {
+    auto* moved = static_cast<Header*>(std::realloc(header, sizeof(Header) + size));
+    if (moved == nullptr) {
+      hide(header);
+      return nullptr;
+    }
+    moved->size = size;
+    hide(moved);
+    return moved + 1;
+  }
+  if (header->sizeClass != 0 && size <= header->sizeClass * kGranule) {
+    ASAN_POISON_MEMORY_REGION(block, header->sizeClass * kGranule);
+    ASAN_UNPOISON_MEMORY_REGION(block, size);
+    header->size = size;
+    hide(header);
+    return block;
+  }
+  const size_t kept = header->size < size ? header->size : size;
+  hide(header);
+  void* moved = take(size);
+  if (moved == nullptr) return nullptr;
+  std::memcpy(moved, block, kept);
+  give(block);
+  return moved;
+}
+
+void ScriptHeap::give(void* block) {
+  Header* header = headerOf(block);
+  const size_t sizeClass = header->sizeClass;
+  if (sizeClass == 0) {
+    std::free(header);
+    return;
+  }
+  ASAN_POISON_MEMORY_REGION(block, sizeClass * kGranule);
+  auto* freed = reinterpret_cast<FreeBlock*>(header);
+  freed->next = free_[sizeClass];
+  free_[sizeClass] = freed;
+  ASAN_POISON_MEMORY_REGION(freed, sizeof(Header));
+}
+
+void* ScriptHeap::allocate(void* heap, void* block, int size) {
+  auto& self = *static_cast<ScriptHeap*>(heap);
+  if (size <= 0) {
+    if (block != nullptr) self.give(block);
+    return nullptr;
+  }
+  if (block == nullptr) return self.take(static_cast<size_t>(size));
+  return self.resize(block, static_cast<size_t>(size));
+}

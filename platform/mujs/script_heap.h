@@ -1,0 +1,40 @@
+// Each interpreter's own heap. Compiling a text makes and drops hundreds of small blocks (tree
+// nodes, code, names), more than the C library's per-thread cache holds, so small blocks come
+// from per-size free lists carved out of large chunks; large ones go to malloc.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+class ScriptHeap {
+ public:
+  ScriptHeap() = default;
+  // Frees every chunk; the interpreter using the heap must be gone.
+  ~ScriptHeap();
+  ScriptHeap(const ScriptHeap&) = delete;
+  ScriptHeap& operator=(const ScriptHeap&) = delete;
+
+  // The interpreter's allocation function: `heap` is a ScriptHeap; realloc's rules, except
+  // that size 0 frees and answers null. Null when memory runs out.
+  static void* allocate(void* heap, void* block, int size);
+
+ private:
+  static constexpr size_t kGranule = 16;
+  static constexpr size_t kLargestSmall = 512;
+  static constexpr size_t kClasses = kLargestSmall / kGranule;
+  static constexpr size_t kChunk = 64 * 1024;
+
+  struct FreeBlock {
+    FreeBlock* next;
+  };
+
+  void* take(size_t size);
+  void* resize(void* block, size_t size);
+  void give(void* block);
+  char* carve(size_t blockSize);
+
+  FreeBlock* free_[kClasses + 1] = {};  // by size class; class 0 is never used
+  char* chunkAt_ = nullptr;
+  char* chunkEnd_ = nullptr;
+  std::vector<void*> chunks_;
+};
