@@ -250,6 +250,29 @@ TEST(ScriptControl, FailuresGiveZeroResultsAndFillTheErrorObject) {
   EXPECT_EQ(error.line + error.helpContext, 0);
 }
 
+TEST(ScriptControl, AnyThrownValueIsRecorded) {
+  ComScope com;
+  const ComObject engine = newEngine();
+  callMember(engine, "AddCode", "function outer() {\n  return inner()\n}\nfunction inner() {\n  return null.x\n}");
+  EXPECT_FALSE(callBoolean(engine, "Eval", "outer()"));
+  ErrorRecord error = lastError(engine);
+  EXPECT_EQ(error.number, 1003);
+  EXPECT_EQ(error.line, 5) << "the line of the innermost frame, in the text that defined it";
+
+  EXPECT_FALSE(callBoolean(engine, "Eval", "throw 'plain text'"));
+  error = lastError(engine);
+  EXPECT_EQ(error.number, 1000);
+  EXPECT_EQ(error.source, "JavaScript runtime error");
+  EXPECT_EQ(error.description, "plain text");
+
+  // Reading this one throws again; the record keeps what could be read.
+  EXPECT_FALSE(callBoolean(engine, "Eval", "throw {toString: function () { throw new Error('again') }}"));
+  error = lastError(engine);
+  EXPECT_EQ(error.number, 1000);
+  EXPECT_EQ(error.description, "");
+  EXPECT_EQ(callDouble(engine, "Eval", "6 * 7"), 42) << "the engine goes on";
+}
+
 TEST(ScriptControl, TextsCrossInGbk) {
   ComScope com;
   const ComObject engine = newEngine();
@@ -292,12 +315,13 @@ TEST(ScriptControl, MembersEnumerateInTheOrderTheyWereMade) {
 TEST(ScriptControlCache, AKeptTextRunsAgainstTheStateOfItsRun) {
   ComScope com;
   const ComObject engine = newEngine();
-  callMember(engine, "Eval", "var x = 1");
-  EXPECT_EQ(callDouble(engine, "Eval", "x + 1"), 2);
-  callMember(engine, "Eval", "x = 10");
-  EXPECT_EQ(callDouble(engine, "Eval", "x + 1"), 11);
+  callMember(engine, "Eval", "var seen = 'first'");
+  EXPECT_EQ(evalText(engine, "seen + '!'"), "first!");
+  callMember(engine, "Eval", "seen = 'second'");
+  EXPECT_EQ(evalText(engine, "seen + '!'"), "second!");
 
   // A declaration makes its assignment on every run, and has no completion value.
+  EXPECT_EQ(evalText(engine, "var x = 1"), "");
   callMember(engine, "Eval", "x = 5");
   EXPECT_EQ(evalText(engine, "var x = 1"), "");
   EXPECT_EQ(callDouble(engine, "Eval", "x"), 1);
@@ -319,7 +343,8 @@ TEST(ScriptControlCache, FailuresAreReportedOnEveryRun) {
   ComScope com;
   const ComObject engine = newEngine();
   callMember(engine, "Eval", "var o = {}");
-  for (int run = 0; run < 2; ++run) {
+  // More runs than the interpreter's stack has slots: a failure leaves nothing behind on it.
+  for (int run = 0; run < 300; ++run) {
     EXPECT_EQ(callDouble(engine, "Eval", "o.p.q"), 0);
     EXPECT_EQ(lastError(engine).number, 1003);
     EXPECT_FALSE(callBoolean(engine, "Eval", "o +* 1"));
