@@ -1,8 +1,10 @@
 # Sanitizer configurations for `make test`: "address" is ASan+UBSan (+LSan), "thread" is TSan.
 if(CELLBRAE_SANITIZE STREQUAL "address")
+  add_compile_definitions(CELLBRAE_SANITIZE_ADDRESS=1)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
 elseif(CELLBRAE_SANITIZE STREQUAL "thread")
+  add_compile_definitions(CELLBRAE_SANITIZE_THREAD=1)
   add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
   add_link_options(-fsanitize=thread)
 elseif(NOT CELLBRAE_SANITIZE STREQUAL "")
