@@ -3,7 +3,7 @@
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps build run test test-normal test-asan test-tsan bench fuzz clean
+.PHONY: deps build run test test-normal test-asan test-tsan bench fuzz clean display install uninstall package
 
 deps:
 	@./scripts/install-deps
@@ -12,8 +12,27 @@ build: deps
 	cmake -S . -B build $(CMAKE_FLAGS)
 	cmake --build build -j $(JOBS)
 
-run: build
+run: display build
 	./build/cellbrae
+
+# Without a display Qt aborts with a page of text; one line saying what to do instead.
+display:
+	$(if $(DISPLAY)$(WAYLAND_DISPLAY),,$(error no display found (DISPLAY and WAYLAND_DISPLAY are unset); to open the window under Xvfb: xvfb-run make run))
+
+# The program, its menu entry and its icons under PREFIX; `make uninstall` takes away what
+# every `make install` from this build put there (packaging/install-tree keeps the record).
+PREFIX ?= /usr/local
+install: build
+	./packaging/install-tree install build "$(PREFIX)"
+
+uninstall:
+	./packaging/install-tree uninstall build
+
+# The .deb for Debian 12, in build/packages/; its tools are installed here, not by deps.
+package: build
+	@./scripts/install-deps dpkg-dev desktop-file-utils
+	desktop-file-validate packaging/cellbrae.desktop
+	cd build && cpack
 
 # The suite three times: plain, under ASan+UBSan (leaks too), and the threaded tests under TSan.
 test: deps
