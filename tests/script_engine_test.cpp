@@ -310,6 +310,14 @@ TEST(ScriptControl, MembersEnumerateInTheOrderTheyWereMade) {
   EXPECT_EQ(evalText(engine, "var g = {b: 1, a: 2, get c() { return 'C' }}; delete g.b; g.c"), "C");
 }
 
+TEST(ScriptControl, SourceOutsideAsciiCompiles) {
+  ComScope com;
+  const ComObject engine = newEngine();
+  EXPECT_EQ(callDouble(engine, "Eval", "var 序号 = 2; 序号 * 3"), 6);
+  EXPECT_EQ(evalText(engine, "var 字段 = {'名': '值'}; 字段.名 + 字段['名'].length"), "值1");
+  EXPECT_EQ(evalText(engine, R"('a\0b'.length + ':' + 'a\0b'.charCodeAt(1))"), "3:0");
+}
+
 // ---- compiled texts kept for the next run ------------------------------------------------
 
 TEST(ScriptControlCache, AKeptTextRunsAgainstTheStateOfItsRun) {
