@@ -1,17 +1,22 @@
 // The program's frame as whole processes: each death test runs the real start-up, loop and
 // end in a child process and judges it by its exit code and what it left on stderr.
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <string>
 
 #include "app/fatal_error_box.h"
 #include "app/globals.h"
-#include "table/field_separator.h"
 #include "app/program.h"
+#include "table/field_separator.h"
+#include "table/generate_table.h"
 #include "runtime/array_value.h"
 #include "runtime/exit_routines.h"
 #include "runtime/thread_commands.h"
@@ -85,6 +90,44 @@ TEST(ProgramDeathTest, ClosingWhileAWorkerReadsEndsAtOnceWithZero) {
         endProgram(runProgram());
       },
       ExitedWithCode(0), quietEnd());
+}
+
+// Closing the window while a real run records a big input: the program ends with 0 at once,
+// without waiting for the run, and the run touches nothing released after the end.
+std::chrono::steady_clock::time_point closedAt;
+void reportTimeSinceClose() {
+  const auto elapsed = std::chrono::steady_clock::now() - closedAt;
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
+  say(("ended " + std::to_string(ms) + " ms after the close\n").c_str());
+}
+// Called on the run's worker: the close is queued to the main thread, as a user's would be.
+void closeOnceTheRunHasReadItsInput() {
+  QMetaObject::invokeMethod(
+      qApp,
+      [] {
+        closedAt = std::chrono::steady_clock::now();
+        closeMainWindow();
+      },
+      Qt::QueuedConnection);
+}
+const RunObserver kCloseDuringRun{closeOnceTheRunHasReadItsInput, nullptr, nullptr};
+
+TEST(ProgramDeathTest, ClosingInTheMiddleOfARunEndsWithZeroAtOnce) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        installFatalErrorBox();
+        registerExitRoutine(reportTimeSinceClose);
+        observeRuns(&kCloseDuringRun);
+        QTimer::singleShot(0, [] {
+          std::string input;
+          for (int i = 0; i < 50000; ++i) input += "abc,def,ghi\r\n";
+          writeContent(unitId::kMainWindow, unitId::kEditBox1, input.c_str());
+          QTest::mouseClick(topLevelTitled(u"Cellbrae")->findChild<QPushButton*>(qs(u"按钮1")), Qt::LeftButton);
+        });
+        endProgram(runProgram());
+      },
+      ExitedWithCode(0), AllOf(::testing::ContainsRegex("ended [0-9]{1,3} ms after the close\n"), quietEnd()));
 }
 
 void indexPastTheEnd(intptr_t) {

@@ -171,4 +171,64 @@ TEST_F(GenerationTest, QuickPressesEndWithTheLastPressTable) {
   EXPECT_EQ(output(), "+------+\r\n| x y  |\r\n+------+\r\n| 1 2  |\r\n+------+\r\n");
 }
 
+TEST_F(GenerationTest, TwoHundredPressesWhileTheChoiceChanges) {
+  setInput(gbk(u"a b,c\td\r\n1 2,3\t4"));
+  const char16_t* const radios[] = {u"单选框1", u"单选框2", u"单选框3"};
+  for (int i = 0; i < 200; ++i) {
+    choose(radios[i % 3]);
+    press();
+  }
+  waitForRuns(200);
+  // The last press had "空格" checked.
+  EXPECT_EQ(output(), "+----+--------+\r\n| a  | b,c\td  |\r\n+----+--------+\r\n| 1  | 2,3\t4  |\r\n+----+--------+\r\n");
+}
+
+}  // namespace
+
+namespace {
+
+// Inputs a person could paste that are hard on the tool: they must give exactly the table the
+// rules predict.
+class HostileInputTest : public GenerationTest {};
+
+TEST_F(HostileInputTest, CharactersTheCodePageLacksAndBrokenBytes) {
+  // U+2400 (the cell store's stand-in for a backslash) and an emoji are not in GBK: they are
+  // read back as "?", and a lone lead byte written into the box comes back as "?" too.
+  EXPECT_EQ(tableFor(u"\u2400,😀\r\nx", u"单选框3"), "+----+----+\r\n| ?  | ?  |\r\n+----+----+\r\n| x  |    |\r\n+----+----+\r\n");
+  setInput("a,b\x81");
+  choose(u"单选框3");
+  press();
+  waitForRuns(started_);
+  EXPECT_EQ(output(), "+----+-----+\r\n| a  | b?  |\r\n+----+-----+\r\n");
+}
+
+TEST_F(HostileInputTest, OnlySeparatorsAndOnlyLineBreaks) {
+  EXPECT_EQ(tableFor(u",,,", u"单选框3"), "+---+---+---+\r\n|   |   |   |\r\n+---+---+---+\r\n");
+  EXPECT_EQ(tableFor(u"\r\n\r\n\r\n", u"单选框3"), "+\r\n|\r\n+\r\n|\r\n|\r\n+\r\n");
+  EXPECT_EQ(tableFor(u"\t\t\r\n", u"单选框1"), "+---+---+\r\n|   |   |\r\n+---+---+\r\n");
+}
+
+TEST_F(HostileInputTest, HundredThousandColumns) {
+  // 100,000 one-letter columns on one line.
+  std::u16string wide;
+  for (int i = 0; i < 100000; ++i) wide += i == 0 ? u"a" : u",a";
+  std::string expectedRule = "+";
+  std::string expectedRow = "|";
+  for (int i = 0; i < 100000; ++i) {
+    expectedRule += "----+";
+    expectedRow += " a  |";
+  }
+  EXPECT_EQ(tableFor(wide, u"单选框3"), expectedRule + "\r\n" + expectedRow + "\r\n" + expectedRule + "\r\n");
+}
+
+TEST_F(HostileInputTest, TenMegabyteLine) {
+  const std::u16string line(10 * 1024 * 1024, u'x');
+  const std::string table = tableFor(line, u"单选框3");
+  const std::string rule = "+" + std::string(line.size() + 3, '-') + "+\r\n";
+  ASSERT_EQ(table.size(), 2 * rule.size() + line.size() + 7);
+  EXPECT_EQ(table.compare(0, rule.size(), rule), 0);
+  EXPECT_EQ(table.compare(rule.size(), 2, "| "), 0);
+  EXPECT_EQ(table.compare(table.size() - rule.size() - 5, 5, "  |\r\n"), 0);
+}
+
 }  // namespace
