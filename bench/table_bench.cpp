@@ -1,28 +1,13 @@
 // Measuring and rendering on generated five-field lines, mixed ASCII and Chinese.
 #include <benchmark/benchmark.h>
 
-#include <random>
 #include <string>
 
+#include "bench/generated_input.h"
 #include "runtime/text_commands.h"
 #include "table/column_measure.h"
 
 namespace {
-
-std::string generatedInput(int64_t lines) {
-  static const char* const words[] = {"序号", "file", "文件", "path", "路径", "12345", "字段名", "x", "备注说明", "value"};
-  std::mt19937 random(20201);
-  std::string text;
-  for (int64_t i = 0; i < lines; ++i) {
-    for (int field = 0; field < 5; ++field) {
-      if (field > 0) text += ',';
-      text += words[random() % 10];
-      if (random() % 3 == 0) text += words[random() % 10];
-    }
-    text += "\r\n";
-  }
-  return text;
-}
 
 void BM_MeasureAndRender(benchmark::State& state) {
   const std::string input = generatedInput(state.range(0));

@@ -1,0 +1,18 @@
+// main() for the benchmarks: the window system runs for the whole program (headless unless a
+// platform is chosen), so the benchmarks that press the real button find a main thread.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+
+#include "ui/window_session.h"
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  if (!startWindowSystem(argc, argv)) return 2;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  stopWindowSystem();
+  return 0;
+}

@@ -1,0 +1,123 @@
+// The generation run on 10,000 / 100,000 / 1,000,000 generated lines: the recording pass
+// alone, the whole run on a worker through the real controls, and a real click on "按钮1"
+// until the output box holds the table. Peak memory is the process's resident high-water
+// mark during one iteration.
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "app/start_button.h"
+#include "bench/generated_input.h"
+#include "runtime/text_commands.h"
+#include "table/field_separator.h"
+#include "table/generate_table.h"
+#include "ui/control_property.h"
+#include "ui/form_creation.h"
+#include "ui/loaded_forms.h"
+#include "ui/main_thread_call.h"
+#include "ui/main_window.h"
+
+namespace {
+
+// Resets the resident high-water mark, so the next read is this iteration's peak.
+void resetPeakMemory() { std::ofstream("/proc/self/clear_refs") << "5"; }
+double peakMemoryMegabytes() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+  }
+  return 0;
+}
+
+std::atomic<int> runsEnded{0};
+void countRunEnd() { ++runsEnded; }
+const RunObserver kObserver{nullptr, nullptr, countRunEnd};
+
+// Pumps the main thread until `count` runs have ended.
+void waitForRuns(int count) {
+  QEventLoop loop;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (runsEnded.load() >= count) loop.quit();
+  });
+  poll.start(1);
+  loop.exec();
+}
+
+// MainWindow, created once for the window benchmarks, with the real click handler bound.
+QWidget* mainWindow() {
+  static QWidget* window = [] {
+    static const NamedHandler handlers[] = {{kStartButtonClickHandler, onStartButtonClick}};
+    loadForm(MainWindow, handlers);
+    createForm(unitId::kMainWindow);
+    observeRuns(&kObserver);
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+      if (top->windowTitle() == QStringLiteral("Cellbrae")) return top;
+    }
+    return static_cast<QWidget*>(nullptr);
+  }();
+  return window;
+}
+
+void BM_RecordingPass(benchmark::State& state) {
+  const std::string input = generatedInput(state.range(0));
+  const ArrayValue lines = splitText(input.c_str(), "\r\n");
+  for (auto _ : state) {
+    JsonDocument cellStore;
+    JsonDocument rowRecord;
+    ColumnMeasure measure;
+    recordLines(lines, ",", cellStore, rowRecord, measure);
+    benchmark::DoNotOptimize(measure.columnCount);
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_RecordingPass)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_GenerateTable(benchmark::State& state) {
+  mainWindow();
+  const std::string input = generatedInput(state.range(0));
+  writeContent(unitId::kMainWindow, unitId::kEditBox1, input.c_str());
+  pressWithSeparator(TextValue::constant(","));
+  double peak = 0;
+  for (auto _ : state) {
+    resetPeakMemory();
+    const int before = runsEnded.load();
+    std::thread worker([] { tableWorkerEntry(0); });
+    waitForRuns(before + 1);
+    worker.join();
+    peak = peakMemoryMegabytes();
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+  state.counters["peak_MB"] = peak;
+  state.counters["input_MB"] = static_cast<double>(input.size()) / (1024 * 1024);
+}
+BENCHMARK(BM_GenerateTable)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+void BM_PressToTable(benchmark::State& state) {
+  QWidget* window = mainWindow();
+  auto* button = window->findChild<QPushButton*>(QString::fromUtf16(u"按钮1"));
+  const std::string input = generatedInput(state.range(0));
+  writeContent(unitId::kMainWindow, unitId::kEditBox1, input.c_str());
+  double peak = 0;
+  for (auto _ : state) {
+    resetPeakMemory();
+    const int before = runsEnded.load();
+    QTest::mouseClick(button, Qt::LeftButton);
+    waitForRuns(before + 1);
+    peak = peakMemoryMegabytes();
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+  state.counters["peak_MB"] = peak;
+}
+BENCHMARK(BM_PressToTable)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+}  // namespace
