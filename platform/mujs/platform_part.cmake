@@ -62,6 +62,7 @@ target_link_libraries(cellbrae_mujs PRIVATE m)
 target_sources(cellbrae_platform PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/script_cache.cpp
   ${CMAKE_CURRENT_LIST_DIR}/script_control_mujs.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/script_error.cpp
   ${CMAKE_CURRENT_LIST_DIR}/script_heap.cpp
   ${CMAKE_CURRENT_LIST_DIR}/script_text.cpp)
 target_include_directories(cellbrae_platform PRIVATE ${mujs_dir})

@@ -5,41 +5,17 @@
 #include <mujs.h>
 
 #include <array>
-#include <charconv>
-#include <cstring>
 #include <string>
 
+#include "platform/mujs/class_members.h"
 #include "platform/mujs/script_cache.h"
+#include "platform/mujs/script_error.h"
 #include "platform/mujs/script_heap.h"
 #include "platform/mujs/script_text.h"
 #include "platform/object_access.h"
 #include "platform/script_control.h"
 
 namespace {
-
-// Error numbers: one per kind of error the interpreter raises.
-enum ScriptErrorNumber : int32_t {
-  kThrownValue = 1000,
-  kSyntaxError = 1001,
-  kReferenceError = 1002,
-  kTypeError = 1003,
-  kRangeError = 1004,
-  kUriError = 1005,
-  kEvalError = 1006,
-  kOtherError = 1007,
-  kNoLanguage = 1008,
-};
-
-struct ScriptError {
-  int32_t number = 0;
-  std::u16string source;
-  std::u16string description;
-  std::u16string helpFile;
-  int32_t helpContext = 0;
-  std::u16string text;
-  int32_t line = 0;
-  int32_t column = 0;
-};
 
 // What a thrown value said, read inside the interpreter; the buffers are reused.
 struct ThrownValue {
@@ -65,79 +41,6 @@ struct ScriptControl {
   ThrownValue thrown;
 };
 
-bool sameName(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char16_t x = a[i];
-    char16_t y = b[i];
-    if (x >= u'A' && x <= u'Z') x = static_cast<char16_t>(x + 32);
-    if (y >= u'A' && y <= u'Z') y = static_cast<char16_t>(y + 32);
-    if (x != y) return false;
-  }
-  return true;
-}
-
-struct Member {
-  std::u16string_view name;
-  uint32_t kinds;
-};
-
-int32_t findMember(const Member* members, size_t count, std::u16string_view name, uint32_t* kinds) {
-  for (size_t i = 0; i < count; ++i) {
-    if (sameName(members[i].name, name)) {
-      *kinds = members[i].kinds;
-      return static_cast<int32_t>(i);
-    }
-  }
-  return -1;
-}
-
-// ---- the error object ------------------------------------------------------------------
-
-constexpr std::array<Member, 8> kErrorMembers{{
-    {u"Number", InvokePropertyGet},
-    {u"Source", InvokePropertyGet},
-    {u"Description", InvokePropertyGet},
-    {u"HelpFile", InvokePropertyGet},
-    {u"HelpContext", InvokePropertyGet},
-    {u"Text", InvokePropertyGet},
-    {u"Line", InvokePropertyGet},
-    {u"Column", InvokePropertyGet},
-}};
-
-int32_t bindErrorMember(std::u16string_view name, uint32_t* kinds) {
-  return findMember(kErrorMembers.data(), kErrorMembers.size(), name, kinds);
-}
-
-int32_t invokeErrorMember(void* instance, int32_t member, InvokeKind, const Argument*, int32_t count,
-                          Variant* result) {
-  if (count != 0) return ObjectBadArgumentCount;
-  const auto& error = *static_cast<const ScriptError*>(instance);
-  auto number = [result](int32_t value) {
-    result->type = VariantType::Double;
-    result->number = value;
-  };
-  auto text = [result](const std::u16string& value) {
-    result->type = VariantType::Text;
-    result->text = value;
-  };
-  switch (member) {
-    case 0: number(error.number); break;
-    case 1: text(error.source); break;
-    case 2: text(error.description); break;
-    case 3: text(error.helpFile); break;
-    case 4: number(error.helpContext); break;
-    case 5: text(error.text); break;
-    case 6: number(error.line); break;
-    case 7: number(error.column); break;
-  }
-  return ObjectOk;
-}
-
-void destroyError(void* instance) { delete static_cast<ScriptError*>(instance); }
-
-const ObjectClass kErrorClass{nullptr, nullptr, bindErrorMember, invokeErrorMember, destroyError};
-
 // ---- reading a thrown value --------------------------------------------------------------
 
 // Called through js_pcall with the thrown value as its argument: an object's getters and
@@ -162,64 +65,6 @@ void readThrownValue(js_State* state) {
   js_pushundefined(state);
 }
 
-int32_t errorNumber(const ThrownValue& thrown) {
-  if (!thrown.isError) return kThrownValue;
-  static constexpr std::pair<std::string_view, int32_t> kNumbers[] = {
-      {"SyntaxError", kSyntaxError}, {"ReferenceError", kReferenceError}, {"TypeError", kTypeError},
-      {"RangeError", kRangeError},   {"URIError", kUriError},             {"EvalError", kEvalError},
-  };
-  for (const auto& [name, number] : kNumbers) {
-    if (thrown.name == name) return number;
-  }
-  return kOtherError;
-}
-
-// Reads the decimal number at the start of text; 0 when there is none.
-int32_t leadingNumber(std::string_view text, size_t* digits) {
-  int32_t number = 0;
-  const auto read = std::from_chars(text.data(), text.data() + text.size(), number);
-  *digits = static_cast<size_t>(read.ptr - text.data());
-  return read.ec == std::errc() ? number : 0;
-}
-
-// The line of the innermost frame that has one. Frames read "\n\tat name (file:line)",
-// "\n\tat file:line" or, for native code, "\n\tat name (native)".
-int32_t traceLine(std::string_view trace) {
-  while (!trace.empty()) {
-    const size_t end = trace.find('\n', 1);
-    std::string_view frame = trace.substr(0, end);
-    trace = end == std::string_view::npos ? std::string_view() : trace.substr(end);
-    if (!frame.empty() && frame.back() == ')') frame.remove_suffix(1);
-    const size_t colon = frame.rfind(':');
-    if (colon == std::string_view::npos) continue;
-    size_t digits = 0;
-    const int32_t line = leadingNumber(frame.substr(colon + 1), &digits);
-    if (line > 0 && colon + 1 + digits == frame.size()) return line;
-  }
-  return 0;
-}
-
-// A compile error's message begins "script:LINE: "; splits that off.
-std::string_view splitCompileLine(std::string_view message, int32_t* line) {
-  constexpr std::string_view kPrefix = "script:";
-  static_assert(kPrefix.substr(0, kPrefix.size() - 1) == kFileName);
-  if (message.substr(0, kPrefix.size()) != kPrefix) return message;
-  size_t digits = 0;
-  const std::string_view rest = message.substr(kPrefix.size());
-  *line = leadingNumber(rest, &digits);
-  return rest.substr(digits).substr(0, 2) == ": " ? rest.substr(digits + 2) : rest.substr(digits);
-}
-
-// The source line `line` (counting from 1) of the text that failed to compile.
-std::string_view sourceLine(std::string_view code, int32_t line) {
-  for (int32_t current = 1; current < line; ++current) {
-    const size_t next = code.find('\n');
-    if (next == std::string_view::npos) return {};
-    code.remove_prefix(next + 1);
-  }
-  return code.substr(0, code.find_first_of("\r\n"));
-}
-
 // Records the value on top of the stack (and pops it) as the control's last error.
 void recordError(ScriptControl& control, bool compiling) {
   js_State* state = control.state;
@@ -236,11 +81,11 @@ void recordError(ScriptControl& control, bool compiling) {
 
   ScriptError& error = control.lastError;
   error = ScriptError{};
-  error.number = errorNumber(thrown);
+  error.number = thrown.isError ? errorNumberOf(thrown.name) : kThrownValue;
   error.source = compiling ? u"JavaScript compilation error" : u"JavaScript runtime error";
   std::string_view description = thrown.message;
   if (compiling) {
-    description = splitCompileLine(description, &error.line);
+    description = splitCompileLine(description, kFileName, &error.line);
     decodeScriptText(sourceLine(control.code, error.line), &error.text);
   } else {
     error.line = traceLine(thrown.trace);
@@ -322,7 +167,7 @@ int32_t runCode(ScriptControl& control, std::u16string_view code, Variant* resul
 
 enum ControlMember : int32_t { kLanguage, kAddCode, kEval, kError };
 
-constexpr std::array<Member, 4> kControlMembers{{
+constexpr std::array<ClassMember, 4> kControlMembers{{
     {u"Language", InvokePropertyGet | InvokePropertyPut},
     {u"AddCode", InvokeMethod},
     {u"Eval", InvokeMethod},
@@ -361,7 +206,7 @@ void destroyControl(void* instance) {
 }
 
 int32_t bindControlMember(std::u16string_view name, uint32_t* kinds) {
-  return findMember(kControlMembers.data(), kControlMembers.size(), name, kinds);
+  return findClassMember(kControlMembers, name, kinds);
 }
 
 int32_t invokeControlMember(void* instance, int32_t member, InvokeKind kind, const Argument* arguments,
@@ -377,7 +222,7 @@ int32_t invokeControlMember(void* instance, int32_t member, InvokeKind kind, con
         result->text = control.language;
         return ObjectOk;
       }
-      if (!sameName(arguments[0].text, u"JavaScript") && !sameName(arguments[0].text, u"JScript")) {
+      if (!sameMemberName(arguments[0].text, u"JavaScript") && !sameMemberName(arguments[0].text, u"JScript")) {
         return ObjectInvokeFailed;
       }
       control.language = arguments[0].text;
@@ -386,7 +231,7 @@ int32_t invokeControlMember(void* instance, int32_t member, InvokeKind kind, con
     case kEval: return runCode(control, arguments[0].text, result);
     case kError:
       result->type = VariantType::Object;
-      result->object = platformObjects().wrap(&kErrorClass, new ScriptError(control.lastError));
+      result->object = newErrorObject(control.lastError);
       return ObjectOk;
   }
   return ObjectUnknownMember;
