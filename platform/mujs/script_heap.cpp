@@ -116,6 +116,7 @@ void ScriptHeap::give(void* block) {
   ASAN_POISON_MEMORY_REGION(freed, sizeof(Header));
 }
 
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters): the interpreter's own signature
 void* ScriptHeap::allocate(void* heap, void* block, int size) {
   auto& self = *static_cast<ScriptHeap*>(heap);
   if (size <= 0) {
