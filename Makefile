@@ -63,7 +63,7 @@ clean:
 
 # libFuzzer targets, each run for FUZZ_SECONDS from its seed corpus (not part of `make test`).
 FUZZ_SECONDS ?= 600
-FUZZERS ?= fuzz_text_commands fuzz_table
+FUZZERS ?= fuzz_text_commands fuzz_table fuzz_json_document
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCELLBRAE_FUZZ=ON
 	cmake --build build-fuzz -j $(JOBS)
