@@ -231,4 +231,19 @@ TEST_F(HostileInputTest, TenMegabyteLine) {
   EXPECT_EQ(table.compare(table.size() - rule.size() - 5, 5, "  |\r\n"), 0);
 }
 
+// A million short lines takes about a minute and is left out of the default run; run it with
+// --gtest_also_run_disabled_tests --gtest_filter='*Million*'.
+TEST_F(HostileInputTest, DISABLED_MillionShortLines) {
+  std::string input;
+  for (int i = 0; i < 1000000; ++i) input += i % 2 ? "ab,c\r\n" : "d,ef\r\n";
+  setInput(input);
+  choose(u"单选框3");
+  press();
+  waitForRuns(started_);
+  std::string expected = "+-----+-----+\r\n| d   | ef  |\r\n+-----+-----+\r\n";
+  for (int i = 1; i < 1000000; ++i) expected += i % 2 ? "| ab  | c   |\r\n" : "| d   | ef  |\r\n";
+  expected += "+-----+-----+\r\n";
+  EXPECT_EQ(output(), expected);
+}
+
 }  // namespace
