@@ -44,15 +44,12 @@ class GenerationTest : public ::testing::Test {
  protected:
   void SetUp() override {
     observeRuns(&kObserver);
-    ASSERT_TRUE(loadForm(MainWindow, kHandlers));
-    ASSERT_TRUE(createForm(kMainWindow));
-    window_ = topLevelTitled(u"Cellbrae");
+    window_ = openMainWindow(kHandlers);
     ASSERT_NE(window_, nullptr);
   }
   void TearDown() override {
     waitForRuns(started_);
-    destroyForm(kMainWindow);
-    pumpEvents();
+    closeMainWindowForm();
     observeRuns(nullptr);
   }
 

@@ -36,14 +36,11 @@ const NamedHandler kHandlers[] = {{kStartButtonClickHandler, countStartClick}};
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(loadForm(MainWindow, kHandlers));
-    ASSERT_TRUE(createForm(kMainWindow));
-    window_ = topLevelTitled(u"Cellbrae");
+    window_ = openMainWindow(kHandlers);
     ASSERT_NE(window_, nullptr);
   }
   void TearDown() override {
-    destroyForm(kMainWindow);
-    pumpEvents();
+    closeMainWindowForm();
   }
 
   template <class Widget = QWidget>

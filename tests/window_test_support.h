@@ -11,11 +11,15 @@
 
 #include <cstdio>
 #include <functional>
+#include <span>
 #include <string>
 #include <thread>
 
 #include "platform/code_page.h"
+#include "ui/form_creation.h"
+#include "ui/loaded_forms.h"
 #include "ui/main_thread_call.h"
+#include "ui/main_window.h"
 
 inline QString qs(const char16_t* text) { return QString::fromUtf16(text); }
 
@@ -29,6 +33,13 @@ inline QWidget* topLevelTitled(QStringView title) {
 template <class Widget>
 Widget* childNamed(QWidget* window, QStringView name) {
   return window->findChild<Widget*>(name.toString());
+}
+
+// Loads MainWindow with `handlers`, creates and shows it, and returns its top-level widget;
+// null when it cannot. closeMainWindowForm() destroys it again.
+inline QWidget* openMainWindow(std::span<const NamedHandler> handlers) {
+  if (!loadForm(MainWindow, handlers) || !createForm(unitId::kMainWindow)) return nullptr;
+  return topLevelTitled(u"Cellbrae");
 }
 
 // Runs work on a new thread while the main thread runs its event loop, and returns once the
@@ -50,6 +61,11 @@ inline void pumpEvents() {
   QTimer::singleShot(0, &loop, &QEventLoop::quit);
   loop.exec();
   QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+inline void closeMainWindowForm() {
+  destroyForm(unitId::kMainWindow);
+  pumpEvents();
 }
 
 // The GBK bytes of a UTF-16 text: Qt's headers do not compile with GBK literals, so window
