@@ -318,6 +318,18 @@ TEST(ScriptControl, SourceOutsideAsciiCompiles) {
   EXPECT_EQ(evalText(engine, R"('a\0b'.length + ':' + 'a\0b'.charCodeAt(1))"), "3:0");
 }
 
+TEST(ScriptControl, NumbersAtTheEdgesOfTheIntRange) {
+  ComScope com;
+  const ComObject engine = newEngine();
+  // Shifts wrap to 32 bits, whether folded while compiling or made while running.
+  EXPECT_EQ(callDouble(engine, "Eval", "449 << 24"), -1056964608);
+  EXPECT_EQ(callDouble(engine, "Eval", "var big = 449, negative = -76; (big << 24) + (negative << 3)"),
+            -1056964608 - 608);
+  // Numbers that are no array index read nothing.
+  EXPECT_EQ(evalText(engine, "var a = [1, 2]; typeof a[0 / 0] + typeof a[1e10] + typeof a[-1] + a[1]"),
+            "undefinedundefinedundefined2");
+}
+
 // ---- compiled texts kept for the next run ------------------------------------------------
 
 TEST(ScriptControlCache, AKeptTextRunsAgainstTheStateOfItsRun) {

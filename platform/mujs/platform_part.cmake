@@ -3,7 +3,8 @@
 #   insertion-order.patch  objects enumerate their members in the order they were made, as
 #                          the documents' JSON text and member lists need (Debian's mujs
 #                          enumerates them by name);
-#   null-offset.patch      removes the one undefined behaviour the sanitizers stop on;
+#   undefined-behaviour.patch  removes what the sanitizers stop on (null minus one, and a
+#                          number made an int before it is known to fit);
 #   intern-hash.patch      interned strings in a hash table: every line's texts bring new
 #                          literals, and a lookup in the tree it replaces grew with them;
 #   lexer-ascii.patch      the lexer takes ASCII without UTF-8 decoding;
@@ -22,7 +23,7 @@ FetchContent_MakeAvailable(mujs)
 find_program(PATCH_PROGRAM patch REQUIRED)
 set(mujs_patches
   ${CMAKE_CURRENT_LIST_DIR}/insertion-order.patch
-  ${CMAKE_CURRENT_LIST_DIR}/null-offset.patch
+  ${CMAKE_CURRENT_LIST_DIR}/undefined-behaviour.patch
   ${CMAKE_CURRENT_LIST_DIR}/intern-hash.patch
   ${CMAKE_CURRENT_LIST_DIR}/lexer-ascii.patch
   ${CMAKE_CURRENT_LIST_DIR}/cjk-letters.patch)
