@@ -100,17 +100,21 @@ void reportTimeSinceClose() {
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
   say(("ended " + std::to_string(ms) + " ms after the close\n").c_str());
 }
-// Called on the run's worker: the close is queued to the main thread, as a user's would be.
-void closeOnceTheRunHasReadItsInput() {
-  QMetaObject::invokeMethod(
-      qApp,
-      [] {
-        closedAt = std::chrono::steady_clock::now();
-        closeMainWindow();
-      },
-      Qt::QueuedConnection);
+// Called on the run's worker; the main thread sees the flag on its next timer tick and closes
+// the window there, as a user would.
+std::atomic<bool> runHasReadItsInput{false};
+void noteInputRead() { runHasReadItsInput = true; }
+void closeWhenTheRunHasReadItsInput() {
+  auto* watch = new QTimer(qApp);
+  QObject::connect(watch, &QTimer::timeout, [watch] {
+    if (!runHasReadItsInput.load()) return;
+    watch->stop();
+    closedAt = std::chrono::steady_clock::now();
+    closeMainWindow();
+  });
+  watch->start(1);
 }
-const RunObserver kCloseDuringRun{closeOnceTheRunHasReadItsInput, nullptr, nullptr};
+const RunObserver kCloseDuringRun{noteInputRead, nullptr, nullptr};
 
 TEST(ProgramDeathTest, ClosingInTheMiddleOfARunEndsWithZeroAtOnce) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
@@ -119,6 +123,7 @@ TEST(ProgramDeathTest, ClosingInTheMiddleOfARunEndsWithZeroAtOnce) {
         installFatalErrorBox();
         registerExitRoutine(reportTimeSinceClose);
         observeRuns(&kCloseDuringRun);
+        closeWhenTheRunHasReadItsInput();
         QTimer::singleShot(0, [] {
           std::string input;
           for (int i = 0; i < 50000; ++i) input += "abc,def,ghi\r\n";

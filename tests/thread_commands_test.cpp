@@ -19,6 +19,7 @@ struct Reports {
   std::vector<intptr_t> parameters;
   std::set<std::thread::id> threads;
   bool released = false;
+  int finished = 0;  // held threads that have let go; a test waits for them before the next
 };
 Reports reports;
 
@@ -34,6 +35,8 @@ void reportAndHold(intptr_t parameter) {
   report(parameter);
   std::unique_lock guard(reports.lock);
   reports.arrived.wait(guard, [] { return reports.released; });
+  ++reports.finished;
+  reports.arrived.notify_all();
 }
 
 void waitForReports(size_t count) {
@@ -48,6 +51,7 @@ class StartThread : public ::testing::Test {
     reports.parameters.clear();
     reports.threads.clear();
     reports.released = false;
+    reports.finished = 0;
   }
 };
 
@@ -107,6 +111,11 @@ TEST_F(StartThread, CommandFormTakesMissingArgumentsAndAClosedHandleLeavesTheThr
   }
   closeThreadHandle(0);
   EXPECT_FALSE(waitForThread(0, 0));
+  // The thread has no handle left to wait on: wait until it lets go, so the next test's reset
+  // cannot put it back to sleep for good (a waiter left on the condition variable would also
+  // hold up its destruction at exit).
+  std::unique_lock guard(reports.lock);
+  reports.arrived.wait(guard, [] { return reports.finished == 1; });
 }
 
 std::vector<int> calls;
