@@ -6,8 +6,16 @@
 
 #include "fuzz/fuzz_input.h"
 #include "json/json_document.h"
+#include "platform/code_page.h"
 
 namespace {
+
+// The bytes as the window would hand them over: through UTF-16 and back, so every character
+// is one GBK has (others become "?").
+std::string asTheWindowHoldsIt(const std::string& bytes) {
+  const CodePage& codePage = platformCodePage();
+  return codePage.toAnsi(codePage.toUtf16(bytes));
+}
 
 std::string pathFrom(const std::string& bytes) {
   static const char kAlphabet[] = "abcdefxyz0123.[]";
@@ -21,8 +29,8 @@ std::string pathFrom(const std::string& bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   const auto fields = fuzzFields(data, size, 3);
   const std::string path = pathFrom(fields[0]);
-  const std::string text = validGbk(fields[1]);
-  const std::string second = validGbk(fields[2]);
+  const std::string text = asTheWindowHoldsIt(fields[1]);
+  const std::string second = asTheWindowHoldsIt(fields[2]);
 
   {
     // Any path must be safe to write, even one that replaces the whole document.

@@ -1,4 +1,4 @@
-// The text commands scan bytes, treating a byte of 0x80 or above as the lead of a two-byte
+// The text commands scan bytes, treating a GBK lead byte as the start of a two-byte
 // character so a separator or search text never matches inside one. Output is assembled in
 // one ByteBuffer per command and handed out as the caller's text.
 #include "runtime/text_commands.h"
@@ -17,7 +17,12 @@ const CommandArgument& argumentAt(int32_t count, const CommandArgument* argument
   return index < count ? arguments[index] : kMissing;
 }
 
-bool isLeadByte(char byte) { return static_cast<unsigned char>(byte) >= 0x80; }
+// GBK's lead bytes are 0x81 to 0xFE. 0x80 is the euro sign, a character of one byte: taking
+// it for a lead byte would swallow the separator after a "€", or drop a "€" at the end.
+bool isLeadByte(char byte) {
+  const auto value = static_cast<unsigned char>(byte);
+  return value >= 0x81 && value <= 0xFE;
+}
 
 char asciiLower(char byte) { return (byte >= 'A' && byte <= 'Z') ? static_cast<char>(byte + 32) : byte; }
 

@@ -62,6 +62,8 @@ TEST(SplitText, SeparatorNeverMatchesInsideATwoByteCharacter) {
   EXPECT_EQ(split("a|\x81\x7C|b", {Arg::ofText("|"), kMissing}), (V{"a", "\x81\x7C", "b"}));
   // A lone lead byte at the end stops the scan and stays in the last field.
   EXPECT_EQ(split("a,b\x81", {Arg::ofText(","), kMissing}), (V{"a", "b\x81"}));
+  // 0x80 is the euro sign, one byte: the comma after it still separates.
+  EXPECT_EQ(split("\x80,b", {Arg::ofText(","), kMissing}), (V{"\x80", "b"}));
 }
 
 TEST(SplitText, EmptySeparatorAndLimits) {
@@ -97,6 +99,8 @@ TEST(ReplaceText, CaseFoldsAsciiOnlyAndStepsOverTwoByteCharacters) {
             "\x95\x5C\\\\");
   EXPECT_EQ(replace("ab\xB0", "a", {Arg::ofText("c"), kMissing, kMissing, Arg::ofLogical(true)}), "cb")
       << "a lone lead byte at the end is dropped";
+  EXPECT_EQ(replace("a\x80", "a", {Arg::ofText("c"), kMissing, kMissing, Arg::ofLogical(true)}), "c\x80")
+      << "a euro sign at the end is kept";
 }
 
 TEST(RepeatAndConvert, Edges) {
