@@ -60,9 +60,9 @@ struct WindowSystem {
   void (*screenSize)(int32_t* width, int32_t* height);
   // Creates a hidden top-level window with a fixed frame, minimise and close boxes and no
   // maximise box; it keeps its outer size once the window manager's frame is known.
-  PlatformControl* (*createWindow)(const WindowSpec& spec);
+  PlatformControl* (*createWindow)(const WindowSpec& wanted);
   // Creates a hidden child control of parent (a window or a group frame).
-  PlatformControl* (*createControl)(PlatformControl* parent, const ControlSpec& spec);
+  PlatformControl* (*createControl)(PlatformControl* parent, const ControlSpec& wanted);
   // Makes parent the control's parent, keeping its geometry relative to the new parent.
   void (*setParent)(PlatformControl* control, PlatformControl* parent);
   // Destroys a top-level window and its controls.

@@ -41,15 +41,15 @@ PlatformControl* createWindow(LoadedForm& form) {
   int32_t screenHeight = 0;
   windows().screenSize(&screenWidth, &screenHeight);
   const std::u16string caption = toWide(record.settings.text);
-  WindowSpec spec{caption, (screenWidth - record.width) / 2, (screenHeight - record.height) / 2,
+  WindowSpec wanted{caption, (screenWidth - record.width) / 2, (screenHeight - record.height) / 2,
                   record.width, record.height, nullptr, 0, 0};
   if (const IconPicture* icon = record.settings.icon) {
     form.iconPixels = iconPixels(*icon);
-    spec.icon = form.iconPixels.data();
-    spec.iconWidth = icon->width;
-    spec.iconHeight = icon->height;
+    wanted.icon = form.iconPixels.data();
+    wanted.iconWidth = icon->width;
+    wanted.iconHeight = icon->height;
   }
-  return windows().createWindow(spec);
+  return windows().createWindow(wanted);
 }
 
 void runClickHandler(void* context) { (*static_cast<EventHandler*>(context))(); }
@@ -58,8 +58,8 @@ PlatformControl* createControl(LoadedForm& form, size_t index) {
   const UnitRecord& record = form.description.units[index];
   const std::u16string name = toWide(record.name);
   const std::u16string text = toWide(record.settings.text);
-  const ControlSpec spec{controlKind(record.type), name, text, record.left, record.top, record.width, record.height};
-  PlatformControl* control = windows().createControl(form.window(), spec);
+  const ControlSpec wanted{controlKind(record.type), name, text, record.left, record.top, record.width, record.height};
+  PlatformControl* control = windows().createControl(form.window(), wanted);
   const FontRecord& font = record.settings.font;
   const std::u16string family = font.family != nullptr ? toWide(font.family) : std::u16string();
   windows().setFont(control, FontSpec{family, font.height, font.weight});

@@ -26,13 +26,13 @@ bool hasTwoToOneAdvance(const QFont& font) {
 
 }  // namespace
 
-QFont mappedFont(const FontSpec& spec) {
-  if (spec.family.empty()) return QApplication::font();
+QFont mappedFont(const FontSpec& wanted) {
+  if (wanted.family.empty()) return QApplication::font();
   QFont font;
-  font.setPixelSize(spec.height < 0 ? -spec.height : (spec.height > 0 ? spec.height : 12));
-  font.setWeight(static_cast<QFont::Weight>(spec.weight > 0 ? spec.weight : 400));
+  font.setPixelSize(wanted.height < 0 ? -wanted.height : (wanted.height > 0 ? wanted.height : 12));
+  font.setWeight(static_cast<QFont::Weight>(wanted.weight > 0 ? wanted.weight : 400));
   font.setStyleStrategy(QFont::PreferQuality);
-  const QString family = QString::fromStdU16String(std::u16string(spec.family));
+  const QString family = QString::fromStdU16String(std::u16string(wanted.family));
   font.setFamily(family);
   if (!cjkFixedPitchFamilies().contains(family) || QFontDatabase::hasFamily(family)) return font;
   QString fallback;

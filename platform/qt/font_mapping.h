@@ -9,6 +9,6 @@ namespace qtbackend {
 
 // The default GUI font for an empty family; otherwise the family, or for a CJK fixed-pitch
 // family missing here the first stand-in whose CJK advance is exactly two ASCII advances.
-QFont mappedFont(const FontSpec& spec);
+QFont mappedFont(const FontSpec& wanted);
 
 }  // namespace qtbackend

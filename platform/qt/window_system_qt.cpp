@@ -132,18 +132,18 @@ void screenSize(int32_t* width, int32_t* height) {
   *height = size.height();
 }
 
-PlatformControl* createWindow(const WindowSpec& spec) {
+PlatformControl* createWindow(const WindowSpec& wanted) {
   auto* window = new QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                                           Qt::WindowCloseButtonHint);
   window->setAttribute(Qt::WA_DeleteOnClose);
-  window->setWindowTitle(toQString(spec.caption));
-  if (spec.icon != nullptr) {
-    const QImage image(reinterpret_cast<const uchar*>(spec.icon), spec.iconWidth, spec.iconHeight,
-                       spec.iconWidth * 4, QImage::Format_ARGB32);
+  window->setWindowTitle(toQString(wanted.caption));
+  if (wanted.icon != nullptr) {
+    const QImage image(reinterpret_cast<const uchar*>(wanted.icon), wanted.iconWidth, wanted.iconHeight,
+                       wanted.iconWidth * 4, QImage::Format_ARGB32);
     window->setWindowIcon(QIcon(QPixmap::fromImage(image.copy())));
   }
-  const QRect outer(spec.left, spec.top, spec.width, spec.height);
+  const QRect outer(wanted.left, wanted.top, wanted.width, wanted.height);
   window->setFixedSize(outer.size());
   window->move(outer.topLeft());
   window->installEventFilter(new FrameKeeper(window, outer));
@@ -159,10 +159,10 @@ PlatformControl* createWindow(const WindowSpec& spec) {
   return control;
 }
 
-QWidget* makeWidget(const ControlSpec& spec, QWidget* parent, PlatformControl** out) {
-  const QString text = toQString(spec.text);
+QWidget* makeWidget(const ControlSpec& wanted, QWidget* parent, PlatformControl** out) {
+  const QString text = toQString(wanted.text);
   QWidget* widget = nullptr;
-  switch (spec.kind) {
+  switch (wanted.kind) {
     case ControlKind::MultiLineEdit: {
       auto* edit = new QPlainTextEdit(parent);
       edit->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -187,19 +187,19 @@ QWidget* makeWidget(const ControlSpec& spec, QWidget* parent, PlatformControl** 
       break;
   }
   *out = keep(widget, false);
-  (*out)->editBox = spec.kind == ControlKind::MultiLineEdit;
+  (*out)->editBox = wanted.kind == ControlKind::MultiLineEdit;
   return widget;
 }
 
 void setText(PlatformControl* control, std::u16string_view text);
 
-PlatformControl* createControl(PlatformControl* parent, const ControlSpec& spec) {
+PlatformControl* createControl(PlatformControl* parent, const ControlSpec& wanted) {
   PlatformControl* control = nullptr;
-  QWidget* widget = makeWidget(spec, widgetOf(parent), &control);
-  widget->setObjectName(toQString(spec.name));
-  widget->setGeometry(spec.left, spec.top, spec.width, spec.height);
+  QWidget* widget = makeWidget(wanted, widgetOf(parent), &control);
+  widget->setObjectName(toQString(wanted.name));
+  widget->setGeometry(wanted.left, wanted.top, wanted.width, wanted.height);
   widget->hide();
-  if (control->editBox) setText(control, spec.text);
+  if (control->editBox) setText(control, wanted.text);
   if (auto* button = qobject_cast<QPushButton*>(widget)) {
     QObject::connect(button, &QPushButton::clicked, [control] {
       if (control->clickHandler != nullptr) control->clickHandler(control->clickContext);
