@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "runtime/text_commands.h"
+
 inline std::vector<std::string> fuzzFields(const uint8_t* data, std::size_t size, std::size_t wanted) {
   std::vector<std::string> fields(1);
   for (std::size_t i = 0; i < size; ++i) {
@@ -31,7 +33,7 @@ inline std::string validGbk(const std::string& text) {
       out += text[i];
       continue;
     }
-    const bool leadOk = lead >= 0x81 && lead <= 0xFE;
+    const bool leadOk = isLeadByte(text[i]);
     const auto trail = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
     if (leadOk && trail >= 0x40 && trail <= 0xFE && trail != 0x7F) {
       out += text.substr(i, 2);

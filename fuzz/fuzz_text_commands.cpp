@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   FUZZ_CHECK(shrunk.length() <= static_cast<int32_t>(text.size()));
   const TextValue replaced = replaceText(text.c_str(), other.c_str(), third.c_str(), replaceOptions);
   if (replaceOptions.caseSensitive && !other.empty() && text.find(other) == std::string::npos) {
-    const bool loneLeadAtEnd = !text.empty() && static_cast<unsigned char>(text.back()) >= 0x80;
+    const bool loneLeadAtEnd = !text.empty() && isLeadByte(text.back());
     if (!loneLeadAtEnd) FUZZ_CHECK(replaced.view() == text);
   }
 

@@ -17,12 +17,6 @@ const CommandArgument& argumentAt(int32_t count, const CommandArgument* argument
   return index < count ? arguments[index] : kMissing;
 }
 
-// GBK's lead bytes are 0x81 to 0xFE. 0x80 is the euro sign, a character of one byte: taking
-// it for a lead byte would swallow the separator after a "€", or drop a "€" at the end.
-bool isLeadByte(char byte) {
-  const auto value = static_cast<unsigned char>(byte);
-  return value >= 0x81 && value <= 0xFE;
-}
 
 char asciiLower(char byte) { return (byte >= 'A' && byte <= 'Z') ? static_cast<char>(byte + 32) : byte; }
 
@@ -44,6 +38,13 @@ void setInt(CommandResult* result, int32_t value) {
 }
 
 }  // namespace
+
+// 0x80 is the euro sign, a character of one byte: taking it for a lead byte would swallow the
+// separator after a "€", or drop a "€" at the end.
+bool isLeadByte(char byte) {
+  const auto value = static_cast<unsigned char>(byte);
+  return value >= 0x81 && value <= 0xFE;
+}
 
 namespace textCommands {
 

@@ -21,6 +21,9 @@ void repeatText(CommandResult* result, int32_t count, const CommandArgument* arg
 void toText(CommandResult* result, int32_t count, const CommandArgument* arguments);
 }  // namespace textCommands
 
+// True for a byte that starts a two-byte GBK character (0x81 to 0xFE).
+bool isLeadByte(char byte);
+
 // True when text begins with prefix byte for byte; an empty prefix always matches.
 bool textStartsWith(const char* text, const char* prefix);
 
