@@ -3,7 +3,7 @@
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps build run test test-normal test-asan test-tsan bench fuzz clean display install uninstall package
+.PHONY: deps build run test test-normal test-asan test-tsan test-win32 win32 bench fuzz clean display install uninstall package
 
 deps:
 	@./scripts/install-deps
@@ -55,11 +55,20 @@ test-tsan:
 	cmake --build build-tsan -j $(JOBS)
 	ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -L threaded
 
+# The Windows program, cross-built with mingw-w64: build-win32/cellbrae.exe (32-bit, the arch
+# the system's script control exists for) and build-win64/ (catches pointer-size faults).
+WIN_CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+win32: deps
+	cmake -S . -B build-win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake $(WIN_CMAKE_FLAGS)
+	cmake --build build-win32 -j $(JOBS)
+	cmake -S . -B build-win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake $(WIN_CMAKE_FLAGS)
+	cmake --build build-win64 -j $(JOBS)
+
 bench: build
 	./build/bench/cellbrae_bench
 
 clean:
-	rm -rf build build-asan build-tsan
+	rm -rf build build-asan build-tsan build-win32 build-win64
 
 # libFuzzer targets, each run for FUZZ_SECONDS from its seed corpus (not part of `make test`).
 FUZZ_SECONDS ?= 600
