@@ -1,0 +1,19 @@
+// The GDI fonts the controls use, made from stored logical font records and kept until the
+// window system stops. Private to platform/user32.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/window_system.h"
+
+namespace user32backend {
+
+// The stock default GUI font for an empty family; otherwise a font of the family (GBK face
+// name), or, for a CJK fixed-pitch family this system lacks, of the first installed stand-in
+// whose CJK advance is exactly two ASCII advances. Made once per record; null when GDI fails.
+HFONT fontFor(const FontSpec& wanted);
+
+// Deletes every font made; called once no control uses them.
+void releaseFonts();
+
+}  // namespace user32backend

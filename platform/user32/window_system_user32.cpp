@@ -1,0 +1,330 @@
+// The window system over USER32 and GDI32: one ANSI window class of our own for the
+// top-level window, the system's EDIT and BUTTON classes for the controls, texts in the ANSI
+// code page as ANSI windows hold them, and the loop as GetMessage and DispatchMessage.
+// A control's name is kept as a global atom in its window property "CellbraeName", so
+// tests and tools in any process can find it among the window's children.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/code_page.h"
+#include "platform/user32/font_choice.h"
+#include "platform/user32/main_thread_window.h"
+#include "platform/user32/window_icon.h"
+#include "platform/window_system.h"
+
+struct PlatformControl {
+  HWND hwnd = nullptr;
+  PlatformControl* window = nullptr;  // the top-level window holding it; itself for a window
+  bool topLevel = false;
+  bool destroyed = false;  // a top-level window's own record; controls go with their window
+  ControlKind kind = ControlKind::MultiLineEdit;
+  PlatformCall clickHandler = nullptr;
+  void* clickContext = nullptr;
+  WNDPROC buttonProc = nullptr;  // a group frame's own procedure, which ours passes on to
+  ATOM nameAtom = 0;
+  HICON icon = nullptr;
+};
+
+namespace {
+
+using user32backend::callOnMainThread;
+using user32backend::isMainThread;
+
+constexpr char kWindowClass[] = "CellbraeWindow";
+constexpr char kNameProperty[] = "CellbraeName";
+
+struct Backend {
+  HINSTANCE instance = nullptr;
+  bool classRegistered = false;
+  bool loopRunning = false;
+  std::vector<std::unique_ptr<PlatformControl>> controls;
+};
+Backend backend;
+
+std::string ansi(std::u16string_view text) { return platformCodePage().toAnsi(text); }
+
+PlatformControl* controlOf(HWND hwnd) {
+  for (const auto& control : backend.controls) {
+    if (control->hwnd == hwnd) return control.get();
+  }
+  return nullptr;
+}
+
+bool isAlive(PlatformControl* control) {
+  return control != nullptr && !control->window->destroyed && IsWindow(control->hwnd);
+}
+
+bool anyWindowAlive() {
+  for (const auto& control : backend.controls) {
+    if (control->topLevel && !control->destroyed) return true;
+  }
+  return false;
+}
+
+// A click reaches the button's parent as WM_COMMAND; the parent may be the window or a
+// group frame, so both pass it on here.
+void dispatchClick(WPARAM wParam, LPARAM lParam) {
+  if (HIWORD(wParam) != BN_CLICKED || lParam == 0) return;
+  PlatformControl* button = controlOf(reinterpret_cast<HWND>(lParam));
+  if (button != nullptr && button->clickHandler != nullptr) button->clickHandler(button->clickContext);
+}
+
+LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      dispatchClick(wParam, lParam);
+      return 0;
+    case WM_DESTROY: {
+      PlatformControl* window = controlOf(hwnd);
+      if (window != nullptr) window->destroyed = true;
+      // The last window of the program ends the loop, and from then on no call is taken.
+      if (backend.loopRunning && !anyWindowAlive()) {
+        user32backend::closeGate();
+        PostQuitMessage(0);
+      }
+      return 0;
+    }
+    default:
+      return DefWindowProcA(hwnd, message, wParam, lParam);
+  }
+}
+
+LRESULT CALLBACK groupFrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COMMAND) dispatchClick(wParam, lParam);
+  PlatformControl* frame = controlOf(hwnd);
+  if (frame == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
+  return CallWindowProcA(frame->buttonProc, hwnd, message, wParam, lParam);
+}
+
+bool start(int*, char**) {
+  backend.instance = GetModuleHandleA(nullptr);
+  if (!backend.classRegistered) {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = backend.instance;
+    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+    windowClass.lpszClassName = kWindowClass;
+    if (RegisterClassA(&windowClass) == 0) return false;
+    backend.classRegistered = true;
+  }
+  return user32backend::openGate(backend.instance);
+}
+
+void stop() {
+  // From inside the loop (a fatal error in a click or a carried call) nothing may be destroyed
+  // under the dispatch still running; calls stop and the process ends right after.
+  if (backend.loopRunning) {
+    user32backend::closeGate();
+    return;
+  }
+  user32backend::dropGate();
+  for (const auto& control : backend.controls) {
+    if (control->topLevel && !control->destroyed) DestroyWindow(control->hwnd);
+  }
+  for (const auto& control : backend.controls) {
+    if (control->nameAtom != 0) GlobalDeleteAtom(control->nameAtom);
+    if (control->icon != nullptr) DestroyIcon(control->icon);
+  }
+  backend.controls.clear();
+  user32backend::releaseFonts();
+  if (backend.classRegistered) UnregisterClassA(kWindowClass, backend.instance);
+  backend.classRegistered = false;
+}
+
+void screenSize(int32_t* width, int32_t* height) {
+  *width = GetSystemMetrics(SM_CXSCREEN);
+  *height = GetSystemMetrics(SM_CYSCREEN);
+}
+
+PlatformControl* keep(HWND hwnd, PlatformControl* window) {
+  backend.controls.push_back(std::make_unique<PlatformControl>());
+  PlatformControl* control = backend.controls.back().get();
+  control->hwnd = hwnd;
+  control->window = window != nullptr ? window : control;
+  control->topLevel = window == nullptr;
+  return control;
+}
+
+PlatformControl* createWindow(const WindowSpec& wanted) {
+  // Fixed frame: no sizing border and no maximise box.
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+  HWND hwnd = CreateWindowExA(0, kWindowClass, ansi(wanted.caption).c_str(), style, wanted.left, wanted.top,
+                              wanted.width, wanted.height, nullptr, nullptr, backend.instance, nullptr);
+  if (hwnd == nullptr) return nullptr;
+  PlatformControl* window = keep(hwnd, nullptr);
+  window->icon = user32backend::makeIcon(wanted.icon, wanted.iconWidth, wanted.iconHeight);
+  if (window->icon != nullptr) {
+    SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(window->icon));
+    SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(window->icon));
+  }
+  return window;
+}
+
+struct ClassAndStyle {
+  const char* className;
+  DWORD style;
+  DWORD exStyle;
+};
+
+ClassAndStyle classAndStyle(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::MultiLineEdit:
+      // No wrapping: the text scrolls sideways; Enter breaks the line; the selection hides
+      // while the box has no focus (no ES_NOHIDESEL).
+      return {"EDIT",
+              WS_CHILD | WS_HSCROLL | WS_VSCROLL | ES_LEFT | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL |
+                  ES_WANTRETURN,
+              WS_EX_CLIENTEDGE};
+    case ControlKind::GroupFrame:
+      return {"BUTTON", WS_CHILD | BS_GROUPBOX | BS_LEFT, 0};
+    case ControlKind::PushButton:
+      return {"BUTTON", WS_CHILD | BS_PUSHBUTTON | BS_CENTER | BS_VCENTER | BS_MULTILINE, 0};
+    case ControlKind::AutoRadio:
+      return {"BUTTON", WS_CHILD | BS_AUTORADIOBUTTON | BS_LEFT | BS_VCENTER, 0};
+  }
+  return {"STATIC", WS_CHILD, 0};
+}
+
+void setText(PlatformControl* control, std::u16string_view text);
+
+PlatformControl* createControl(PlatformControl* parent, const ControlSpec& wanted) {
+  if (!isAlive(parent)) return nullptr;
+  const ClassAndStyle made = classAndStyle(wanted.kind);
+  const bool editBox = wanted.kind == ControlKind::MultiLineEdit;
+  // Child ids only need to differ among siblings; the records' count does that.
+  const auto childId = static_cast<UINT_PTR>(backend.controls.size());
+  HWND hwnd = CreateWindowExA(made.exStyle, made.className, editBox ? "" : ansi(wanted.text).c_str(), made.style,
+                              wanted.left, wanted.top, wanted.width, wanted.height, parent->hwnd,
+                              reinterpret_cast<HMENU>(childId), backend.instance, nullptr);
+  if (hwnd == nullptr) return nullptr;
+  PlatformControl* control = keep(hwnd, parent->window);
+  control->kind = wanted.kind;
+  const std::string name = ansi(wanted.name);
+  control->nameAtom = name.empty() ? 0 : GlobalAddAtomA(name.c_str());
+  if (control->nameAtom != 0) SetPropA(hwnd, kNameProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(control->nameAtom)));
+  if (wanted.kind == ControlKind::GroupFrame) {
+    control->buttonProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(groupFrameProc)));
+  }
+  if (editBox) {
+    SendMessageA(hwnd, EM_LIMITTEXT, 0, 0);  // 0: the platform's maximum
+    setText(control, wanted.text);
+  }
+  return control;
+}
+
+void setParent(PlatformControl* control, PlatformControl* parent) {
+  if (!isAlive(control) || !isAlive(parent)) return;
+  RECT frame{};
+  GetWindowRect(control->hwnd, &frame);
+  MapWindowPoints(HWND_DESKTOP, GetParent(control->hwnd), reinterpret_cast<POINT*>(&frame), 2);
+  SetParent(control->hwnd, parent->hwnd);
+  SetWindowPos(control->hwnd, nullptr, frame.left, frame.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void destroyWindow(PlatformControl* window) {
+  if (isAlive(window) && window->topLevel) DestroyWindow(window->hwnd);
+}
+
+void setFont(PlatformControl* control, const FontSpec& font) {
+  if (!isAlive(control)) return;
+  if (HFONT made = user32backend::fontFor(font)) SendMessageA(control->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(made), TRUE);
+}
+
+void setText(PlatformControl* control, std::u16string_view text) {
+  if (!isAlive(control)) return;
+  SendMessageA(control->hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(ansi(text).c_str()));
+  if (!control->topLevel && control->kind == ControlKind::MultiLineEdit) {
+    // A new text is shown from its start: caret at 0, scrolled into view.
+    SendMessageA(control->hwnd, EM_SETSEL, 0, 0);
+    SendMessageA(control->hwnd, EM_SCROLLCARET, 0, 0);
+  }
+}
+
+std::u16string text(PlatformControl* control) {
+  if (!isAlive(control)) return {};
+  const auto length = static_cast<size_t>(SendMessageA(control->hwnd, WM_GETTEXTLENGTH, 0, 0));
+  std::string bytes(length + 1, '\0');
+  const auto copied = static_cast<size_t>(
+      SendMessageA(control->hwnd, WM_GETTEXT, static_cast<WPARAM>(bytes.size()), reinterpret_cast<LPARAM>(bytes.data())));
+  bytes.resize(copied < length ? copied : length);
+  return platformCodePage().toUtf16(bytes);
+}
+
+void setChecked(PlatformControl* control, bool checked) {
+  if (isAlive(control)) SendMessageA(control->hwnd, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool isChecked(PlatformControl* control) {
+  return isAlive(control) && SendMessageA(control->hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void setEnabled(PlatformControl* control, bool enabled) {
+  if (isAlive(control)) EnableWindow(control->hwnd, enabled ? TRUE : FALSE);
+}
+
+void setTabStop(PlatformControl* control, bool tabStop) {
+  if (!isAlive(control)) return;
+  const LONG_PTR style = GetWindowLongPtrA(control->hwnd, GWL_STYLE);
+  SetWindowLongPtrA(control->hwnd, GWL_STYLE, tabStop ? style | WS_TABSTOP : style & ~static_cast<LONG_PTR>(WS_TABSTOP));
+}
+
+void setVisible(PlatformControl* control, bool visible) {
+  if (isAlive(control)) ShowWindow(control->hwnd, visible ? SW_SHOW : SW_HIDE);
+}
+
+void placeBehind(PlatformControl* control, PlatformControl* sibling) {
+  if (!isAlive(control)) return;
+  HWND after = isAlive(sibling) ? sibling->hwnd : HWND_TOP;
+  SetWindowPos(control->hwnd, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+}
+
+void setClickHandler(PlatformControl* button, PlatformCall handler, void* context) {
+  if (button == nullptr) return;
+  button->clickHandler = handler;
+  button->clickContext = context;
+}
+
+int32_t runLoop() {
+  if (!anyWindowAlive()) {
+    user32backend::closeGate();
+    return 0;
+  }
+  backend.loopRunning = true;
+  MSG message{};
+  int32_t code = 0;
+  for (;;) {
+    const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+    if (got == 0) {
+      code = static_cast<int32_t>(message.wParam);
+      break;
+    }
+    if (got == -1) break;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  backend.loopRunning = false;
+  user32backend::closeGate();
+  return code;
+}
+
+void showErrorBox(std::u16string_view caption, std::u16string_view text) {
+  MessageBoxA(nullptr, ansi(text).c_str(), ansi(caption).c_str(), MB_OK | MB_ICONERROR);
+}
+
+bool isControlAlive(PlatformControl* control) { return isAlive(control); }
+
+const WindowSystem kUser32WindowSystem{
+    start,      stop,       isMainThread,   screenSize,  createWindow,    createControl, setParent,
+    destroyWindow, isControlAlive, setFont, setText,     text,            setChecked,    isChecked,
+    setEnabled, setTabStop, setVisible,     placeBehind, setClickHandler, runLoop,       showErrorBox,
+    callOnMainThread,
+};
+
+}  // namespace
+
+const WindowSystem& platformWindowSystem() { return kUser32WindowSystem; }
