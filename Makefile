@@ -34,11 +34,13 @@ package: build
 	desktop-file-validate packaging/cellbrae.desktop
 	cd build && cpack
 
-# The suite three times: plain, under ASan+UBSan (leaks too), and the threaded tests under TSan.
+# The suite three times: plain, under ASan+UBSan (leaks too), and the threaded tests under TSan;
+# then the Windows builds' tests under Wine.
 test: deps
 	$(MAKE) test-normal
 	$(MAKE) test-asan
 	$(MAKE) test-tsan
+	$(if $(shell command -v wine),$(MAKE) test-win32,@echo "wine is not installed: the Windows tests are skipped")
 
 test-normal:
 	cmake -S . -B build $(CMAKE_FLAGS)
@@ -63,6 +65,11 @@ win32: deps
 	cmake --build build-win32 -j $(JOBS)
 	cmake -S . -B build-win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake $(WIN_CMAKE_FLAGS)
 	cmake --build build-win64 -j $(JOBS)
+
+# Each Windows build's tests in a fresh Wine prefix of its own arch (scripts/wine-test).
+test-win32: win32
+	./scripts/wine-test build-win32 -j $(JOBS)
+	./scripts/wine-test build-win64 -j $(JOBS)
 
 bench: build
 	./build/bench/cellbrae_bench

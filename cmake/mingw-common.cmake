@@ -11,5 +11,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-# Tests and the program run under Wine on this machine.
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# Tests and the program run under Wine on this machine (scripts/wine-test sets the prefix up).
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CELLBRAE_WINE_LOADER})
