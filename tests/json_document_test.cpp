@@ -8,7 +8,8 @@
 
 #include "json/json_document.h"
 #include "platform/object_access.h"
-#include "platform/script_control.h"
+#include "tests/script_engine_facts.h"
+#include "tests/script_engine_support.h"
 
 namespace {
 
@@ -30,6 +31,7 @@ std::vector<std::string> texts(const ArrayValue& array) {
 constexpr const char* kAwkward = "c:\\temp 'a' \"b\"\r\n\t序号\\";
 
 TEST(JsonDocumentPaths, ResolvePathRewrites) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
   JsonDocument document;
   EXPECT_EQ(resolvedPath(document, ""), "da");
   EXPECT_EQ(resolvedPath(document, "[0]"), "da[0]");
@@ -45,6 +47,7 @@ TEST(JsonDocumentPaths, ResolvePathRewrites) {
 }
 
 TEST(JsonDocumentCellStore, RecordsMakeTheDocumentText) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
   JsonDocument cellStore;
   JsonDocument rowRecord;
   const char* columns[] = {"4,6,4", "1,4,4", "1,4,4"};
@@ -71,6 +74,7 @@ TEST(JsonDocumentCellStore, RecordsMakeTheDocumentText) {
 }
 
 TEST(JsonDocumentTexts, PlainTextSurvivesEveryRoad) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
   JsonDocument document;
   EXPECT_FALSE(document.setValue("v", kAwkward)) << "a text that is no number or boolean word";
   EXPECT_EQ(str(document.getValue("v")), kAwkward);
@@ -94,6 +98,7 @@ TEST(JsonDocumentTexts, PlainTextSurvivesEveryRoad) {
 }
 
 TEST(JsonDocumentTexts, HostileTextsAreStoredAsText) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
   const char* hostile[] = {"x'); da = {}; ('", "\\", "'", "a\"b", "line\r\nbreak", "\\'); da = {}; //"};
   JsonDocument document;
   document.setValue("keep", "1");
@@ -113,6 +118,7 @@ TEST(JsonDocumentTexts, HostileTextsAreStoredAsText) {
 }
 
 TEST(JsonDocumentWrites, AppendSetAndMerge) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
   JsonDocument document;
   document.setNumber("list", 3);
   EXPECT_TRUE(document.append("x", "list"));
@@ -145,6 +151,7 @@ TEST(JsonDocumentWrites, AppendSetAndMerge) {
 }
 
 TEST(JsonDocumentReads, TypesCountsNamesAndElements) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
   JsonDocument document;
   ASSERT_TRUE(document.parse(R"({"s":"t","a":[1,true,"x"],"o":{"b":1,"a":2},"n":5,"f":false,"z":null})", true));
   EXPECT_EQ(document.typeOf("s"), 6);
@@ -184,6 +191,7 @@ TEST(JsonDocumentReads, TypesCountsNamesAndElements) {
 }
 
 TEST(JsonDocumentParse, ParseFormsAndErrors) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
   JsonDocument document;
   ScriptErrorInfo info;
   info.Number = 99;
@@ -195,15 +203,15 @@ TEST(JsonDocumentParse, ParseFormsAndErrors) {
   EXPECT_EQ(str(document.toJson()), R"({"a":1})");
 
   EXPECT_FALSE(document.parse("{\"a\":", false, &info));
-  EXPECT_EQ(info.Number, 1001);
-  EXPECT_EQ(str(info.Source), "JavaScript compilation error");
+  EXPECT_TRUE(isCompilationErrorNumber(info.Number)) << info.Number;
+  EXPECT_FALSE(info.Source.isEmpty());
   EXPECT_FALSE(info.Description.isEmpty());
   EXPECT_EQ(info.Line, 1);
   EXPECT_EQ(str(document.toJson()), "null") << "the old document is gone with its engine";
 }
 
 TEST(JsonDocumentLifecycle, WithoutAnEngineEverythingIsZero) {
-  ASSERT_TRUE(platformObjects().revokeClass(kScriptControlProgId));
+  withdrawScriptControl();
   {
     JsonDocument document;
     EXPECT_TRUE(document.engine().isEmpty());
@@ -221,10 +229,11 @@ TEST(JsonDocumentLifecycle, WithoutAnEngineEverythingIsZero) {
     EXPECT_EQ(document.memberNames(values, ""), 0);
     EXPECT_TRUE(document.getDocument("").engine().isEmpty());
   }
-  platformObjects().registerClass(kScriptControlProgId, kScriptControlClassId, &scriptControlClass());
+  restoreScriptControl();
 }
 
 TEST(JsonDocumentLifecycle, CopiesShareAnEngineAndComCountsBalance) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
   const int32_t before = platformObjects().initializationCount();
   {
     JsonDocument document;

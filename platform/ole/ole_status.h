@@ -1,0 +1,32 @@
+// Our access statuses beside the HRESULTs that carry them through IDispatch::Invoke, so a
+// class of our own fails the way a system object does and the caller reads it back.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/object_access.h"
+
+inline HRESULT resultOfStatus(int32_t status) {
+  switch (status) {
+    case ObjectOk: return S_OK;
+    case ObjectUnknownMember: return DISP_E_MEMBERNOTFOUND;
+    case ObjectBadArgumentCount: return DISP_E_BADPARAMCOUNT;
+    case ObjectBadArgumentType:
+    case ObjectTypeMismatch: return DISP_E_TYPEMISMATCH;
+    default: return DISP_E_EXCEPTION;
+  }
+}
+
+// What a failed Invoke means to our callers; a script error arrives as an exception.
+inline int32_t statusOfInvoke(HRESULT result) {
+  if (SUCCEEDED(result)) return ObjectOk;
+  switch (result) {
+    case DISP_E_MEMBERNOTFOUND:
+    case DISP_E_UNKNOWNNAME: return ObjectUnknownMember;
+    case DISP_E_BADPARAMCOUNT: return ObjectBadArgumentCount;
+    case DISP_E_TYPEMISMATCH:
+    case DISP_E_PARAMNOTOPTIONAL:
+    case DISP_E_BADVARTYPE: return ObjectBadArgumentType;
+    default: return ObjectInvokeFailed;
+  }
+}

@@ -1,0 +1,7 @@
+# The object layer over the system's COM and OLE Automation (ole32, oleaut32). The script
+# control is the one the system registers under its ProgID, so nothing here embeds one.
+target_sources(cellbrae_platform PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/class_dispatch.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/object_system_ole.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ole_variant.cpp)
+target_link_libraries(cellbrae_platform PUBLIC ole32 oleaut32 uuid)

@@ -1,0 +1,125 @@
+// Our own script control over mujs, where it says more than the system's does: its error
+// texts, numbers and lines, the language it insists on, ES5 members the system's language
+// lacks, identifiers outside ASCII, and the library text it is handed.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "tests/script_engine_support.h"
+
+namespace {
+
+TEST(MujsScriptControl, LanguageMustBeChosen) {
+  ComScope com;
+  ComObject engine;
+  ASSERT_TRUE(createObject(engine, "MSScriptControl.ScriptControl"));
+  EXPECT_EQ(callDouble(engine, "Eval", "1 + 1"), 0);
+  EXPECT_FALSE(putText(engine, "Language", "VBScript"));
+  EXPECT_TRUE(putText(engine, "Language", "JScript"));
+  EXPECT_STREQ(getText(engine, "Language").c_str(), "JScript");
+  EXPECT_EQ(callDouble(engine, "Eval", "1 + 1"), 2);
+}
+
+TEST(MujsScriptControl, ObjectsHaveNoTextOutsideTheEngine) {
+  ComScope com;
+  const ComObject engine = newEngine();
+  EXPECT_EQ(evalText(engine, "var list = [7, 2]; list"), "");
+}
+
+TEST(MujsScriptControl, ErrorRecordTexts) {
+  ComScope com;
+  const ComObject engine = newEngine();
+  EXPECT_FALSE(callBoolean(engine, "Eval", "var a = 1;\nvar b = a +* 2"));
+  ErrorRecord error = lastError(engine);
+  EXPECT_EQ(error.number, 1001);
+  EXPECT_EQ(error.source, "JavaScript compilation error");
+  EXPECT_EQ(error.description, "unexpected token in expression: '*'") << "the interpreter's words, line split off";
+  EXPECT_EQ(error.text, "var b = a +* 2");
+  EXPECT_EQ(error.column, 0);
+
+  EXPECT_EQ(callDouble(engine, "Eval", "var o = {};\n\no.p.q"), 0);
+  error = lastError(engine);
+  EXPECT_EQ(error.number, 1003);
+  EXPECT_EQ(error.source, "JavaScript runtime error");
+  EXPECT_EQ(error.description, "cannot convert undefined to object");
+  EXPECT_EQ(error.text, "");
+
+  EXPECT_EQ(callDouble(engine, "Eval", "1"), 1);
+  error = lastError(engine);
+  EXPECT_EQ(error.number, 0) << "a clean run clears the record";
+  EXPECT_EQ(error.source + error.description + error.helpFile + error.text, "");
+  EXPECT_EQ(error.line + error.helpContext, 0);
+}
+
+TEST(MujsScriptControl, AnyThrownValueIsRecorded) {
+  ComScope com;
+  const ComObject engine = newEngine();
+  callMember(engine, "AddCode", "function outer() {\n  return inner()\n}\nfunction inner() {\n  return null.x\n}");
+  EXPECT_FALSE(callBoolean(engine, "Eval", "outer()"));
+  ErrorRecord error = lastError(engine);
+  EXPECT_EQ(error.number, 1003);
+  EXPECT_EQ(error.line, 5) << "the line of the innermost frame, in the text that defined it";
+
+  EXPECT_FALSE(callBoolean(engine, "Eval", "throw 'plain text'"));
+  error = lastError(engine);
+  EXPECT_EQ(error.number, 1000);
+  EXPECT_EQ(error.source, "JavaScript runtime error");
+  EXPECT_EQ(error.description, "plain text");
+
+  // Reading this one throws again; the record keeps what could be read.
+  EXPECT_FALSE(callBoolean(engine, "Eval", "throw {toString: function () { throw new Error('again') }}"));
+  error = lastError(engine);
+  EXPECT_EQ(error.number, 1000);
+  EXPECT_EQ(error.description, "");
+  EXPECT_EQ(callDouble(engine, "Eval", "6 * 7"), 42) << "the engine goes on";
+}
+
+TEST(MujsScriptControl, MembersEnumerateInTheOrderTheyWereMade) {
+  ComScope com;
+  const ComObject engine = newEngine();
+  callMember(engine, "Eval", "var o = {}; o.row = '1'; o.column = '2'; o.b = 3; o.a = 4");
+  EXPECT_EQ(evalText(engine, "JSON.stringify(o)"), R"({"row":"1","column":"2","b":3,"a":4})");
+  EXPECT_EQ(evalText(engine, "var seen = []; for (var k in o) seen.push(k); seen.join()"), "row,column,b,a");
+  EXPECT_EQ(evalText(engine, "Object.keys(o).join()"), "row,column,b,a");
+  EXPECT_EQ(evalText(engine, "Object.getOwnPropertyNames(o).join()"), "row,column,b,a");
+  EXPECT_EQ(evalText(engine, "delete o.row; o.row = 5; Object.keys(o).join()"), "column,b,a,row")
+      << "a member made again goes to the end";
+
+  EXPECT_EQ(evalText(engine, "var big = {}; for (var i = 40; i > 0; --i) big['k' + i] = i; "
+                             "var names = Object.keys(big); names.length + ':' + names.slice(0, 3).join()"),
+            "40:k40,k39,k38");
+  EXPECT_EQ(evalText(engine, "Object.keys(Object.create({}, {z: {value: 1, enumerable: true}, "
+                             "a: {value: 2, enumerable: true}})).join()"),
+            "z,a");
+
+  // Array elements come first, by index, whatever order they were made in.
+  EXPECT_EQ(evalText(engine, "var a = []; a[5] = 1; a[2] = 2; a.foo = 3; a[10] = 4; "
+                             "var seen = []; for (var k in a) seen.push(k); seen.join()"),
+            "2,5,10,foo");
+  EXPECT_EQ(evalText(engine, "Object.keys([7, 8, 9]).join()"), "0,1,2");
+
+  // Deleting a member whose tree node has two children kept its successor's getter behind.
+  EXPECT_EQ(evalText(engine, "var g = {b: 1, a: 2, get c() { return 'C' }}; delete g.b; g.c"), "C");
+}
+
+TEST(MujsScriptControl, SourceOutsideAsciiCompiles) {
+  ComScope com;
+  const ComObject engine = newEngine();
+  EXPECT_EQ(callDouble(engine, "Eval", "var 序号 = 2; 序号 * 3"), 6);
+  EXPECT_EQ(evalText(engine, "var 字段 = {'名': '值'}; 字段.名 + 字段['名'].length"), "值1");
+  EXPECT_EQ(evalText(engine, R"('a\0b'.length + ':' + 'a\0b'.charCodeAt(1))"), "3:0");
+}
+
+TEST(ScriptLibrary, EndsWithTheInstalledJson2) {
+  std::ifstream file("/usr/share/javascript/json/json2.min.js", std::ios::binary);
+  const std::string json2((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const std::string library = scriptLibrary();
+  ASSERT_FALSE(json2.empty());
+  ASSERT_GT(library.size(), json2.size());
+  EXPECT_EQ(library.substr(library.size() - json2.size()), json2);
+  EXPECT_EQ(library.find("function get__nodeValue(str_json, recursion)"), 0u);
+}
+
+}  // namespace
