@@ -1,8 +1,9 @@
 // Fonts as the description stores them: character set the platform default, proof quality,
 // output and clip precision and pitch-and-family 0. A family the system lacks would otherwise
 // get whatever GDI substitutes; for the CJK fixed-pitch families that is often a
-// proportional face (Wine gives "宋体" the proportional WenQuanYi Zen Hei, whose ASCII
-// advance is 8 beside a CJK advance of 14), and then the table in the output box no longer lines up.
+// proportional face (Wine gives "宋体" the proportional WenQuanYi Zen Hei: at height -14 an
+// ASCII advance of 8 beside a CJK advance of 14), and the table in the output box no longer
+// lines up.
 #include "platform/user32/font_choice.h"
 
 #include <string>
@@ -64,10 +65,16 @@ HFONT chooseFont(const FontSpec& wanted) {
   const std::string face = platformCodePage().toAnsi(wanted.family);
   HDC screen = GetDC(nullptr);
   HFONT chosen = nullptr;
+  std::string fallback = face;
   if (isCjkFixedPitch(wanted.family) && !isInstalled(screen, face)) {
+    // At some sizes no stand-in keeps 2:1 (a synthesised bold widens every glyph by one
+    // pixel); the first installed one is still nearer than GDI's own pick.
+    bool fallbackFound = false;
     for (const char16_t* candidate : kCjkFixedPitchFamilies) {
       const std::string standIn = platformCodePage().toAnsi(candidate);
       if (!isInstalled(screen, standIn)) continue;
+      if (!fallbackFound) fallback = standIn;
+      fallbackFound = true;
       HFONT font = makeFont(standIn, wanted);
       if (font != nullptr && hasTwoToOneAdvance(screen, font)) {
         chosen = font;
@@ -77,7 +84,7 @@ HFONT chooseFont(const FontSpec& wanted) {
     }
   }
   ReleaseDC(nullptr, screen);
-  return chosen != nullptr ? chosen : makeFont(face, wanted);
+  return chosen != nullptr ? chosen : makeFont(fallback, wanted);
 }
 
 }  // namespace
