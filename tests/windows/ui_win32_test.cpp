@@ -30,11 +30,6 @@ void countStartClick() {
 }
 const NamedHandler kHandlers[] = {{kStartButtonClickHandler, countStartClick}};
 
-const std::string kUsageText =
-    "Cellbrae\r\n\r\n序号 字段名 注释\r\n1 file 文件\r\n2 path 路径\r\n\r\n结果示例：\r\n"
-    "+-------+---------+-------+\r\n| 序号  | 字段名  | 注释  |\r\n+-------+---------+-------+\r\n"
-    "| 1     | file    | 文件  |\r\n| 2     | path    | 路径  |\r\n+-------+---------+-------+\r\n";
-
 class MainWindowWin32 : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -262,12 +257,12 @@ TEST_F(MainWindowWin32, StoredFontsKeepTheirRecordAndTheTableLinesUp) {
 }
 
 TEST_F(MainWindowWin32, UsageTextReadsBackAsGbkBytes) {
-  EXPECT_EQ(windowText(control("编辑框2")), kUsageText);
+  EXPECT_EQ(windowText(control("编辑框2")), kUsageTextGbk);
   // "序号" in code page 936, and the full-width colon.
-  EXPECT_NE(kUsageText.find("\xD0\xF2\xBA\xC5 "), std::string::npos);
-  EXPECT_NE(kUsageText.find("\xCA\xBE\xC0\xFD\xA3\xBA\r\n"), std::string::npos);
+  EXPECT_NE(kUsageTextGbk.find("\xD0\xF2\xBA\xC5 "), std::string::npos);
+  EXPECT_NE(kUsageTextGbk.find("\xCA\xBE\xC0\xFD\xA3\xBA\r\n"), std::string::npos);
   EXPECT_EQ(SendMessageA(control("编辑框2"), EM_GETLINECOUNT, 0, 0), 14);  // 13 lines and the empty last one
-  EXPECT_EQ(readContent(kMainWindow, unitId::kEditBox2).view(), kUsageText);
+  EXPECT_EQ(readContent(kMainWindow, unitId::kEditBox2).view(), kUsageTextGbk);
   // The caret starts at 0.
   DWORD start = 1;
   DWORD end = 1;
@@ -385,6 +380,38 @@ TEST(WindowSystemWin32, ButtonInsideGroupFrameReachesItsHandler) {
   windows().setText(button, u"x");
   EXPECT_EQ(windows().text(button), u"");
   EXPECT_FALSE(windows().isChecked(button));
+}
+
+// The box is the system's own: no owner, the error icon, the text as given, and it returns
+// once OK is pressed.
+TEST(WindowSystemWin32, ErrorBoxIsTheSystemsWithTheErrorIconAndNoOwner) {
+  std::string caption;
+  std::string text;
+  HWND owner = reinterpret_cast<HWND>(1);
+  bool errorIcon = false;
+  std::thread presser([&] {
+    HWND box = nullptr;
+    while (box == nullptr) {
+      Sleep(10);
+      const std::vector<HWND> found = topLevelWindows(GetCurrentProcessId(), "#32770", nullptr);
+      if (!found.empty() && IsWindowVisible(found.front())) box = found.front();
+    }
+    caption = windowText(box);
+    owner = GetWindow(box, GW_OWNER);
+    for (HWND child : descendants(box)) {
+      if ((GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && className(child) == "Static") {
+        errorIcon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0)) == LoadIconA(nullptr, IDI_ERROR);
+      }
+    }
+    text = windowText(GetDlgItem(box, 0xFFFF));
+    PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+  });
+  windows().showErrorBox(u"错误", u"第一行\r\n\r\n第三行 100%\r\n");
+  presser.join();
+  EXPECT_EQ(caption, "错误");
+  EXPECT_EQ(text, "第一行\r\n\r\n第三行 100%\r\n");
+  EXPECT_EQ(owner, nullptr);
+  EXPECT_TRUE(errorIcon);
 }
 
 // WM_CLOSE ends the loop with 0; from then on a worker's call is refused without running.

@@ -10,6 +10,12 @@
 
 inline constexpr char kWindowClass[] = "CellbraeWindow";
 
+// What "编辑框2" shows at start (the literal is GBK in these tests).
+inline const std::string kUsageTextGbk =
+    "Cellbrae\r\n\r\n序号 字段名 注释\r\n1 file 文件\r\n2 path 路径\r\n\r\n结果示例：\r\n"
+    "+-------+---------+-------+\r\n| 序号  | 字段名  | 注释  |\r\n+-------+---------+-------+\r\n"
+    "| 1     | file    | 文件  |\r\n| 2     | path    | 路径  |\r\n+-------+---------+-------+\r\n";
+
 inline std::string windowText(HWND window) {
   const auto length = static_cast<size_t>(SendMessageA(window, WM_GETTEXTLENGTH, 0, 0));
   std::string text(length + 1, '\0');
