@@ -76,6 +76,22 @@ TEST(MujsScriptControl, AnyThrownValueIsRecorded) {
   EXPECT_EQ(callDouble(engine, "Eval", "6 * 7"), 42) << "the engine goes on";
 }
 
+TEST(MujsScriptControl, FailuresAreReportedOnEveryRun) {
+  ComScope com;
+  const ComObject engine = newEngine();
+  callMember(engine, "Eval", "var o = {}");
+  // More runs than the interpreter's stack has slots: a failure leaves nothing behind on it.
+  for (int run = 0; run < 300; ++run) {
+    EXPECT_EQ(callDouble(engine, "Eval", "o.p.q"), 0);
+    EXPECT_EQ(lastError(engine).number, 1003);
+    EXPECT_FALSE(callBoolean(engine, "Eval", "o +* 1"));
+    EXPECT_EQ(lastError(engine).number, 1001) << "a text that fails to compile is not kept";
+  }
+  callMember(engine, "Eval", "o.p = {q: 3}");
+  EXPECT_EQ(callDouble(engine, "Eval", "o.p.q"), 3);
+  EXPECT_EQ(lastError(engine).number, 0);
+}
+
 TEST(MujsScriptControl, MembersEnumerateInTheOrderTheyWereMade) {
   ComScope com;
   const ComObject engine = newEngine();

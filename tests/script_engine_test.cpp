@@ -248,22 +248,6 @@ TEST(ScriptControlRepeats, ATextRunsAgainstTheStateOfItsRun) {
   EXPECT_EQ(callDouble(engine, "Eval", declares), 70);
 }
 
-TEST(ScriptControlRepeats, FailuresAreReportedOnEveryRun) {
-  SKIP_WITHOUT_SCRIPT_CONTROL();
-  ComScope com;
-  const ComObject engine = newEngine();
-  callMember(engine, "Eval", "var o = {}");
-  // More runs than mujs's stack has slots: a failure leaves nothing behind on it.
-  for (int run = 0; run < 300; ++run) {
-    EXPECT_EQ(callDouble(engine, "Eval", "o.p.q"), 0);
-    EXPECT_TRUE(isRuntimeErrorNumber(lastError(engine).number));
-    EXPECT_FALSE(callBoolean(engine, "Eval", "o +* 1"));
-    EXPECT_TRUE(isCompilationErrorNumber(lastError(engine).number)) << "a text that fails to compile is not kept";
-  }
-  callMember(engine, "Eval", "o.p = {q: 3}");
-  EXPECT_EQ(callDouble(engine, "Eval", "o.p.q"), 3);
-}
-
 TEST(ScriptControlRepeats, ManyDistinctTextsTwice) {
   SKIP_WITHOUT_SCRIPT_CONTROL();
   ComScope com;
