@@ -1,0 +1,98 @@
+// The shared case list through the real Win32 window in this process: the input set with
+// WM_SETTEXT, the separator's radio box and "按钮1" clicked with BM_CLICK, the run done by a real
+// worker with the system's script control, and the table read back with WM_GETTEXT.
+// Narrow literals here are GBK.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+
+#include "app/start_button.h"
+#include "platform/code_page.h"
+#include "runtime/process_services.h"
+#include "table/generate_table.h"
+#include "tests/end_to_end_cases.h"
+#include "tests/windows/win32_window_support.h"
+#include "ui/form_creation.h"
+#include "ui/loaded_forms.h"
+#include "ui/main_window.h"
+
+namespace {
+
+std::atomic<int> runsEnded{0};
+std::mutex storeLock;
+std::string lastCellStore;
+
+void countRunEnd() { ++runsEnded; }
+void keepCellStore(JsonDocument& cellStore) {
+  const TextValue json = cellStore.toJson();
+  std::lock_guard guard(storeLock);
+  lastCellStore = json.c_str();
+}
+
+const NamedHandler kHandlers[] = {{kStartButtonClickHandler, onStartButtonClick}};
+const RunObserver kObserver{nullptr, keepCellStore, countRunEnd};
+
+class EndToEndWin32 : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { ASSERT_TRUE(initialiseMainThreadOle()); }
+
+  void SetUp() override {
+    observeRuns(&kObserver);
+    ASSERT_TRUE(loadForm(MainWindow, kHandlers));
+    ASSERT_TRUE(createForm(unitId::kMainWindow));
+    const auto windows = topLevelWindows(GetCurrentProcessId(), kWindowClass, "Cellbrae");
+    ASSERT_EQ(windows.size(), 1u);
+    window_ = windows.front();
+    input_ = controlNamed(window_, "编辑框1");
+    output_ = controlNamed(window_, "编辑框2");
+    button_ = controlNamed(window_, "按钮1");
+    ASSERT_TRUE(input_ != nullptr && output_ != nullptr && button_ != nullptr);
+  }
+  void TearDown() override {
+    destroyForm(unitId::kMainWindow);
+    pumpMessages();
+    observeRuns(nullptr);
+  }
+
+  // One press as a person makes it, then the main thread pumps until the worker's run ends.
+  std::string tableFor(const EndToEndCase& each) {
+    {
+      std::lock_guard guard(storeLock);
+      lastCellStore.clear();
+    }
+    SendMessageA(input_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(each.input.c_str()));
+    HWND radio = controlNamed(window_, platformCodePage().toAnsi(radioBoxFor(each.separator)));
+    EXPECT_NE(radio, nullptr);
+    SendMessageA(radio, BM_CLICK, 0, 0);
+    EXPECT_EQ(SendMessageA(radio, BM_GETCHECK, 0, 0), BST_CHECKED);
+    const int before = runsEnded;
+    SendMessageA(button_, BM_CLICK, 0, 0);
+    EXPECT_EQ(windowText(output_), "") << "a press empties the output box at once";
+    pumpUntil([&] { return runsEnded - before >= 1; });
+    return windowText(output_);
+  }
+  std::string cellStore() {
+    std::lock_guard guard(storeLock);
+    return lastCellStore;
+  }
+
+  HWND window_ = nullptr;
+  HWND input_ = nullptr;
+  HWND output_ = nullptr;
+  HWND button_ = nullptr;
+};
+
+// The same list the Linux window test runs: the same bytes on both.
+TEST_F(EndToEndWin32, SharedEndToEndCases) {
+  for (const EndToEndCase& each : endToEndCases()) {
+    SCOPED_TRACE(each.name);
+    EXPECT_EQ(tableFor(each), each.output);
+    if (each.cellStore) {
+      EXPECT_EQ(cellStore(), *each.cellStore);
+    }
+  }
+}
+
+}  // namespace
