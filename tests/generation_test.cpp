@@ -12,6 +12,7 @@
 
 #include "app/start_button.h"
 #include "table/generate_table.h"
+#include "tests/end_to_end_cases.h"
 #include "tests/window_test_support.h"
 #include "ui/control_property.h"
 #include "ui/form_creation.h"
@@ -137,6 +138,25 @@ TEST_F(GenerationTest, HostileCellsAreWrittenUnchanged) {
             "| \"q\"  | \\   | c:\\temp          |\r\n"
             "+------+-----+------------------+\r\n");
   EXPECT_EQ(cellStore(), R"({"test":[{"row":"1","column":"1,2,15"},{"row":"2","column":"3,1,7"}]})");
+}
+
+// The list the Windows build runs through its own window too: the same bytes on both.
+TEST_F(GenerationTest, SharedEndToEndCases) {
+  for (const EndToEndCase& each : endToEndCases()) {
+    SCOPED_TRACE(each.name);
+    {
+      std::lock_guard guard(storeLock);
+      lastCellStore.clear();
+    }
+    setInput(each.input);
+    choose(radioBoxFor(each.separator));
+    press();
+    waitForRuns(started_);
+    EXPECT_EQ(output(), each.output);
+    if (each.cellStore) {
+      EXPECT_EQ(cellStore(), *each.cellStore);
+    }
+  }
 }
 
 TEST_F(GenerationTest, LatestPressWinsAndTheWindowAnswersDuringARun) {

@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTextDocument>
+#include <QVariant>
 #include <QWidget>
 
 #include <memory>
@@ -30,6 +32,9 @@ struct PlatformControl {
 };
 
 namespace {
+
+// An edit box's text as it was last set, read back while nobody has edited the box since.
+constexpr const char* kTextAsSet = "cellbraeTextAsSet";
 
 using qtbackend::callOnMainThread;
 using qtbackend::isMainThread;
@@ -231,9 +236,13 @@ void setText(PlatformControl* control, std::u16string_view text) {
   if (widget == nullptr) return;
   QString value = toQString(text);
   if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
-    // The edit box shows "\r\n" as one break; a lone "\r" would make a second paragraph.
+    // The edit box shows "\r\n" as one break. A lone "\r" or "\n" is text inside its line,
+    // as in a Windows edit box, but the document would make each a paragraph break of its
+    // own; so the text is also kept as given and read back whole until someone edits it.
+    edit->setProperty(kTextAsSet, value);
     value.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     edit->setPlainText(value);
+    edit->document()->setModified(false);
   } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
     button->setText(value);
   } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
@@ -247,6 +256,8 @@ std::u16string text(PlatformControl* control) {
   QWidget* widget = widgetOf(control);
   if (widget == nullptr) return {};
   if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
+    const QVariant asSet = edit->property(kTextAsSet);
+    if (asSet.isValid() && !edit->document()->isModified()) return toU16(asSet.toString());
     QString value = edit->toPlainText();
     value.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     return toU16(value);
