@@ -1,6 +1,6 @@
 // A set-associative table: the hash picks a set of four slots, the least recently used of
-// which gives way. Texts seen once per line (with a line number in them) then only ever
-// displace each other, not the texts every line repeats.
+// which gives way. Shapes seen once (a text with a literal the compiler keeps, such as a
+// property name) then only ever displace each other, not the shapes every line repeats.
 #include "platform/mujs/script_cache.h"
 
 #include <functional>
@@ -13,13 +13,13 @@ int firstSlotOfSet(size_t hash) { return static_cast<int>(hash % kSets) * Script
 
 }  // namespace
 
-ScriptCache::Lookup ScriptCache::find(std::u16string_view source) {
+ScriptCache::Lookup ScriptCache::find(std::string_view shape) {
   Lookup lookup;
-  lookup.hash = std::hash<std::u16string_view>{}(source);
+  lookup.hash = std::hash<std::string_view>{}(shape);
   const int first = firstSlotOfSet(lookup.hash);
   for (int slot = first; slot < first + kWays; ++slot) {
     Entry& entry = entries_[slot];
-    if (entry.lastUse != 0 && entry.hash == lookup.hash && entry.source == source) {
+    if (entry.lastUse != 0 && entry.hash == lookup.hash && entry.shape == shape) {
       entry.lastUse = ++clock_;
       lookup.slot = slot;
       break;
@@ -28,15 +28,16 @@ ScriptCache::Lookup ScriptCache::find(std::u16string_view source) {
   return lookup;
 }
 
-int ScriptCache::claim(const Lookup& lookup, std::u16string_view source) {
-  if (source.size() > kLongestSource) return -1;
+int ScriptCache::claim(const Lookup& lookup, std::string_view shape) {
+  if (shape.size() > kLongestShape) return -1;
+  if (lookup.slot >= 0) return lookup.slot;
   const int first = firstSlotOfSet(lookup.hash);
   int victim = first;
   for (int slot = first + 1; slot < first + kWays; ++slot) {
     if (entries_[slot].lastUse < entries_[victim].lastUse) victim = slot;
   }
   Entry& entry = entries_[victim];
-  entry.source.assign(source);
+  entry.shape.assign(shape);
   entry.hash = lookup.hash;
   entry.lastUse = ++clock_;
   return victim;

@@ -1,6 +1,7 @@
-// Which source texts the script control holds compiled, and in which slot. The cell store
-// sends the same few texts line after line, and compiling costs more than running them.
-// Only the exact text finds its slot; the compiled scripts themselves live in the interpreter.
+// Which shapes of source text the script control holds compiled, and in which slot. The cell
+// store sends the same few statements line after line, with other literals in them, and
+// compiling costs more than running them. A shape is the interpreter's account of a text's
+// tokens without its literal values; the compiled templates themselves live in the interpreter.
 #pragma once
 
 #include <array>
@@ -15,21 +16,22 @@ class ScriptCache {
   static constexpr int kWays = 4;
   // Longer texts are compiled every time: they are rare (a whole document) and would pin memory.
   static constexpr size_t kLongestSource = 2048;
+  static constexpr size_t kLongestShape = 4 * kLongestSource;
 
   struct Lookup {
     size_t hash = 0;
     int slot = -1;  // -1 when the text has no slot
   };
 
-  // The slot holding exactly `source`, and the text's hash for a following claim.
-  Lookup find(std::u16string_view source);
-  // A slot for `source` (found absent by `lookup`): the least recently used of its set.
-  // Returns -1 for a text too long to keep. The caller puts the compiled script there.
-  int claim(const Lookup& lookup, std::u16string_view source);
+  // The slot holding `shape`, and the shape's hash for a following claim.
+  Lookup find(std::string_view shape);
+  // A slot for `shape` after `lookup`: the one found, or the least recently used of its set.
+  // Returns -1 for a shape too long to keep. The caller puts the compiled script there.
+  int claim(const Lookup& lookup, std::string_view shape);
 
  private:
   struct Entry {
-    std::u16string source;  // its buffer is reused by the next text in this slot
+    std::string shape;  // its buffer is reused by the next shape in this slot
     size_t hash = 0;
     uint64_t lastUse = 0;  // 0: empty
   };

@@ -1,6 +1,6 @@
 // The script control over mujs: one interpreter per control, every text run as global code so
 // what it declares stays for later calls, "Eval" answering with the completion value, compiled
-// texts kept for the next time the same text comes, and a record of the last script error
+// texts kept for the next text of the same shape, and a record of the last script error
 // that "Error" hands out as an object of its own.
 #include <mujs.h>
 
@@ -37,7 +37,8 @@ struct ScriptControl {
   std::u16string language;  // empty until a script language is chosen
   ScriptError lastError;
   ScriptCache cache;
-  std::string code;  // the text being compiled, in the interpreter's encoding; reused
+  std::string code;   // the text being compiled, in the interpreter's encoding; reused
+  std::string shape;  // its shape, as the cache looks it up; reused
   ThrownValue thrown;
 };
 
@@ -119,19 +120,31 @@ void takeResult(js_State* state, Variant* result) {
   }
 }
 
-// Pushes the compiled form of `code`: the cached one, or a new one that the cache then keeps.
+// Pushes the compiled form of `code`: the template of its shape with its literals put in, or
+// a new template that the cache then keeps. Long texts are compiled as they are.
 bool pushCompiled(ScriptControl& control, std::u16string_view code) {
   js_State* state = control.state;
-  const ScriptCache::Lookup lookup = control.cache.find(code);
+  encodeScriptText(code, &control.code);
+  if (code.size() > ScriptCache::kLongestSource) {
+    return js_ploadstring(state, kFileName, control.code.c_str()) == 0;
+  }
+  int shapeLength = 0;
+  const char* shapeBytes = js_literalshape(state, control.code.c_str(), &shapeLength);
+  if (shapeBytes == nullptr) {  // does not even read as tokens: let the compiler say why
+    return js_ploadstring(state, kFileName, control.code.c_str()) == 0;
+  }
+  // The shape lives in the interpreter's buffer until the next text is shaped or compiled.
+  control.shape.assign(shapeBytes, static_cast<size_t>(shapeLength));
+  const ScriptCache::Lookup lookup = control.cache.find(control.shape);
   if (lookup.slot >= 0) {
     js_getregistry(state, kScriptsKey);
     js_getindex(state, -1, lookup.slot);
     js_remove(state, -2);
-    return true;
+    if (js_takeliterals(state, -1)) return true;
+    js_pop(state, 1);  // a literal it has compiled in differs: compile this one afresh
   }
-  encodeScriptText(code, &control.code);
-  if (js_ploadstring(state, kFileName, control.code.c_str()) != 0) return false;
-  const int slot = control.cache.claim(lookup, code);
+  if (js_ploadtemplate(state, kFileName, control.code.c_str()) != 0) return false;
+  const int slot = control.cache.claim(lookup, control.shape);
   if (slot >= 0) {
     js_getregistry(state, kScriptsKey);
     js_copy(state, -2);

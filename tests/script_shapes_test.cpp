@@ -1,0 +1,78 @@
+// Texts the engine is given again with other literals in them: each run sees its own
+// literals, values made by earlier runs keep theirs, and a literal the compiled text depends
+// on (a directive, a property name, a nested function's) is never carried over to a text that
+// differs in it. The cell store sends such texts on every line.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/script_engine_support.h"
+
+namespace {
+
+TEST(ScriptControlShapes, EachRunSeesItsOwnLiterals) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
+  ComScope com;
+  const ComObject engine = newEngine();
+  callMember(engine, "Eval", "var da = {}, list = []");
+  for (int line = 0; line < 40; ++line) {
+    const std::string n = std::to_string(line);
+    EXPECT_EQ(evalText(engine, ("da.row = '" + n + "行'.replace(/\\\\/g, '/')").c_str()), n + "行");
+    EXPECT_EQ(callDouble(engine, "Eval", ("list[" + n + "] = " + n + " * 2.5").c_str()), line * 2.5);
+    EXPECT_TRUE(callBoolean(engine, "Eval", ("list[" + n + "] != null").c_str()));
+  }
+  EXPECT_EQ(callDouble(engine, "Eval", "list.length"), 40);
+  EXPECT_EQ(evalText(engine, "list[39]"), "97.5");
+  // Numbers of every size in one place: small integers, fractions, huge ones and zero.
+  for (const char* number : {"5", "70000.5", "0", "1e300", "32767", "32768", "0.1"}) {
+    EXPECT_EQ(evalText(engine, (std::string("da.n = ") + number + "; da.n").c_str()),
+              evalText(engine, (std::string("String(") + number + ")").c_str()))
+        << number;
+  }
+  // Texts with quotes, backslashes and Chinese, as the document escapes them.
+  EXPECT_EQ(evalText(engine, "da.t = 'a\\'b'; da.t"), "a'b");
+  EXPECT_EQ(evalText(engine, "da.t = 'c\\\\d'; da.t"), "c\\d");
+  EXPECT_EQ(evalText(engine, "da.t = '序号，字段'; da.t"), "序号，字段");
+  // Negative numbers are folded while compiling, so they are part of what is compiled.
+  EXPECT_EQ(callDouble(engine, "Eval", "da.m = -5"), -5);
+  EXPECT_EQ(callDouble(engine, "Eval", "da.m = -6"), -6);
+}
+
+TEST(ScriptControlShapes, ValuesMadeEarlierKeepTheirLiterals) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
+  ComScope com;
+  const ComObject engine = newEngine();
+  callMember(engine, "Eval", "var kept = [], made = []");
+  callMember(engine, "Eval", "kept.push('first', 1.5)");
+  callMember(engine, "Eval", "kept.push('second', 2.5)");
+  EXPECT_EQ(evalText(engine, "kept.join()"), "first,1.5,second,2.5");
+  // A function keeps the literals it was made with, whatever the next text of its shape says.
+  callMember(engine, "Eval", "made.push(function() { return 'one' })");
+  callMember(engine, "Eval", "made.push(function() { return 'two' })");
+  EXPECT_EQ(evalText(engine, "made[0]() + made[1]()"), "onetwo");
+  callMember(engine, "Eval", "made.push({row: '1', column: '4,6'})");
+  callMember(engine, "Eval", "made.push({row: '2', column: '1,3'})");
+  EXPECT_EQ(evalText(engine, "made[2].row + made[2].column + made[3].row + made[3].column"), "14,621,3");
+}
+
+TEST(ScriptControlShapes, CompiledInLiteralsMustMatch) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
+  ComScope com;
+  const ComObject engine = newEngine();
+  // Property names of an object literal.
+  EXPECT_EQ(evalText(engine, "var o = {'a': 1}; typeof o.a + typeof o.b"), "numberundefined");
+  EXPECT_EQ(evalText(engine, "var o = {'b': 1}; typeof o.a + typeof o.b"), "undefinednumber");
+  // The directive that decides strict mode; a function called plainly sees `this` undefined
+  // only in strict code.
+  const char* shape = "(function() { return this === undefined })()";
+  EXPECT_FALSE(callBoolean(engine, "Eval", (std::string("'not a directive'; ") + shape).c_str()));
+  EXPECT_TRUE(callBoolean(engine, "Eval", (std::string("'use strict'; ") + shape).c_str()));
+  EXPECT_FALSE(callBoolean(engine, "Eval", (std::string("'not a directive'; ") + shape).c_str()));
+  // A text on other lines is another text: errors name the line they are on.
+  EXPECT_EQ(callDouble(engine, "Eval", "var p = {}; p.q.r"), 0);
+  EXPECT_EQ(lastError(engine).line, 1);
+  EXPECT_EQ(callDouble(engine, "Eval", "var p = {};\n p.q.r"), 0);
+  EXPECT_EQ(lastError(engine).line, 2);
+}
+
+}  // namespace
