@@ -33,6 +33,11 @@ TEST(ScriptControlShapes, EachRunSeesItsOwnLiterals) {
   EXPECT_EQ(evalText(engine, "da.t = 'a\\'b'; da.t"), "a'b");
   EXPECT_EQ(evalText(engine, "da.t = 'c\\\\d'; da.t"), "c\\d");
   EXPECT_EQ(evalText(engine, "da.t = '序号，字段'; da.t"), "序号，字段");
+  // A text met again after another of its shape still has its own literals.
+  for (int round = 0; round < 3; ++round) {
+    EXPECT_EQ(evalText(engine, "da.t = 'left'"), "left");
+    EXPECT_EQ(evalText(engine, "da.t = 'right'"), "right");
+  }
   // Negative numbers are folded while compiling, so they are part of what is compiled.
   EXPECT_EQ(callDouble(engine, "Eval", "da.m = -5"), -5);
   EXPECT_EQ(callDouble(engine, "Eval", "da.m = -6"), -6);

@@ -38,7 +38,23 @@ int ScriptCache::claim(const Lookup& lookup, std::string_view shape) {
   }
   Entry& entry = entries_[victim];
   entry.shape.assign(shape);
+  entry.source.clear();
   entry.hash = lookup.hash;
   entry.lastUse = ++clock_;
   return victim;
+}
+
+int ScriptCache::findSource(std::u16string_view source, size_t* hash) {
+  *hash = std::hash<std::u16string_view>{}(source);
+  const SourceIndexEntry& indexed = sources_[*hash % kSourceIndex];
+  if (indexed.slot < 0 || indexed.hash != *hash) return -1;
+  Entry& entry = entries_[indexed.slot];
+  if (entry.lastUse == 0 || entry.source.empty() || entry.source != source) return -1;
+  entry.lastUse = ++clock_;
+  return indexed.slot;
+}
+
+void ScriptCache::noteSource(int slot, std::u16string_view source, size_t hash) {
+  entries_[slot].source.assign(source);
+  sources_[hash % kSourceIndex] = SourceIndexEntry{hash, slot};
 }

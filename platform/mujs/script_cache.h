@@ -29,13 +29,26 @@ class ScriptCache {
   // Returns -1 for a shape too long to keep. The caller puts the compiled script there.
   int claim(const Lookup& lookup, std::string_view shape);
 
+  // Texts that repeat exactly (most of the cell store's do) skip shaping: the slot whose
+  // script holds exactly `source`'s literals now, or -1. *hash is for a following noteSource.
+  int findSource(std::u16string_view source, size_t* hash);
+  // Records that the script in `slot` now holds the literals of `source`.
+  void noteSource(int slot, std::u16string_view source, size_t hash);
+
  private:
   struct Entry {
     std::string shape;  // its buffer is reused by the next shape in this slot
     size_t hash = 0;
     uint64_t lastUse = 0;  // 0: empty
+    std::u16string source;  // the text whose literals the script holds; empty: none known
+  };
+  static constexpr int kSourceIndex = 1024;
+  struct SourceIndexEntry {
+    size_t hash = 0;
+    int slot = -1;
   };
 
   std::array<Entry, kSlots> entries_;
+  std::array<SourceIndexEntry, kSourceIndex> sources_;  // by source hash; checked against the slot
   uint64_t clock_ = 0;
 };

@@ -124,6 +124,19 @@ void takeResult(js_State* state, Variant* result) {
 // a new template that the cache then keeps. Long texts are compiled as they are.
 bool pushCompiled(ScriptControl& control, std::u16string_view code) {
   js_State* state = control.state;
+  auto pushSlot = [state](int slot) {
+    js_getregistry(state, kScriptsKey);
+    js_getindex(state, -1, slot);
+    js_remove(state, -2);
+  };
+  size_t sourceHash = 0;
+  if (code.size() <= ScriptCache::kLongestSource) {
+    const int slot = control.cache.findSource(code, &sourceHash);
+    if (slot >= 0) {
+      pushSlot(slot);
+      return true;
+    }
+  }
   encodeScriptText(code, &control.code);
   if (code.size() > ScriptCache::kLongestSource) {
     return js_ploadstring(state, kFileName, control.code.c_str()) == 0;
@@ -137,10 +150,11 @@ bool pushCompiled(ScriptControl& control, std::u16string_view code) {
   control.shape.assign(shapeBytes, static_cast<size_t>(shapeLength));
   const ScriptCache::Lookup lookup = control.cache.find(control.shape);
   if (lookup.slot >= 0) {
-    js_getregistry(state, kScriptsKey);
-    js_getindex(state, -1, lookup.slot);
-    js_remove(state, -2);
-    if (js_takeliterals(state, -1)) return true;
+    pushSlot(lookup.slot);
+    if (js_takeliterals(state, -1)) {
+      control.cache.noteSource(lookup.slot, code, sourceHash);
+      return true;
+    }
     js_pop(state, 1);  // a literal it has compiled in differs: compile this one afresh
   }
   if (js_ploadtemplate(state, kFileName, control.code.c_str()) != 0) return false;
@@ -150,6 +164,7 @@ bool pushCompiled(ScriptControl& control, std::u16string_view code) {
     js_copy(state, -2);
     js_setindex(state, -2, slot);
     js_pop(state, 1);
+    control.cache.noteSource(slot, code, sourceHash);
   }
   return true;
 }
