@@ -293,6 +293,20 @@ TEST_F(MainWindowWin32, LineBreaksPassBothWaysUnchanged) {
   EXPECT_TRUE(readContent(kMainWindow, unitId::kEditBox2).isNull());
 }
 
+// Typed characters reach the box as the keyboard gives them: Tab as a tab (the separator
+// users type), Enter as a line break, and a composed Chinese character as one UTF-16 unit
+// that the ANSI box keeps as its two GBK bytes. (Wine's ANSI edit control turns each byte of
+// a GBK pair sent as two ANSI WM_CHARs into "?"; the UTF-16 path is the one it keeps.)
+TEST_F(MainWindowWin32, TypingKeepsTabsLineBreaksAndChineseCharacters) {
+  HWND input = control("编辑框1");
+  SetFocus(input);
+  for (unsigned char typed : std::string("1\tfile\r2\t")) PostMessageA(input, WM_CHAR, typed, 1);
+  pumpMessages();
+  for (wchar_t typed : std::wstring(L"\x6587\x4EF6")) SendMessageW(input, WM_CHAR, typed, 1);
+  EXPECT_EQ(std::string(readContent(kMainWindow, unitId::kEditBox1).view()), "1\tfile\r\n2\t文件");
+  EXPECT_EQ(SendMessageA(input, EM_GETLINECOUNT, 0, 0), 2);
+}
+
 TEST_F(MainWindowWin32, RadioBoxesFormOneGroupAndClickNothingElse) {
   EXPECT_EQ(check("单选框1"), BST_CHECKED);
   EXPECT_EQ(check("单选框2"), BST_UNCHECKED);
