@@ -114,7 +114,16 @@ bool start(int*, char**) {
   return user32backend::openGate(backend.instance);
 }
 
+// Global atoms outlive the process, so every end gives its references back.
+void releaseNames() {
+  for (const auto& control : backend.controls) {
+    if (control->nameAtom != 0) GlobalDeleteAtom(control->nameAtom);
+    control->nameAtom = 0;
+  }
+}
+
 void stop() {
+  releaseNames();
   // From inside the loop (a fatal error in a click or a carried call) nothing may be destroyed
   // under the dispatch still running; calls stop and the process ends right after.
   if (backend.loopRunning) {
@@ -126,7 +135,6 @@ void stop() {
     if (control->topLevel && !control->destroyed) DestroyWindow(control->hwnd);
   }
   for (const auto& control : backend.controls) {
-    if (control->nameAtom != 0) GlobalDeleteAtom(control->nameAtom);
     if (control->icon != nullptr) DestroyIcon(control->icon);
   }
   backend.controls.clear();
@@ -316,11 +324,9 @@ void showErrorBox(std::u16string_view caption, std::u16string_view text) {
   MessageBoxA(nullptr, ansi(text).c_str(), ansi(caption).c_str(), MB_OK | MB_ICONERROR);
 }
 
-bool isControlAlive(PlatformControl* control) { return isAlive(control); }
-
 const WindowSystem kUser32WindowSystem{
     start,      stop,       isMainThread,   screenSize,  createWindow,    createControl, setParent,
-    destroyWindow, isControlAlive, setFont, setText,     text,            setChecked,    isChecked,
+    destroyWindow, isAlive,        setFont, setText,     text,            setChecked,    isChecked,
     setEnabled, setTabStop, setVisible,     placeBehind, setClickHandler, runLoop,       showErrorBox,
     callOnMainThread,
 };

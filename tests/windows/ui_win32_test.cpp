@@ -432,8 +432,10 @@ TEST(WindowSystemWin32, ErrorBoxIsTheSystemsWithTheErrorIconAndNoOwner) {
 TEST(WindowSystemWin32, CloseEndsTheLoopAndLaterCallsAreRefused) {
   PlatformControl* window = windows().createWindow(WindowSpec{u"关闭", 10, 10, 300, 200, nullptr, 0, 0});
   ASSERT_NE(window, nullptr);
+  windows().createControl(window, ControlSpec{ControlKind::PushButton, u"只在关闭窗口里", u"", 0, 0, 10, 10});
   windows().setVisible(window, true);
   HWND hwnd = topLevelWindows(GetCurrentProcessId(), kWindowClass, "关闭").at(0);
+  EXPECT_NE(controlNamed(hwnd, "只在关闭窗口里"), nullptr);
   std::mutex lock;
   std::condition_variable changed;
   bool loopEnded = false;
@@ -459,7 +461,10 @@ TEST(WindowSystemWin32, CloseEndsTheLoopAndLaterCallsAreRefused) {
   EXPECT_FALSE(windows().callOnMainThread([](void*) {}, nullptr));
   // The loop refuses to run without a window, and the window system starts afresh.
   EXPECT_EQ(windows().runLoop(), 0);
+  EXPECT_NE(GlobalFindAtomA("只在关闭窗口里"), 0);
   windows().stop();
+  // Control names are global atoms, which would outlive the process: stopping gives them back.
+  EXPECT_EQ(GlobalFindAtomA("只在关闭窗口里"), 0);
   int argc = 0;
   ASSERT_TRUE(windows().start(&argc, nullptr));
   EXPECT_TRUE(windows().callOnMainThread([](void* count) { ++*static_cast<int*>(count); }, &ran));
