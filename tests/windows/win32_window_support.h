@@ -44,7 +44,7 @@ inline BOOL CALLBACK collectWindow(HWND window, LPARAM list) {
   return TRUE;
 }
 
-// Every descendant of window, children before their own children.
+// Every descendant of window, at any depth.
 inline std::vector<HWND> descendants(HWND window) {
   std::vector<HWND> found;
   EnumChildWindows(window, collectWindow, reinterpret_cast<LPARAM>(&found));
