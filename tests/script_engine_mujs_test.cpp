@@ -128,6 +128,18 @@ TEST(MujsScriptControl, SourceOutsideAsciiCompiles) {
   EXPECT_EQ(evalText(engine, R"('a\0b'.length + ':' + 'a\0b'.charCodeAt(1))"), "3:0");
 }
 
+// The system's script language has no strict mode; ours decides it from a directive, a
+// literal that texts of one shape must therefore share before one serves for the other.
+TEST(MujsScriptControl, StrictModeFollowsEachTextsDirective) {
+  ComScope com;
+  const ComObject engine = newEngine();
+  // A function called plainly sees `this` undefined only in strict code.
+  const std::string shape = "(function() { return this === undefined })()";
+  EXPECT_FALSE(callBoolean(engine, "Eval", ("'not a directive'; " + shape).c_str()));
+  EXPECT_TRUE(callBoolean(engine, "Eval", ("'use strict'; " + shape).c_str()));
+  EXPECT_FALSE(callBoolean(engine, "Eval", ("'not a directive'; " + shape).c_str()));
+}
+
 TEST(ScriptLibrary, EndsWithTheInstalledJson2) {
   std::ifstream file("/usr/share/javascript/json/json2.min.js", std::ios::binary);
   const std::string json2((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());

@@ -67,12 +67,6 @@ TEST(ScriptControlShapes, CompiledInLiteralsMustMatch) {
   // Property names of an object literal.
   EXPECT_EQ(evalText(engine, "var o = {'a': 1}; typeof o.a + typeof o.b"), "numberundefined");
   EXPECT_EQ(evalText(engine, "var o = {'b': 1}; typeof o.a + typeof o.b"), "undefinednumber");
-  // The directive that decides strict mode; a function called plainly sees `this` undefined
-  // only in strict code.
-  const char* shape = "(function() { return this === undefined })()";
-  EXPECT_FALSE(callBoolean(engine, "Eval", (std::string("'not a directive'; ") + shape).c_str()));
-  EXPECT_TRUE(callBoolean(engine, "Eval", (std::string("'use strict'; ") + shape).c_str()));
-  EXPECT_FALSE(callBoolean(engine, "Eval", (std::string("'not a directive'; ") + shape).c_str()));
   // A text on other lines is another text: errors name the line they are on.
   EXPECT_EQ(callDouble(engine, "Eval", "var p = {}; p.q.r"), 0);
   EXPECT_EQ(lastError(engine).line, 1);
