@@ -13,6 +13,7 @@
 #include "app/start_button.h"
 #include "table/generate_table.h"
 #include "tests/end_to_end_cases.h"
+#include "tests/run_watch.h"
 #include "tests/window_test_support.h"
 #include "ui/control_property.h"
 #include "ui/form_creation.h"
@@ -25,21 +26,10 @@ using unitId::kEditBox1;
 using unitId::kEditBox2;
 using unitId::kMainWindow;
 
-std::atomic<int> inputsRead{0};
-std::atomic<int> runsEnded{0};
-std::mutex storeLock;
-std::string lastCellStore;
-
-void countInputRead() { ++inputsRead; }
-void countRunEnd() { ++runsEnded; }
-void keepCellStore(JsonDocument& cellStore) {
-  const TextValue json = cellStore.toJson();
-  std::lock_guard guard(storeLock);
-  lastCellStore = json.c_str();
-}
-
-const NamedHandler kHandlers[] = {{kStartButtonClickHandler, onStartButtonClick}};
-const RunObserver kObserver{countInputRead, keepCellStore, countRunEnd};
+using runWatch::inputsRead;
+using runWatch::kObserver;
+using runWatch::runsEnded;
+constexpr auto& kHandlers = runWatch::kProgramHandlers;
 
 class GenerationTest : public ::testing::Test {
  protected:
@@ -85,10 +75,7 @@ class GenerationTest : public ::testing::Test {
     waitForRuns(started_);
     return output();
   }
-  std::string cellStore() {
-    std::lock_guard guard(storeLock);
-    return lastCellStore;
-  }
+  static std::string cellStore() { return runWatch::cellStore(); }
 
   QWidget* window_ = nullptr;
   int started_ = 0;
@@ -144,10 +131,7 @@ TEST_F(GenerationTest, HostileCellsAreWrittenUnchanged) {
 TEST_F(GenerationTest, SharedEndToEndCases) {
   for (const EndToEndCase& each : endToEndCases()) {
     SCOPED_TRACE(each.name);
-    {
-      std::lock_guard guard(storeLock);
-      lastCellStore.clear();
-    }
+    runWatch::forgetCellStore();
     setInput(each.input);
     choose(radioBoxFor(each.separator));
     press();

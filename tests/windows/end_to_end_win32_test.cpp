@@ -4,43 +4,26 @@
 // Narrow literals here are GBK.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <mutex>
 #include <string>
 
-#include "app/start_button.h"
 #include "platform/code_page.h"
 #include "runtime/process_services.h"
-#include "table/generate_table.h"
 #include "tests/end_to_end_cases.h"
+#include "tests/run_watch.h"
 #include "tests/windows/win32_window_support.h"
 #include "ui/form_creation.h"
-#include "ui/loaded_forms.h"
-#include "ui/main_window.h"
 
 namespace {
 
-std::atomic<int> runsEnded{0};
-std::mutex storeLock;
-std::string lastCellStore;
-
-void countRunEnd() { ++runsEnded; }
-void keepCellStore(JsonDocument& cellStore) {
-  const TextValue json = cellStore.toJson();
-  std::lock_guard guard(storeLock);
-  lastCellStore = json.c_str();
-}
-
-const NamedHandler kHandlers[] = {{kStartButtonClickHandler, onStartButtonClick}};
-const RunObserver kObserver{nullptr, keepCellStore, countRunEnd};
+using runWatch::runsEnded;
 
 class EndToEndWin32 : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { ASSERT_TRUE(initialiseMainThreadOle()); }
 
   void SetUp() override {
-    observeRuns(&kObserver);
-    ASSERT_TRUE(loadForm(MainWindow, kHandlers));
+    observeRuns(&runWatch::kObserver);
+    ASSERT_TRUE(loadForm(MainWindow, runWatch::kProgramHandlers));
     ASSERT_TRUE(createForm(unitId::kMainWindow));
     const auto windows = topLevelWindows(GetCurrentProcessId(), kWindowClass, "Cellbrae");
     ASSERT_EQ(windows.size(), 1u);
@@ -58,10 +41,7 @@ class EndToEndWin32 : public ::testing::Test {
 
   // One press as a person makes it, then the main thread pumps until the worker's run ends.
   std::string tableFor(const EndToEndCase& each) {
-    {
-      std::lock_guard guard(storeLock);
-      lastCellStore.clear();
-    }
+    runWatch::forgetCellStore();
     SendMessageA(input_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(each.input.c_str()));
     HWND radio = controlNamed(window_, platformCodePage().toAnsi(radioBoxFor(each.separator)));
     EXPECT_NE(radio, nullptr);
@@ -72,10 +52,6 @@ class EndToEndWin32 : public ::testing::Test {
     EXPECT_EQ(windowText(output_), "") << "a press empties the output box at once";
     pumpUntil([&] { return runsEnded - before >= 1; });
     return windowText(output_);
-  }
-  std::string cellStore() {
-    std::lock_guard guard(storeLock);
-    return lastCellStore;
   }
 
   HWND window_ = nullptr;
@@ -90,7 +66,7 @@ TEST_F(EndToEndWin32, SharedEndToEndCases) {
     SCOPED_TRACE(each.name);
     EXPECT_EQ(tableFor(each), each.output);
     if (each.cellStore) {
-      EXPECT_EQ(cellStore(), *each.cellStore);
+      EXPECT_EQ(runWatch::cellStore(), *each.cellStore);
     }
   }
 }
