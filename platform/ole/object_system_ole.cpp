@@ -34,7 +34,7 @@ void keepMultithreadedApartment() {
   static std::once_flag once;
   std::call_once(once, [] {
     using Increment = HRESULT(WINAPI*)(CO_MTA_USAGE_COOKIE*);
-    HMODULE ole = GetModuleHandleW(L"ole32.dll");
+    HMODULE ole = LoadLibraryW(L"ole32.dll");  // loaded already; kept loaded like the cookie
     auto increment = ole != nullptr ? reinterpret_cast<Increment>(
                                           reinterpret_cast<void*>(GetProcAddress(ole, "CoIncrementMTAUsage")))
                                     : nullptr;
