@@ -2,12 +2,11 @@
 // the script control, counted objects, and member access that walks the invoke kinds in
 // each access's order before coercing the result.
 #include <atomic>
-#include <mutex>
-#include <vector>
 
 #include "platform/com/variant_coercion.h"
 #include "platform/object_access.h"
 #include "platform/script_control.h"
+#include "platform/shared/class_registry.h"
 
 struct PlatformObject {
   const ObjectClass* objectClass;
@@ -28,65 +27,14 @@ void uninitialize() {
 
 int32_t initializationCount() { return initializations; }
 
-bool sameName(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  auto lower = [](char16_t unit) { return (unit >= u'A' && unit <= u'Z') ? char16_t(unit + 32) : unit; };
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
-struct Registration {
-  std::u16string progId;
-  std::u16string classId;
-  const ObjectClass* objectClass;
+// Our registry, which starts with the script control.
+struct SeededRegistry : ClassRegistry {
+  SeededRegistry() { add(kScriptControlProgId, kScriptControlClassId, &scriptControlClass()); }
 };
 
-class Registry {
- public:
-  Registry() { add(kScriptControlProgId, kScriptControlClassId, &scriptControlClass()); }
-
-  void add(std::u16string_view progId, std::u16string_view classId, const ObjectClass* objectClass) {
-    std::lock_guard guard(lock_);
-    for (Registration& entry : entries_) {
-      if (sameName(entry.progId, progId)) {
-        entry = {std::u16string(progId), std::u16string(classId), objectClass};
-        return;
-      }
-    }
-    entries_.push_back({std::u16string(progId), std::u16string(classId), objectClass});
-  }
-
-  bool remove(std::u16string_view progId) {
-    std::lock_guard guard(lock_);
-    for (auto entry = entries_.begin(); entry != entries_.end(); ++entry) {
-      if (sameName(entry->progId, progId)) {
-        entries_.erase(entry);
-        return true;
-      }
-    }
-    return false;
-  }
-
-  // A "{...}" text is looked up as a class id, anything else as a ProgID.
-  const ObjectClass* find(std::u16string_view name) {
-    const bool byClassId = !name.empty() && name.front() == u'{';
-    std::lock_guard guard(lock_);
-    for (const Registration& entry : entries_) {
-      if (sameName(byClassId ? entry.classId : entry.progId, name)) return entry.objectClass;
-    }
-    return nullptr;
-  }
-
- private:
-  std::mutex lock_;
-  std::vector<Registration> entries_;
-};
-
-Registry& registry() {
-  static Registry instance;
-  return instance;
+ClassRegistry& registry() {
+  static SeededRegistry classes;
+  return classes;
 }
 
 void registerClass(std::u16string_view progId, std::u16string_view classId, const ObjectClass* objectClass) {

@@ -14,6 +14,7 @@
 #include "platform/ole/class_dispatch.h"
 #include "platform/ole/ole_status.h"
 #include "platform/ole/ole_variant.h"
+#include "platform/shared/class_registry.h"
 
 namespace {
 
@@ -71,60 +72,10 @@ int32_t initializationCount() { return static_cast<int32_t>(levels.size()); }
 
 // ---- classes of our own --------------------------------------------------------------------
 
-bool sameName(std::u16string_view a, std::u16string_view b) {
-  return CompareStringOrdinal(reinterpret_cast<const WCHAR*>(a.data()), static_cast<int>(a.size()),
-                              reinterpret_cast<const WCHAR*>(b.data()), static_cast<int>(b.size()),
-                              TRUE) == CSTR_EQUAL;
-}
-
-struct Registration {
-  std::u16string progId;
-  std::u16string classId;
-  const ObjectClass* objectClass;
-};
-
 // Looked up before the system's registry, so a class of ours may also stand in for a
 // system class within this process; nothing is written to the registry.
-class OwnClasses {
- public:
-  void add(std::u16string_view progId, std::u16string_view classId, const ObjectClass* objectClass) {
-    std::lock_guard guard(lock_);
-    for (Registration& entry : entries_) {
-      if (sameName(entry.progId, progId)) {
-        entry = {std::u16string(progId), std::u16string(classId), objectClass};
-        return;
-      }
-    }
-    entries_.push_back({std::u16string(progId), std::u16string(classId), objectClass});
-  }
-
-  bool remove(std::u16string_view progId) {
-    std::lock_guard guard(lock_);
-    for (auto entry = entries_.begin(); entry != entries_.end(); ++entry) {
-      if (sameName(entry->progId, progId)) {
-        entries_.erase(entry);
-        return true;
-      }
-    }
-    return false;
-  }
-
-  const ObjectClass* find(std::u16string_view name) {
-    const bool byClassId = !name.empty() && name.front() == u'{';
-    std::lock_guard guard(lock_);
-    for (const Registration& entry : entries_) {
-      if (sameName(byClassId ? entry.classId : entry.progId, name)) return entry.objectClass;
-    }
-    return nullptr;
-  }
-
- private:
-  std::mutex lock_;
-  std::vector<Registration> entries_;
-};
-
-OwnClasses& ownClasses() {
-  static OwnClasses classes;
+ClassRegistry& ownClasses() {
+  static ClassRegistry classes;
   return classes;
 }
 

@@ -3,5 +3,6 @@
 target_sources(cellbrae_platform PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/class_dispatch.cpp
   ${CMAKE_CURRENT_LIST_DIR}/object_system_ole.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/ole_variant.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/ole_variant.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/../shared/class_registry.cpp)
 target_link_libraries(cellbrae_platform PUBLIC ole32 oleaut32 uuid)
