@@ -25,6 +25,8 @@ TEST(CodePage, GbkTextRoundTrips) {
 TEST(CodePage, CharactersGbkLacksBecomeQuestionMarks) {
   EXPECT_EQ(codePage().toAnsi(u"a\U0001F600b"), "a?b") << "a surrogate pair is one character";
   EXPECT_EQ(codePage().toAnsi(u"\u0e01文"), "?\xCE\xC4");
+  // GBK has only the lower-case letters; no look-alike stands in for the capitals.
+  EXPECT_EQ(codePage().toAnsi(u"\u00C0\u0100\u00E0"), "??\xA8\xA4") << "no best fit";
   EXPECT_EQ(codePage().toAnsi(std::u16string(u"x\xD800y", 3)), "x?y") << "lone high surrogate";
   EXPECT_EQ(codePage().toAnsi(std::u16string(u"\xDC00", 1)), "?") << "lone low surrogate";
   EXPECT_EQ(codePage().toAnsi(std::u16string(u"文\xD83D", 2)), "\xCE\xC4?") << "cut pair at the end";
