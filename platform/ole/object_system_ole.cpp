@@ -28,9 +28,8 @@ thread_local std::vector<Undo> levels;
 thread_local int32_t status = ObjectOk;
 
 // Keeps the multithreaded apartment for the life of the process. Without it the apartment
-// ends with the last worker that left it, and the next worker's creation fails with
-// CO_E_OBJNOTCONNECTED. Looked up by name: systems before Windows 8 lack it (and have the
-// older apartment rules that do not need it).
+// can end with the last worker that left it, and the next worker's creation then fails with
+// CO_E_OBJNOTCONNECTED. Looked up by name: systems before Windows 8 lack it.
 void keepMultithreadedApartment() {
   static std::once_flag once;
   std::call_once(once, [] {
