@@ -10,6 +10,7 @@
 
 #include "json/script_library.h"
 #include "platform/object_access.h"
+#include "runtime/byte_buffer.h"
 #include "runtime/text_commands.h"
 
 namespace {
@@ -59,16 +60,38 @@ void evalOnly(const JsonDocument& self, std::initializer_list<std::string_view> 
   if (!self.engine().isEmpty()) callMember(self.engine(), "Eval", concatTexts(parts).c_str());
 }
 
-// A plain text as a script expression that yields exactly that text in stored form.
+// A plain text as a script expression that yields exactly that text in stored form: the text
+// in a string literal with backslash, both quotes, carriage return and line feed escaped, in
+// that order, as replaceText would escape them one after another. No escape brings in a
+// character a later one replaces, so one pass gives the same bytes; it also steps over the
+// second byte of a GBK character and drops a lone lead byte at the end, as replaceText does.
 TextValue plainTextExpression(const char* value) {
-  ReplaceOptions everywhere;
-  everywhere.caseSensitive = true;
-  TextValue escaped = replaceText(value != nullptr ? value : "", "\\", "\\\\", everywhere);
-  escaped = replaceText(escaped.c_str(), "'", "\\'", everywhere);
-  escaped = replaceText(escaped.c_str(), "\"", "\\\"", everywhere);
-  escaped = replaceText(escaped.c_str(), charFromCode(13).c_str(), "\\r", everywhere);
-  escaped = replaceText(escaped.c_str(), charFromCode(10).c_str(), "\\n", everywhere);
-  return concatTexts({"'", escaped.view(), R"('.replace(/\\/g, str_Code))"});
+  static constexpr std::string_view kOpen = "'";
+  static constexpr std::string_view kClose = R"('.replace(/\\/g, str_Code))";
+  const std::string_view text = view(value);
+  ByteBuffer out(kOpen.size() + text.size() + text.size() / 8 + kClose.size());
+  out.append(kOpen);
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    const char byte = text[at];
+    switch (byte) {
+      case '\\': out.append("\\\\"); continue;
+      case '\'': out.append("\\'"); continue;
+      case '"': out.append("\\\""); continue;
+      case '\r': out.append("\\r"); continue;
+      case '\n': out.append("\\n"); continue;
+      default: break;
+    }
+    if (isLeadByte(byte)) {
+      if (at + 1 == text.size()) break;
+      out.appendByte(byte);
+      ++at;
+      out.appendByte(text[at]);
+    } else {
+      out.appendByte(byte);
+    }
+  }
+  out.append(kClose);
+  return out.takeText();
 }
 
 // resolvePath on a copy of path; the resolved text, and whether it denotes a value.

@@ -97,6 +97,18 @@ TEST(JsonDocumentTexts, PlainTextSurvivesEveryRoad) {
   EXPECT_EQ(texts(values), std::vector<std::string>{"c:?temp 'a' \"b\"\r\n\t序号?"}) << "the stored form";
 }
 
+// GBK characters whose second byte is a backslash or sits next to a quote: the escaping steps
+// over a character's second byte and escapes only whole characters.
+TEST(JsonDocumentTexts, SecondBytesThatLookLikeEscapesStayPartOfTheirCharacter) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
+  JsonDocument document;
+  const std::string text = "\x81\x5c'\x95\x5c\\\xd5\x5c\"\r\n\xb1\x5c";  // 乗'昞\誠"CRLF盶
+  document.setValue("v", text.c_str());
+  EXPECT_EQ(str(document.getValue("v")), text);
+  document.append(text.c_str(), "list");
+  EXPECT_EQ(str(document.getElement(0, "list")), text);
+}
+
 TEST(JsonDocumentTexts, HostileTextsAreStoredAsText) {
   SKIP_WITHOUT_SCRIPT_CONTROL();
   const char* hostile[] = {"x'); da = {}; ('", "\\", "'", "a\"b", "line\r\nbreak", "\\'); da = {}; //"};
