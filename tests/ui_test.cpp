@@ -206,6 +206,19 @@ TEST_F(MainWindowTest, ContentCrossesWithCrLfLineBreaks) {
   EXPECT_EQ(control<QPushButton>(u"按钮1")->text(), qs(u"字符表格"));
 }
 
+TEST_F(MainWindowTest, LoneBreaksStayTextUntilTheBoxIsEdited) {
+  // As in a Windows edit box, a lone "\r" or "\n" is text inside its line.
+  writeContent(kMainWindow, unitId::kEditBox1, "a\nb\rc\r\nd");
+  EXPECT_EQ(std::string(readContent(kMainWindow, unitId::kEditBox1).view()), "a\nb\rc\r\nd");
+  // Once someone types, the box's own text is what is read.
+  auto* edit = control<QPlainTextEdit>(u"编辑框1");
+  edit->moveCursor(QTextCursor::End);
+  QTest::keyClick(edit, Qt::Key_X);
+  EXPECT_EQ(std::string(readContent(kMainWindow, unitId::kEditBox1).view()), "a\r\nb\r\nc\r\ndx");
+  writeContent(kMainWindow, unitId::kEditBox1, "e\nf");
+  EXPECT_EQ(std::string(readContent(kMainWindow, unitId::kEditBox1).view()), "e\nf");
+}
+
 TEST_F(MainWindowTest, WorkersReadAndWriteThroughTheMainThread) {
   const std::string longLine(20000, 'x');
   TextValue readBack;
