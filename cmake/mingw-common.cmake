@@ -1,7 +1,7 @@
 # What both mingw-w64 toolchain files share; each sets CELLBRAE_MINGW_TRIPLE first.
 # Everything links statically (libgcc, libstdc++, winpthread), so an .exe needs no DLL of ours.
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR ${CELLBRAE_MINGW_TRIPLE})
+string(REGEX REPLACE "-.*" "" CMAKE_SYSTEM_PROCESSOR ${CELLBRAE_MINGW_TRIPLE})
 set(CMAKE_C_COMPILER ${CELLBRAE_MINGW_TRIPLE}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${CELLBRAE_MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${CELLBRAE_MINGW_TRIPLE}-windres)
