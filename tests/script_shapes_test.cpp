@@ -43,6 +43,48 @@ TEST(ScriptControlShapes, EachRunSeesItsOwnLiterals) {
   EXPECT_EQ(callDouble(engine, "Eval", "da.m = -6"), -6);
 }
 
+// One text after another of the same form, its literal written every way the language allows:
+// each must be read as what it is, however the text before it was written.
+TEST(ScriptControlShapes, LiteralsWrittenEveryWay) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
+  ComScope com;
+  const ComObject engine = newEngine();
+  callMember(engine, "Eval", "var seen = []");
+  const char* written[] = {"7", "7.5", "0x10", "1e3", "70", "'a'", "'a\\'b'", "\"q\"", "'序'", "'x y'", "'\\\\'", "''"};
+  const char* read[] = {"7", "7.5", "16", "1000", "70", "a", "a'b", "q", "序", "x y", "\\", ""};
+  std::string expected;
+  for (int round = 0; round < 3; ++round) {
+    for (size_t i = 0; i < std::size(written); ++i) {
+      const std::string push = std::string("seen.push(") + written[i] + "); seen[seen.length - 1]";
+      EXPECT_EQ(evalText(engine, push.c_str()), read[i]) << written[i] << " in round " << round;
+      expected += std::string(expected.empty() ? "" : "|") + read[i];
+    }
+  }
+  EXPECT_EQ(evalText(engine, "seen.join('|')"), expected);
+}
+
+// Texts that come round in a fixed order, as the cell store's do, with the last one changed
+// in ways that look like a change of literal but are not: each is read as written.
+TEST(ScriptControlShapes, TextsThatOnlyLookLikeTheOneBefore) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
+  ComScope com;
+  const ComObject engine = newEngine();
+  callMember(engine, "Eval", "var x = ''");
+  auto cycleThen = [&](const char* text) {
+    for (int round = 0; round < 2; ++round) {
+      EXPECT_EQ(evalText(engine, "x = 'a' + 'b'"), "ab");
+      EXPECT_TRUE(callBoolean(engine, "Eval", "x != null"));
+    }
+    return evalText(engine, text);
+  };
+  EXPECT_EQ(cycleThen("x = 'a' + 'b' + 'c'"), "abc");
+  EXPECT_EQ(cycleThen("x = 'c' + 'd'"), "cd");
+  EXPECT_EQ(cycleThen("x = 'a\\'' + 'b'"), "a'b");
+  EXPECT_EQ(cycleThen("x = 'a\\' + 'b'"), "") << "a string that runs on to the next quote";
+  EXPECT_NE(lastError(engine).number, 0);
+  EXPECT_EQ(cycleThen("x = 'a' + 5.5"), "a5.5");
+}
+
 TEST(ScriptControlShapes, ValuesMadeEarlierKeepTheirLiterals) {
   SKIP_WITHOUT_SCRIPT_CONTROL();
   ComScope com;

@@ -58,3 +58,11 @@ void ScriptCache::noteSource(int slot, std::u16string_view source, size_t hash) 
   entries_[slot].source.assign(source);
   sources_[hash % kSourceIndex] = SourceIndexEntry{hash, slot};
 }
+
+int ScriptCache::predicted() const { return last_ >= 0 ? next_[last_] : -1; }
+
+void ScriptCache::ran(int slot) {
+  if (last_ >= 0) next_[last_] = slot;
+  last_ = slot;
+  if (slot >= 0) entries_[slot].lastUse = ++clock_;
+}

@@ -35,6 +35,12 @@ class ScriptCache {
   // Records that the script in `slot` now holds the literals of `source`.
   void noteSource(int slot, std::u16string_view source, size_t hash);
 
+  // The texts come round in the same order line after line, so the slot that ran after the
+  // last one the time before is the likeliest for the next text; -1 when there is none.
+  int predicted() const;
+  // Records that the script in `slot` ran (-1: a text without a slot).
+  void ran(int slot);
+
  private:
   struct Entry {
     std::string shape;  // its buffer is reused by the next shape in this slot
@@ -50,5 +56,13 @@ class ScriptCache {
 
   std::array<Entry, kSlots> entries_;
   std::array<SourceIndexEntry, kSourceIndex> sources_;  // by source hash; checked against the slot
+  std::array<int, kSlots> next_ = filledWith(-1);  // the slot that ran after each one last time
+  int last_ = -1;
+
+  static std::array<int, kSlots> filledWith(int value) {
+    std::array<int, kSlots> slots;
+    slots.fill(value);
+    return slots;
+  }
   uint64_t clock_ = 0;
 };

@@ -120,52 +120,73 @@ void takeResult(js_State* state, Variant* result) {
   }
 }
 
-// Pushes the compiled form of `code`: the template of its shape with its literals put in, or
-// a new template that the cache then keeps. Long texts are compiled as they are.
+// Pushes the compiled form of `code`, trying the cheap ways first: the template that holds
+// exactly this text, the template of the text that came next last time (when this text
+// differs from its text only inside plain literals), the template of its shape with its
+// literals put in. Otherwise a new template, which the cache then keeps. Long texts are
+// compiled as they are.
 bool pushCompiled(ScriptControl& control, std::u16string_view code) {
   js_State* state = control.state;
+  ScriptCache& cache = control.cache;
   auto pushSlot = [state](int slot) {
     js_getregistry(state, kScriptsKey);
     js_getindex(state, -1, slot);
     js_remove(state, -2);
   };
+  if (code.size() > ScriptCache::kLongestSource) {
+    cache.ran(-1);
+    encodeScriptText(code, &control.code);
+    return js_ploadstring(state, kFileName, control.code.c_str()) == 0;
+  }
   size_t sourceHash = 0;
-  if (code.size() <= ScriptCache::kLongestSource) {
-    const int slot = control.cache.findSource(code, &sourceHash);
-    if (slot >= 0) {
-      pushSlot(slot);
-      return true;
-    }
+  int slot = cache.findSource(code, &sourceHash);
+  if (slot >= 0) {
+    pushSlot(slot);
+    cache.ran(slot);
+    return true;
   }
   encodeScriptText(code, &control.code);
-  if (code.size() > ScriptCache::kLongestSource) {
-    return js_ploadstring(state, kFileName, control.code.c_str()) == 0;
+  slot = cache.predicted();
+  if (slot >= 0) {
+    pushSlot(slot);
+    if (js_relit(state, -1, control.code.c_str())) {
+      cache.noteSource(slot, code, sourceHash);
+      cache.ran(slot);
+      return true;
+    }
+    js_pop(state, 1);
   }
   int shapeLength = 0;
   const char* shapeBytes = js_literalshape(state, control.code.c_str(), &shapeLength);
   if (shapeBytes == nullptr) {  // does not even read as tokens: let the compiler say why
+    cache.ran(-1);
     return js_ploadstring(state, kFileName, control.code.c_str()) == 0;
   }
   // The shape lives in the interpreter's buffer until the next text is shaped or compiled.
   control.shape.assign(shapeBytes, static_cast<size_t>(shapeLength));
-  const ScriptCache::Lookup lookup = control.cache.find(control.shape);
+  const ScriptCache::Lookup lookup = cache.find(control.shape);
   if (lookup.slot >= 0) {
     pushSlot(lookup.slot);
     if (js_takeliterals(state, -1)) {
-      control.cache.noteSource(lookup.slot, code, sourceHash);
+      cache.noteSource(lookup.slot, code, sourceHash);
+      cache.ran(lookup.slot);
       return true;
     }
     js_pop(state, 1);  // a literal it has compiled in differs: compile this one afresh
   }
-  if (js_ploadtemplate(state, kFileName, control.code.c_str()) != 0) return false;
-  const int slot = control.cache.claim(lookup, control.shape);
+  if (js_ploadtemplate(state, kFileName, control.code.c_str()) != 0) {
+    cache.ran(-1);
+    return false;
+  }
+  slot = cache.claim(lookup, control.shape);
   if (slot >= 0) {
     js_getregistry(state, kScriptsKey);
     js_copy(state, -2);
     js_setindex(state, -2, slot);
     js_pop(state, 1);
-    control.cache.noteSource(slot, code, sourceHash);
+    cache.noteSource(slot, code, sourceHash);
   }
+  cache.ran(slot);
   return true;
 }
 
