@@ -34,7 +34,19 @@ struct PlatformControl {
 namespace {
 
 // An edit box's text as it was last set, read back while nobody has edited the box since.
+// Kept only for a text the document cannot give back as it was (one with a lone CR or LF),
+// so a big table in the output box is not held twice.
 constexpr const char* kTextAsSet = "cellbraeTextAsSet";
+
+bool hasLoneLineBreak(const QString& text) {
+  for (qsizetype at = text.indexOf(QLatin1Char('\r')); at >= 0; at = text.indexOf(QLatin1Char('\r'), at + 1)) {
+    if (at + 1 == text.size() || text[at + 1] != QLatin1Char('\n')) return true;
+  }
+  for (qsizetype at = text.indexOf(QLatin1Char('\n')); at >= 0; at = text.indexOf(QLatin1Char('\n'), at + 1)) {
+    if (at == 0 || text[at - 1] != QLatin1Char('\r')) return true;
+  }
+  return false;
+}
 
 using qtbackend::callOnMainThread;
 using qtbackend::isMainThread;
@@ -239,7 +251,7 @@ void setText(PlatformControl* control, std::u16string_view text) {
     // The edit box shows "\r\n" as one break. A lone "\r" or "\n" is text inside its line,
     // as in a Windows edit box, but the document would make each a paragraph break of its
     // own; so the text is also kept as given and read back whole until someone edits it.
-    edit->setProperty(kTextAsSet, value);
+    edit->setProperty(kTextAsSet, hasLoneLineBreak(value) ? QVariant(value) : QVariant());
     value.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     edit->setPlainText(value);
     edit->document()->setModified(false);
