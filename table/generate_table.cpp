@@ -29,29 +29,42 @@ void tableWorkerEntry(intptr_t /*parameter*/) {
   notify(&RunObserver::ended);
 }
 
-void generateTable() {
-  // The separator is this run's own copy, so a later press can replace the global freely.
-  const RunStart run = beginRun();
+namespace {
+
+// Reads the input, records its lines in the cell store and lays out the table; null for an
+// empty input. The input, its lines and both documents end here, before the table is
+// written: at that moment the output box's copies of the table are the largest things alive.
+TextValue recordAndRender(const TextValue& separator) {
   JsonDocument cellStore;
   JsonDocument rowRecord;
 
   // Read once: a second read could see the box emptied in between and find no line at all.
-  const TextValue input = readContent(unitId::kMainWindow, unitId::kEditBox1);
+  TextValue input = readContent(unitId::kMainWindow, unitId::kEditBox1);
   notify(&RunObserver::inputRead);
-  if (compareText(input.data(), "") == 0) return;
+  if (compareText(input.data(), "") == 0) return {};
 
   const ArrayValue lines = splitText(input.c_str(), "\r\n");
+  input.reset();
   ColumnMeasure measure;
-  recordLines(lines, run.separator.c_str(), cellStore, rowRecord, measure);
+  recordLines(lines, separator.c_str(), cellStore, rowRecord, measure);
   notify(&RunObserver::recorded, cellStore);
   rowRecord.clear();
   cellStore.clear();
-  // The documents have done their part: ending them here, not after the write, gives their
-  // engines' memory back before the table is built (a 100,000-line store holds ~90 MB).
+  // The documents have done their part: ending them here gives their engines' memory back
+  // before the table is built (a 100,000-line store holds ~90 MB).
   rowRecord.destroy();
   cellStore.destroy();
 
-  const TextValue table = renderTable(lines, run.separator.c_str(), measure);
+  return renderTable(lines, separator.c_str(), measure);
+}
+
+}  // namespace
+
+void generateTable() {
+  // The separator is this run's own copy, so a later press can replace the global freely.
+  const RunStart run = beginRun();
+  const TextValue table = recordAndRender(run.separator);
+  if (table.isNull()) return;
   // Checked and written in one step on the main thread, where presses happen: a run that a
   // later press has superseded leaves the output box to that press's run.
   runOnMainThread([&] {

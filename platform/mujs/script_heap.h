@@ -1,6 +1,8 @@
 // Each interpreter's own heap. Compiling a text makes and drops hundreds of small blocks (tree
 // nodes, code, names), more than the C library's per-thread cache holds, so small blocks come
-// from per-size free lists carved out of large chunks; large ones go to malloc.
+// from per-size free lists carved out of large chunks; large ones go to malloc. A chunk is
+// large enough (1 MiB) that the C library maps it from the system and gives it back when the
+// heap ends; a big cell store takes a hundred of them, not thousands of small ones.
 #pragma once
 
 #include <cstddef>
@@ -22,7 +24,7 @@ class ScriptHeap {
   static constexpr size_t kGranule = 16;
   static constexpr size_t kLargestSmall = 512;
   static constexpr size_t kClasses = kLargestSmall / kGranule;
-  static constexpr size_t kChunk = 64 * 1024;
+  static constexpr size_t kChunk = 1024 * 1024;
 
   struct FreeBlock {
     FreeBlock* next;

@@ -38,14 +38,26 @@ namespace {
 // so a big table in the output box is not held twice.
 constexpr const char* kTextAsSet = "cellbraeTextAsSet";
 
-bool hasLoneLineBreak(const QString& text) {
-  for (qsizetype at = text.indexOf(QLatin1Char('\r')); at >= 0; at = text.indexOf(QLatin1Char('\r'), at + 1)) {
-    if (at + 1 == text.size() || text[at + 1] != QLatin1Char('\n')) return true;
-  }
-  for (qsizetype at = text.indexOf(QLatin1Char('\n')); at >= 0; at = text.indexOf(QLatin1Char('\n'), at + 1)) {
-    if (at == 0 || text[at - 1] != QLatin1Char('\r')) return true;
+bool hasLoneLineBreak(std::u16string_view text) {
+  for (size_t at = 0; at < text.size(); ++at) {
+    const bool pairedCr = text[at] == u'\r' && at + 1 < text.size() && text[at + 1] == u'\n';
+    const bool pairedLf = text[at] == u'\n' && at > 0 && text[at - 1] == u'\r';
+    if ((text[at] == u'\r' && !pairedCr) || (text[at] == u'\n' && !pairedLf)) return true;
   }
   return false;
+}
+
+// An edit box's text as its document takes it, "\r\n" as one "\n", made in one copy: a big
+// table would otherwise be copied once more only to have its line breaks replaced.
+QString documentText(std::u16string_view text) {
+  QString value(static_cast<qsizetype>(text.size()), Qt::Uninitialized);
+  QChar* out = value.data();
+  for (size_t at = 0; at < text.size(); ++at) {
+    if (text[at] == u'\r' && at + 1 < text.size() && text[at + 1] == u'\n') continue;
+    *out++ = QChar(text[at]);
+  }
+  value.truncate(out - value.constData());
+  return value;
 }
 
 using qtbackend::callOnMainThread;
@@ -246,16 +258,17 @@ void setFont(PlatformControl* control, const FontSpec& font) {
 void setText(PlatformControl* control, std::u16string_view text) {
   QWidget* widget = widgetOf(control);
   if (widget == nullptr) return;
-  QString value = toQString(text);
   if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
     // The edit box shows "\r\n" as one break. A lone "\r" or "\n" is text inside its line,
     // as in a Windows edit box, but the document would make each a paragraph break of its
-    // own; so the text is also kept as given and read back whole until someone edits it.
-    edit->setProperty(kTextAsSet, hasLoneLineBreak(value) ? QVariant(value) : QVariant());
-    value.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    edit->setPlainText(value);
+    // own; so such a text is also kept as given and read back whole until someone edits it.
+    edit->setProperty(kTextAsSet, hasLoneLineBreak(text) ? QVariant(toQString(text)) : QVariant());
+    edit->setPlainText(documentText(text));
     edit->document()->setModified(false);
-  } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+    return;
+  }
+  const QString value = toQString(text);
+  if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
     button->setText(value);
   } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
     group->setTitle(value);
