@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 
@@ -129,6 +130,8 @@ BENCHMARK(BM_GenerateTable)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchma
 void BM_PressToTable(benchmark::State& state) {
   QWidget* window = mainWindow();
   auto* button = window->findChild<QPushButton*>(QString::fromUtf16(u"按钮1"));
+  // The generated lines are comma-separated: pick "英文逗号" as a person would.
+  QTest::mouseClick(window->findChild<QRadioButton*>(QString::fromUtf16(u"单选框3")), Qt::LeftButton);
   const std::string input = generatedInput(state.range(0));
   writeContent(unitId::kMainWindow, unitId::kEditBox1, input.c_str());
   double peak = 0;
