@@ -195,6 +195,21 @@ TEST(ScriptControl, FailuresGiveZeroResultsAndFillTheErrorObject) {
   EXPECT_EQ(callDouble(engine, "Eval", "6 * 7"), 42) << "the engine goes on";
 }
 
+// The document escapes and unescapes with one-character patterns; whether the text holds the
+// character or not, and whatever the character is, replace answers as the language says.
+TEST(ScriptControl, ReplaceWithOneCharacterPatterns) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
+  ComScope com;
+  const ComObject engine = newEngine();
+  EXPECT_EQ(evalText(engine, R"('12'.replace(/\\/g, 'X') + '|' + 'a\\b\\c'.replace(/\\/g, '/'))"), "12|a/b/c");
+  EXPECT_EQ(evalText(engine, "'abc'.replace(/b/g, 'X') + 'abc'.replace(/d/g, 'X') + 'aBc'.replace(/b/gi, 'X')"),
+            "aXcabcaXc");
+  EXPECT_EQ(evalText(engine, R"('abc'.replace(/./g, '-') + 'a.b'.replace(/\./g, '-') + 'a/b'.replace(/\//g, '-'))"),
+            "---a-ba-b");
+  EXPECT_EQ(evalText(engine, "'abc'.replace(/b/g, '[$&]') + '序号'.replace(/号/g, 'X') + '序号'.replace(/x/g, 'Y')"),
+            "a[b]c序X序号");
+}
+
 TEST(ScriptControl, TextsCrossInGbk) {
   SKIP_WITHOUT_SCRIPT_CONTROL();
   ComScope com;

@@ -1,4 +1,4 @@
-# The script control over mujs 1.3.2, built here from Debian's source with six patches of
+# The script control over mujs 1.3.2, built here from Debian's source with seven patches of
 # ours, applied in this order (each file says why at its top):
 #   insertion-order.patch  objects enumerate their members in the order they were made, as
 #                          the documents' JSON text and member lists need (Debian's mujs
@@ -10,8 +10,10 @@
 #   lexer-ascii.patch      the lexer takes ASCII without UTF-8 decoding;
 #   cjk-letters.patch      Chinese characters are letters in identifiers (da.序号 compiles);
 #   literal-templates.patch  a text compiled once serves every text of the same shape (the
-#                          same tokens, other string and number literals).
-# intern-hash, lexer-ascii and literal-templates are for speed only (compiling is most of an
+#                          same tokens, other string and number literals);
+#   replace-plain-char.patch  replace with a one-character pattern knows at once when the
+#                          text does not hold the character.
+# intern-hash, lexer-ascii, literal-templates and replace-plain-char are for speed only (compiling is most of an
 # evaluation).
 # The source is fetched at configure time and never kept in the repository. Debian's own
 # patches for 1.3.2 only change how its Makefile installs, so none of them applies here.
@@ -30,7 +32,8 @@ set(mujs_patches
   ${CMAKE_CURRENT_LIST_DIR}/intern-hash.patch
   ${CMAKE_CURRENT_LIST_DIR}/lexer-ascii.patch
   ${CMAKE_CURRENT_LIST_DIR}/cjk-letters.patch
-  ${CMAKE_CURRENT_LIST_DIR}/literal-templates.patch)
+  ${CMAKE_CURRENT_LIST_DIR}/literal-templates.patch
+  ${CMAKE_CURRENT_LIST_DIR}/replace-plain-char.patch)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${mujs_patches})
 set(mujs_patch_hashes "")
 foreach(patch IN LISTS mujs_patches)
