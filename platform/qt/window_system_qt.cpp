@@ -40,9 +40,11 @@ constexpr const char* kTextAsSet = "cellbraeTextAsSet";
 
 bool hasLoneLineBreak(std::u16string_view text) {
   for (size_t at = 0; at < text.size(); ++at) {
-    const bool pairedCr = text[at] == u'\r' && at + 1 < text.size() && text[at + 1] == u'\n';
-    const bool pairedLf = text[at] == u'\n' && at > 0 && text[at - 1] == u'\r';
-    if ((text[at] == u'\r' && !pairedCr) || (text[at] == u'\n' && !pairedLf)) return true;
+    if (text[at] == u'\r' && at + 1 < text.size() && text[at + 1] == u'\n') {
+      ++at;  // a "\r\n" pair
+    } else if (text[at] == u'\r' || text[at] == u'\n') {
+      return true;
+    }
   }
   return false;
 }
