@@ -15,12 +15,55 @@
 #                          text does not hold the character.
 # intern-hash, lexer-ascii, literal-templates and replace-plain-char are for speed only (compiling is most of an
 # evaluation).
-# The source is fetched at configure time and never kept in the repository. Debian's own
-# patches for 1.3.2 only change how its Makefile installs, so none of them applies here.
+# The pristine source is never kept in the repository. It comes from Debian 12's source
+# package through apt (scripts/fetch-source-tarball), once per machine into a cache folder
+# every build folder shares, or from the tarball CELLBRAE_MUJS_TARBALL names (a cache setting
+# or an environment variable) for a build without the network; the hash pins it either way.
+# Debian's own patches for 1.3.2 only change how its Makefile installs, so none applies here.
+set(mujs_tarball_name mujs_1.3.2.orig.tar.xz)
+set(mujs_tarball_sha256 4886593fc688b0cdccd31e5ecbe5afe7ad1bee23aa69e667b871afd5dfc640c3)
+set(CELLBRAE_MUJS_TARBALL "$ENV{CELLBRAE_MUJS_TARBALL}" CACHE FILEPATH
+  "mujs 1.3.2's source tarball (${mujs_tarball_name}); empty: fetch it through apt")
+if(CELLBRAE_MUJS_TARBALL)
+  set(mujs_tarball ${CELLBRAE_MUJS_TARBALL})
+else()
+  if(DEFINED ENV{XDG_CACHE_HOME} AND NOT "$ENV{XDG_CACHE_HOME}" STREQUAL "")
+    set(mujs_cache $ENV{XDG_CACHE_HOME}/cellbrae)
+  elseif(DEFINED ENV{HOME})
+    set(mujs_cache $ENV{HOME}/.cache/cellbrae)
+  else()
+    set(mujs_cache ${CMAKE_BINARY_DIR}/source-cache)
+  endif()
+  set(mujs_tarball ${mujs_cache}/${mujs_tarball_name})
+  if(NOT EXISTS ${mujs_tarball})
+    message(STATUS "Fetching mujs 1.3.2's source through apt into ${mujs_cache}")
+    file(MAKE_DIRECTORY ${mujs_cache})
+    execute_process(
+      COMMAND ${PROJECT_SOURCE_DIR}/scripts/fetch-source-tarball mujs=1.3.2-1 ${mujs_tarball_name} ${mujs_tarball}
+      RESULT_VARIABLE fetch_result ERROR_VARIABLE fetch_error OUTPUT_QUIET TIMEOUT 120)
+  endif()
+endif()
+if(EXISTS ${mujs_tarball})
+  file(SHA256 ${mujs_tarball} mujs_found_sha256)
+endif()
+if(NOT mujs_found_sha256 STREQUAL mujs_tarball_sha256)
+  if(NOT EXISTS ${mujs_tarball})
+    string(STRIP "${fetch_error}" fetch_error)
+    set(mujs_problem "apt could not fetch it (${fetch_error})")
+  else()
+    set(mujs_problem "${mujs_tarball} is not the pristine tarball (SHA256 ${mujs_found_sha256}, expected ${mujs_tarball_sha256})")
+  endif()
+  message(FATAL_ERROR "The script engine's source, mujs 1.3.2 (${mujs_tarball_name}), is \
+not at hand: ${mujs_problem}. The build takes it from Debian 12's source package through apt, \
+which needs the network and the machine's Debian sources; without them, copy the tarball \
+from a machine that has it (\"apt-get source --download-only mujs=1.3.2-1\" there) and \
+configure with -DCELLBRAE_MUJS_TARBALL=/path/to/${mujs_tarball_name}, or set the \
+environment variable CELLBRAE_MUJS_TARBALL to that path before make.")
+endif()
 include(FetchContent)
 FetchContent_Declare(mujs
-  URL http://deb.debian.org/debian/pool/main/m/mujs/mujs_1.3.2.orig.tar.xz
-  URL_HASH SHA256=4886593fc688b0cdccd31e5ecbe5afe7ad1bee23aa69e667b871afd5dfc640c3
+  URL ${mujs_tarball}
+  URL_HASH SHA256=${mujs_tarball_sha256}
   DOWNLOAD_EXTRACT_TIMESTAMP TRUE)
 FetchContent_MakeAvailable(mujs)
 
