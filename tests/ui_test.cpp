@@ -18,6 +18,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/code_page.h"
 #include "tests/window_test_support.h"
 #include "ui/control_property.h"
 #include "ui/form_creation.h"
@@ -144,20 +145,38 @@ TEST_F(MainWindowTest, StackingOrderFollowsTheDescription) {
   EXPECT_EQ(backToFront(control(u"分组框1")), (QStringList{qs(u"单选框1"), qs(u"单选框2"), qs(u"单选框3")}));
 }
 
-TEST_F(MainWindowTest, TableFontsAdvanceCjkExactlyTwoColumns) {
-  for (QStringView name : {u"编辑框2", u"按钮1"}) {
-    SCOPED_TRACE(name.toString().toStdString());
-    const QFontMetricsF metrics(control(name)->font());
-    const qreal column = metrics.horizontalAdvance(QLatin1Char('a'));
-    ASSERT_GT(column, 0);
-    EXPECT_EQ(metrics.horizontalAdvance(qs(u"文")), 2 * column);
-    EXPECT_EQ(metrics.horizontalAdvance(qs(u"序号")), 4 * column);
-    for (char ascii : std::string("|+- zAZ09")) EXPECT_EQ(metrics.horizontalAdvance(QLatin1Char(ascii)), column) << ascii;
+// Every character the code page can put into a table, measured in the output box's own font
+// as Qt lays it out (fallback fonts included): printable ASCII one cell, the euro sign (one
+// byte in code page 936) one cell, every GBK double-byte character two.
+TEST_F(MainWindowTest, OutputBoxDrawsEveryGbkCharacterOnTheGrid) {
+  const QFont font = control(u"编辑框2")->font();
+  EXPECT_EQ(font.pixelSize(), 14);
+  EXPECT_EQ(font.weight(), QFont::Normal);
+  const QFontMetricsF metrics(font);
+  const qreal cell = metrics.horizontalAdvance(QLatin1Char('a'));
+  ASSERT_NEAR(cell, 7, 0.1) << "half an em of a 14-pixel font";
+  QString offGrid;
+  for (char16_t c = 0x20; c < 0x7f; ++c) {
+    if (metrics.horizontalAdvance(QString(QChar(c))) != cell) offGrid += QChar(c);
   }
-  EXPECT_EQ(control(u"编辑框2")->font().pixelSize(), 14);
-  EXPECT_EQ(control(u"编辑框2")->font().weight(), QFont::Normal);
+  if (metrics.horizontalAdvance(qs(u"€")) != cell) offGrid += u'€';
+  int walked = 0;
+  for (int lead = 0x81; lead <= 0xFE; ++lead) {
+    for (int trail = 0x40; trail <= 0xFE; ++trail) {
+      const char pair[] = {static_cast<char>(lead), static_cast<char>(trail)};
+      const std::u16string wide = platformCodePage().toUtf16(std::string_view(pair, 2));
+      if (trail == 0x7F || wide.size() != 1 || wide[0] == u'\uFFFD') continue;
+      ++walked;
+      if (metrics.horizontalAdvance(QString(QChar(wide[0]))) != 2 * cell) offGrid += QChar(wide[0]);
+    }
+  }
+  EXPECT_EQ(walked, 21791);
+  EXPECT_EQ(offGrid.size(), 0) << "first off the grid: " << offGrid.left(40).toStdString() << " in "
+                               << QFontInfo(font).family().toStdString() << ", cell " << cell << ", 文 "
+                               << metrics.horizontalAdvance(qs(u"文"));
   EXPECT_EQ(control(u"按钮1")->font().pixelSize(), 19);
   EXPECT_EQ(control(u"按钮1")->font().weight(), QFont::Bold);
+  EXPECT_EQ(control(u"按钮1")->font().family(), font.family());
   for (QStringView name : {u"编辑框1", u"分组框1", u"单选框1", u"单选框2", u"单选框3"}) {
     EXPECT_EQ(control(name)->font(), QApplication::font()) << name.toString().toStdString();
   }

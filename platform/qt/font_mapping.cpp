@@ -1,27 +1,45 @@
-// Fonts named by Windows programs rarely exist on Linux. Text laid out in the fixed-pitch
-// CJK families only lines up when a CJK glyph is exactly two ASCII advances wide, so the
-// stand-in is chosen by measuring, not by name alone.
+// Fonts named by Windows programs rarely exist on Linux. The fixed-pitch CJK families the
+// table is drawn in only line it up when every GBK character is exactly two ASCII advances
+// wide, which no font Debian ships does; the built-in grid font does, and stands in for them.
 #include "platform/qt/font_mapping.h"
 
 #include <QApplication>
+#include <QByteArray>
 #include <QFontDatabase>
 #include <QFontMetricsF>
-#include <QStringList>
+
+#include "platform/shared/grid_font.h"
 
 namespace qtbackend {
 namespace {
 
-// Families tried in order for a CJK fixed-pitch font; the last ships in fonts-wqy-zenhei.
-const QStringList& cjkFixedPitchFamilies() {
-  static const QStringList families{QStringLiteral(u"宋体"), QStringLiteral(u"SimSun"),
-                                    QStringLiteral(u"NSimSun"), QStringLiteral(u"WenQuanYi Zen Hei Mono")};
-  return families;
+// True when family exists and draws "a" one cell and every probe character two, by its own
+// glyphs (no other font merged in), at design widths.
+bool drawsOnGrid(const QString& family) {
+  if (!QFontDatabase::hasFamily(family)) return false;
+  QFont probe(family);
+  probe.setPixelSize(kGridProbePixels);
+  probe.setStyleStrategy(QFont::NoFontMerging);
+  probe.setHintingPreference(QFont::PreferNoHinting);
+  const QFontMetricsF metrics(probe);
+  const qreal cell = metrics.horizontalAdvance(QLatin1Char('a'));
+  if (cell <= 0) return false;
+  for (const char16_t c : kGridProbeCharacters) {
+    if (!metrics.inFont(QChar(c)) || metrics.horizontalAdvance(QChar(c)) != 2 * cell) return false;
+  }
+  return true;
 }
 
-bool hasTwoToOneAdvance(const QFont& font) {
-  const QFontMetricsF metrics(font);
-  const qreal ascii = metrics.horizontalAdvance(QLatin1Char('a'));
-  return ascii > 0 && metrics.horizontalAdvance(QString(QChar(0x6587))) == 2 * ascii;
+// The grid font's family, loaded from the program's own bytes the first time it is wanted
+// (and again should a new application have dropped it).
+QString gridFontFamily() {
+  const QString family = QString::fromStdU16String(std::u16string(kGridFontFamily));
+  if (!QFontDatabase::hasFamily(family)) {
+    const std::span<const unsigned char> bytes = gridFontBytes();
+    QFontDatabase::addApplicationFontFromData(
+        QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())));
+  }
+  return family;
 }
 
 }  // namespace
@@ -32,17 +50,9 @@ QFont mappedFont(const FontSpec& wanted) {
   font.setPixelSize(wanted.height < 0 ? -wanted.height : (wanted.height > 0 ? wanted.height : 12));
   font.setWeight(static_cast<QFont::Weight>(wanted.weight > 0 ? wanted.weight : 400));
   font.setStyleStrategy(QFont::PreferQuality);
-  const QString family = QString::fromStdU16String(std::u16string(wanted.family));
+  QString family = QString::fromStdU16String(std::u16string(wanted.family));
+  if (isGridFamily(wanted.family) && !drawsOnGrid(family)) family = gridFontFamily();
   font.setFamily(family);
-  if (!cjkFixedPitchFamilies().contains(family) || QFontDatabase::hasFamily(family)) return font;
-  QString fallback;
-  for (const QString& candidate : cjkFixedPitchFamilies()) {
-    if (!QFontDatabase::hasFamily(candidate)) continue;
-    if (fallback.isEmpty()) fallback = candidate;
-    font.setFamily(candidate);
-    if (hasTwoToOneAdvance(font)) return font;
-  }
-  font.setFamily(fallback.isEmpty() ? family : fallback);
   return font;
 }
 

@@ -7,8 +7,8 @@
 
 namespace qtbackend {
 
-// The default GUI font for an empty family; otherwise the family, or for a CJK fixed-pitch
-// family missing here the first stand-in whose CJK advance is exactly two ASCII advances.
+// The default GUI font for an empty family; otherwise the family, or the grid font for a
+// fixed-pitch CJK family that is missing here or does not draw every character on its grid.
 QFont mappedFont(const FontSpec& wanted);
 
 }  // namespace qtbackend

@@ -5,4 +5,5 @@ target_sources(cellbrae_platform PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/window_system_qt.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_thread_gate.cpp
   ${CMAKE_CURRENT_LIST_DIR}/font_mapping.cpp)
+include(${CMAKE_CURRENT_LIST_DIR}/../shared/grid_font.cmake)
 target_link_libraries(cellbrae_platform PRIVATE Qt6::Widgets)

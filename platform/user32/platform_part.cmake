@@ -4,4 +4,5 @@ target_sources(cellbrae_platform PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/main_thread_window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/font_choice.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window_icon.cpp)
+include(${CMAKE_CURRENT_LIST_DIR}/../shared/grid_font.cmake)
 target_link_libraries(cellbrae_platform PRIVATE user32 gdi32)
