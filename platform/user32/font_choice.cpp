@@ -1,15 +1,16 @@
 // Fonts as the description stores them: character set the platform default, proof quality,
-// output and clip precision and pitch-and-family 0. A family the system lacks would otherwise
-// get whatever GDI substitutes; for the CJK fixed-pitch families that is often a
-// proportional face (Wine gives "宋体" the proportional WenQuanYi Zen Hei: at height -14 an
-// ASCII advance of 8 beside a CJK advance of 14), and the table in the output box no longer
-// lines up.
+// output and clip precision and pitch-and-family 0. The fixed-pitch CJK families the table is
+// drawn in ("宋体") are used where the system really has them on their grid, as Chinese Windows
+// does. Elsewhere GDI would substitute a face that is not (Wine gives "宋体" WenQuanYi Zen Hei:
+// quotes, dashes and Greek one cell wide or at odd widths), so the grid font built into the
+// program stands in, loaded from its own bytes for this process only.
 #include "platform/user32/font_choice.h"
 
 #include <string>
 #include <vector>
 
 #include "platform/code_page.h"
+#include "platform/shared/grid_font.h"
 
 namespace user32backend {
 namespace {
@@ -21,70 +22,47 @@ struct MadeFont {
   HFONT font;
 };
 std::vector<MadeFont> madeFonts;
+HANDLE gridFontResource = nullptr;
 
-// "宋体" first: the family as stored; the last ships with fonts-wqy-zenhei.
-const char16_t* const kCjkFixedPitchFamilies[] = {u"宋体", u"SimSun", u"NSimSun", u"WenQuanYi Zen Hei Mono"};
+HFONT makeFont(const std::string& face, int32_t height, int32_t weight) {
+  return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, PROOF_QUALITY, 0,
+                     face.c_str());
+}
 
-bool isCjkFixedPitch(std::u16string_view family) {
-  for (const char16_t* candidate : kCjkFixedPitchFamilies) {
-    if (family == candidate) return true;
+// True when the face, as GDI gives it, draws "a" one cell and every probe character two.
+bool drawsOnGrid(const std::string& face) {
+  HFONT probe = makeFont(face, -kGridProbePixels, FW_NORMAL);
+  if (probe == nullptr) return false;
+  HDC screen = GetDC(nullptr);
+  const HGDIOBJ previous = SelectObject(screen, probe);
+  SIZE cell{};
+  bool onGrid = GetTextExtentPoint32W(screen, L"a", 1, &cell) && cell.cx > 0;
+  for (const char16_t c : kGridProbeCharacters) {
+    const wchar_t wide = c;
+    SIZE size{};
+    onGrid = onGrid && GetTextExtentPoint32W(screen, &wide, 1, &size) && size.cx == 2 * cell.cx;
   }
-  return false;
-}
-
-HFONT makeFont(const std::string& face, const FontSpec& wanted) {
-  return CreateFontA(wanted.height, 0, 0, 0, wanted.weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0,
-                     PROOF_QUALITY, 0, face.c_str());
-}
-
-int CALLBACK noteFamily(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
-  *reinterpret_cast<bool*>(found) = true;
-  return 0;
-}
-
-bool isInstalled(HDC screen, const std::string& face) {
-  if (face.size() >= LF_FACESIZE) return false;
-  LOGFONTA query{};
-  query.lfCharSet = DEFAULT_CHARSET;
-  face.copy(query.lfFaceName, face.size());
-  bool found = false;
-  EnumFontFamiliesExA(screen, &query, noteFamily, reinterpret_cast<LPARAM>(&found), 0);
-  return found;
-}
-
-bool hasTwoToOneAdvance(HDC screen, HFONT font) {
-  const HGDIOBJ previous = SelectObject(screen, font);
-  SIZE ascii{};
-  SIZE cjk{};
-  const bool measured = GetTextExtentPoint32W(screen, L"a", 1, &ascii) && GetTextExtentPoint32W(screen, L"\x6587", 1, &cjk);
   SelectObject(screen, previous);
-  return measured && ascii.cx > 0 && cjk.cx == 2 * ascii.cx;
+  ReleaseDC(nullptr, screen);
+  DeleteObject(probe);
+  return onGrid;
+}
+
+// The grid font's face name, after loading the font privately the first time it is wanted.
+std::string gridFace() {
+  if (gridFontResource == nullptr) {
+    const std::span<const unsigned char> bytes = gridFontBytes();
+    DWORD fonts = 0;
+    gridFontResource = AddFontMemResourceEx(const_cast<unsigned char*>(bytes.data()), static_cast<DWORD>(bytes.size()),
+                                            nullptr, &fonts);
+  }
+  return platformCodePage().toAnsi(kGridFontFamily);
 }
 
 HFONT chooseFont(const FontSpec& wanted) {
-  const std::string face = platformCodePage().toAnsi(wanted.family);
-  HDC screen = GetDC(nullptr);
-  HFONT chosen = nullptr;
-  std::string fallback = face;
-  if (isCjkFixedPitch(wanted.family) && !isInstalled(screen, face)) {
-    // At some sizes no stand-in keeps 2:1 (a synthesised bold widens every glyph by one
-    // pixel); the first installed one is still nearer than GDI's own pick.
-    bool fallbackFound = false;
-    for (const char16_t* candidate : kCjkFixedPitchFamilies) {
-      const std::string standIn = platformCodePage().toAnsi(candidate);
-      if (!isInstalled(screen, standIn)) continue;
-      if (!fallbackFound) fallback = standIn;
-      fallbackFound = true;
-      HFONT font = makeFont(standIn, wanted);
-      if (font != nullptr && hasTwoToOneAdvance(screen, font)) {
-        chosen = font;
-        break;
-      }
-      if (font != nullptr) DeleteObject(font);
-    }
-  }
-  ReleaseDC(nullptr, screen);
-  return chosen != nullptr ? chosen : makeFont(fallback, wanted);
+  std::string face = platformCodePage().toAnsi(wanted.family);
+  if (isGridFamily(wanted.family) && !drawsOnGrid(face)) face = gridFace();
+  return makeFont(face, wanted.height, wanted.weight);
 }
 
 }  // namespace
@@ -102,6 +80,8 @@ HFONT fontFor(const FontSpec& wanted) {
 void releaseFonts() {
   for (const MadeFont& made : madeFonts) DeleteObject(made.font);
   madeFonts.clear();
+  if (gridFontResource != nullptr) RemoveFontMemResourceEx(gridFontResource);
+  gridFontResource = nullptr;
 }
 
 }  // namespace user32backend

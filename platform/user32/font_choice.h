@@ -9,9 +9,8 @@
 namespace user32backend {
 
 // The stock default GUI font for an empty family; otherwise a font of the family (GBK face
-// name), or, for a CJK fixed-pitch family this system lacks, of the first installed stand-in
-// whose CJK advance is exactly two ASCII advances at this size (else the first installed
-// stand-in). Made once per record; null when GDI fails.
+// name), or of the grid font for a fixed-pitch CJK family this system lacks or draws off its
+// grid. Made once per record; null when GDI fails.
 HFONT fontFor(const FontSpec& wanted);
 
 // Deletes every font made; called once no control uses them.

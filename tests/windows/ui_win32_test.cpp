@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -224,9 +225,9 @@ bool songTiInstalled() {
 }
 
 TEST_F(MainWindowWin32, StoredFontsKeepTheirRecordAndTheTableLinesUp) {
-  // Windows has "宋体"; Wine has no such face and would give it the proportional
-  // "WenQuanYi Zen Hei", so the window system picks the fixed-pitch sibling instead.
-  const std::string face = songTiInstalled() ? "宋体" : "WenQuanYi Zen Hei Mono";
+  // Windows has "宋体"; Wine has no such face and would substitute a proportional one, so the
+  // grid font built into the program stands in.
+  const std::string face = songTiInstalled() ? "宋体" : "Cellbrae Grid";
   struct Stored {
     const char* name;
     LONG height;
@@ -254,6 +255,42 @@ TEST_F(MainWindowWin32, StoredFontsKeepTheirRecordAndTheTableLinesUp) {
   for (const char* name : {"编辑框1", "分组框1", "单选框1", "单选框2", "单选框3"}) {
     EXPECT_EQ(static_cast<WPARAM>(SendMessageA(control(name), WM_GETFONT, 0, 0)), defaultGui) << name;
   }
+}
+
+// Every character code page 936 can put into a table, measured in the output box's own font:
+// printable ASCII and the euro sign (0x80) one cell, every double-byte character two.
+TEST_F(MainWindowWin32, OutputBoxDrawsEveryGbkCharacterOnTheGrid) {
+  HWND output = control("编辑框2");
+  HDC dc = GetDC(output);
+  const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(output, WM_GETFONT, 0, 0)));
+  const auto advance = [dc](wchar_t c) {
+    SIZE size{};
+    return GetTextExtentPoint32W(dc, &c, 1, &size) ? size.cx : -1;
+  };
+  const LONG cell = advance(L'a');
+  EXPECT_EQ(cell, 7);
+  std::wstring offGrid;
+  for (wchar_t c = 0x20; c < 0x7F; ++c) {
+    if (advance(c) != cell) offGrid += c;
+  }
+  if (advance(L'\x20AC') != cell) offGrid += L'\x20AC';
+  int walked = 0;
+  for (int lead = 0x81; lead <= 0xFE; ++lead) {
+    for (int trail = 0x40; trail <= 0xFE; ++trail) {
+      const char pair[] = {static_cast<char>(lead), static_cast<char>(trail)};
+      wchar_t wide[2] = {};
+      if (MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, pair, 2, wide, 2) != 1) continue;
+      ++walked;
+      if (advance(wide[0]) != 2 * cell) offGrid += wide[0];
+    }
+  }
+  SelectObject(dc, previous);
+  ReleaseDC(output, dc);
+  EXPECT_GE(walked, 21791);
+  std::string shown;
+  for (wchar_t c : offGrid.substr(0, 40)) shown += std::to_string(c) + " ";
+  EXPECT_EQ(offGrid.size(), 0u) << "code points off the grid: " << shown;
+  std::printf("%d double-byte characters walked\n", walked);
 }
 
 TEST_F(MainWindowWin32, UsageTextReadsBackAsGbkBytes) {
