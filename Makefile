@@ -1,14 +1,13 @@
 # The two commands of the README: `make run` opens the window, `make test` runs every test.
-# Each installs what is missing first, then configures and builds.
+# Each installs what is missing for its own work first (scripts/install-deps), then configures
+# and builds.
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps build run test test-normal test-asan test-tsan test-win32 win32 bench fuzz clean display install uninstall package
+.PHONY: build run run-xvfb test test-normal test-asan test-tsan test-win32 win32 bench fuzz clean display install uninstall package
 
-deps:
-	@./scripts/install-deps
-
-build: deps
+build:
+	@./scripts/install-deps build
 	cmake -S . -B build $(CMAKE_FLAGS)
 	cmake --build build -j $(JOBS)
 
@@ -17,7 +16,13 @@ run: display build
 
 # Without a display Qt aborts with a page of text; one line saying what to do instead.
 display:
-	$(if $(DISPLAY)$(WAYLAND_DISPLAY),,$(error no display found (DISPLAY and WAYLAND_DISPLAY are unset); to open the window under Xvfb: xvfb-run make run))
+	$(if $(DISPLAY)$(WAYLAND_DISPLAY),,$(error no display found (DISPLAY and WAYLAND_DISPLAY are unset); to open the window on a virtual display instead: make run-xvfb))
+
+# The window on a virtual display of its own, for a machine without one (screenshots, checks).
+run-xvfb:
+	@./scripts/install-deps build xvfb xauth
+	$(MAKE) build
+	xvfb-run -a -s "-screen 0 1280x1024x24" ./build/cellbrae
 
 # The program, its menu entry and its icons under PREFIX; `make uninstall` takes away what
 # every `make install` from this build put there (packaging/install-tree keeps the record).
@@ -30,13 +35,14 @@ uninstall:
 
 # The .deb for Debian 12, in build/packages/; its tools are installed here, not by deps.
 package: build
-	@./scripts/install-deps dpkg-dev desktop-file-utils
+	@./scripts/install-deps build dpkg-dev desktop-file-utils
 	desktop-file-validate packaging/cellbrae.desktop
 	cd build && cpack
 
 # The suite three times: plain, under ASan+UBSan (leaks too), and the threaded tests under TSan;
 # then the Windows builds' tests under Wine.
-test: deps
+test:
+	@./scripts/install-deps test
 	$(MAKE) test-normal
 	$(MAKE) test-asan
 	$(MAKE) test-tsan
@@ -60,7 +66,8 @@ test-tsan:
 # The Windows program, cross-built with mingw-w64: build-win32/cellbrae.exe (32-bit, the arch
 # the system's script control exists for) and build-win64/ (catches pointer-size faults).
 WIN_CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
-win32: deps
+win32:
+	@./scripts/install-deps win
 	cmake -S . -B build-win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake $(WIN_CMAKE_FLAGS)
 	cmake --build build-win32 -j $(JOBS)
 	cmake -S . -B build-win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake $(WIN_CMAKE_FLAGS)
@@ -71,7 +78,9 @@ test-win32: win32
 	./scripts/wine-test build-win32 -j $(JOBS)
 	./scripts/wine-test build-win64 -j $(JOBS)
 
-bench: build
+bench:
+	@./scripts/install-deps build libbenchmark-dev
+	$(MAKE) build
 	./build/bench/cellbrae_bench
 
 clean:
@@ -80,7 +89,8 @@ clean:
 # libFuzzer targets, each run for FUZZ_SECONDS from its seed corpus (not part of `make test`).
 FUZZ_SECONDS ?= 600
 FUZZERS ?= fuzz_text_commands fuzz_table fuzz_json_document
-fuzz: deps
+fuzz:
+	@./scripts/install-deps build clang
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCELLBRAE_FUZZ=ON
 	cmake --build build-fuzz -j $(JOBS)
 	for f in $(FUZZERS); do \
