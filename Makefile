@@ -24,20 +24,24 @@ run-xvfb:
 	$(MAKE) build
 	xvfb-run -a -s "-screen 0 1280x1024x24" ./build/cellbrae
 
-# The program, its menu entry and its icons under PREFIX; `make uninstall` takes away what
-# every `make install` from this build put there (packaging/install-tree keeps the record).
+# The program, its menu entry, icons, manual page, metainfo and notices under PREFIX (staged
+# under DESTDIR when it is set); `make uninstall` takes away what every `make install` from
+# this build put there (packaging/install-tree keeps the record).
 PREFIX ?= /usr/local
 install: build
-	./packaging/install-tree install build "$(PREFIX)"
+	DESTDIR="$(DESTDIR)" ./packaging/install-tree install build "$(PREFIX)"
 
 uninstall:
 	./packaging/install-tree uninstall build
 
-# The .deb for Debian 12, in build/packages/; its tools are installed here, not by deps.
-package: build
-	@./scripts/install-deps build dpkg-dev desktop-file-utils
+# The .deb for Debian 12, in build-deb/packages/, from a build of its own with Debian's flags;
+# its tools are installed here, not by the other targets.
+package:
+	@./scripts/install-deps build dpkg-dev desktop-file-utils appstream lintian
 	desktop-file-validate packaging/cellbrae.desktop
-	cd build && cpack
+	./packaging/make-deb build-deb
+	appstreamcli validate --no-net build-deb/packaging/org.example.cellbrae.metainfo.xml
+	lintian --info build-deb/packages/cellbrae_*.deb
 
 # The suite three times: plain, under ASan+UBSan (leaks too), and the threaded tests under TSan;
 # then the Windows builds' tests under Wine.
@@ -84,7 +88,7 @@ bench:
 	./build/bench/cellbrae_bench
 
 clean:
-	rm -rf build build-asan build-tsan build-win32 build-win64
+	rm -rf build build-asan build-tsan build-win32 build-win64 build-deb
 
 # libFuzzer targets, each run for FUZZ_SECONDS from its seed corpus (not part of `make test`).
 FUZZ_SECONDS ?= 600
