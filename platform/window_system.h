@@ -87,6 +87,9 @@ struct WindowSystem {
   void (*placeBehind)(PlatformControl* control, PlatformControl* sibling);
   // Calls handler(context) on the main thread each time the button is clicked.
   void (*setClickHandler)(PlatformControl* button, PlatformCall handler, void* context);
+  // Shows the busy-in-background pointer over the top-level window and all its controls
+  // while busy, and their usual pointers again after; the window stays usable throughout.
+  void (*setBusyPointer)(PlatformControl* window, bool busy);
 
   // Runs the message loop until the last top-level window is destroyed; returns 0 at once
   // when there is none. From the moment the loop ends, callOnMainThread refuses every call.

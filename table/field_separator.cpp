@@ -1,6 +1,9 @@
 // One small lock orders the click handler's replacement of the separator with each run's copy.
+// The press count changes under it too, but is atomic so a run can ask about it at every line
+// without the lock.
 #include "table/field_separator.h"
 
+#include <atomic>
 #include <mutex>
 #include <utility>
 
@@ -8,7 +11,7 @@ namespace {
 
 std::mutex separatorLock;
 TextValue fieldSeparator;  // absent before the first press
-uint64_t pressCount = 0;
+std::atomic<uint64_t> pressCount{0};
 
 }  // namespace
 
@@ -24,13 +27,14 @@ void pressWithSeparator(TextValue separator) {
 
 RunStart beginRun() {
   std::lock_guard guard(separatorLock);
-  return RunStart{fieldSeparator, pressCount};
+  return RunStart{fieldSeparator, RunPress(pressCount.load())};
 }
 
-bool isLatestPress(uint64_t press) {
-  std::lock_guard guard(separatorLock);
-  return press == pressCount;
-}
+bool isLatestPress(uint64_t press) { return press == pressCount.load(); }
+
+// Relaxed: a late answer only costs one more line; the write is still decided by
+// isLatestPress on the main thread.
+bool RunPress::superseded() const { return counted_ && pressCount.load(std::memory_order_relaxed) != press_; }
 
 void releaseFieldSeparator() {
   TextValue previous;

@@ -12,10 +12,25 @@
 // and counts the press. The previous separator is released after the new one is stored.
 void pressWithSeparator(TextValue separator);
 
+// Tells a run whether a later press has superseded it, so its work can never be used. Asked
+// once per line: lock-free, safe on any thread. A RunPress made without a press belongs to
+// none and is never superseded (tests, benchmarks).
+class RunPress {
+ public:
+  RunPress() = default;
+  explicit RunPress(uint64_t press) : press_(press), counted_(true) {}
+  bool superseded() const;
+  uint64_t press() const { return press_; }
+
+ private:
+  uint64_t press_ = 0;
+  bool counted_ = false;
+};
+
 // What a run starts with: its copy of the separator (null before any press) and its press.
 struct RunStart {
   TextValue separator;
-  uint64_t press = 0;
+  RunPress press;
 };
 RunStart beginRun();
 

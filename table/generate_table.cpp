@@ -1,11 +1,14 @@
 // One run of the table generator, on its worker. Everything it makes lives in this frame and
-// is released when it returns, on the early exit too; only the output box keeps its table.
+// is released when it returns, on the early exits too; only the output box keeps its table.
+// A run that a later press has superseded stops at its next line: its table could never be
+// shown, and impatient presses would otherwise pile up work and memory.
 #include "table/generate_table.h"
 
 #include <atomic>
 
 #include "runtime/text_commands.h"
 #include "table/field_separator.h"
+#include "ui/busy_pointer.h"
 #include "ui/control_property.h"
 #include "ui/main_thread_call.h"
 #include "ui/main_window.h"
@@ -20,12 +23,25 @@ void notify(Event RunObserver::*event, Arguments&... arguments) {
   if (observer != nullptr && observer->*event != nullptr) (observer->*event)(arguments...);
 }
 
+// Runs going, counted on the main thread: the window shows the busy pointer while any is,
+// superseded ones included, since each still holds the machine until it stops.
+int runsGoing = 0;
+
+void countRun(int change) {
+  const bool wasGoing = runsGoing > 0;
+  runsGoing += change;
+  if (wasGoing != (runsGoing > 0)) showBusyPointer(unitId::kMainWindow, runsGoing > 0);
+}
+
 }  // namespace
 
 void observeRuns(const RunObserver* observer) { runObserver.store(observer); }
 
 void tableWorkerEntry(intptr_t /*parameter*/) {
+  // Once the loop has ended both are refused, and nothing is left to point at.
+  runOnMainThread([] { countRun(+1); });
   generateTable();
+  runOnMainThread([] { countRun(-1); });
   notify(&RunObserver::ended);
 }
 
@@ -34,19 +50,19 @@ namespace {
 // Reads the input, records its lines in the cell store and lays out the table; null for an
 // empty input. The input, its lines and both documents end here, before the table is
 // written: at that moment the output box's copies of the table are the largest things alive.
-TextValue recordAndRender(const TextValue& separator) {
+TextValue recordAndRender(const RunStart& run) {
   JsonDocument cellStore;
   JsonDocument rowRecord;
 
   // Read once: a second read could see the box emptied in between and find no line at all.
   TextValue input = readContent(unitId::kMainWindow, unitId::kEditBox1);
   notify(&RunObserver::inputRead);
-  if (compareText(input.data(), "") == 0) return {};
+  if (compareText(input.data(), "") == 0 || run.press.superseded()) return {};
 
   const ArrayValue lines = splitText(input.c_str(), "\r\n");
   input.reset();
   ColumnMeasure measure;
-  recordLines(lines, separator.c_str(), cellStore, rowRecord, measure);
+  if (!recordLines(lines, run.separator.c_str(), cellStore, rowRecord, measure, run.press)) return {};
   notify(&RunObserver::recorded, cellStore);
   rowRecord.clear();
   cellStore.clear();
@@ -55,7 +71,7 @@ TextValue recordAndRender(const TextValue& separator) {
   rowRecord.destroy();
   cellStore.destroy();
 
-  return renderTable(lines, separator.c_str(), measure);
+  return renderTable(lines, run.separator.c_str(), measure, run.press);
 }
 
 }  // namespace
@@ -63,11 +79,11 @@ TextValue recordAndRender(const TextValue& separator) {
 void generateTable() {
   // The separator is this run's own copy, so a later press can replace the global freely.
   const RunStart run = beginRun();
-  const TextValue table = recordAndRender(run.separator);
+  const TextValue table = recordAndRender(run);
   if (table.isNull()) return;
   // Checked and written in one step on the main thread, where presses happen: a run that a
   // later press has superseded leaves the output box to that press's run.
   runOnMainThread([&] {
-    if (isLatestPress(run.press)) writeContent(unitId::kMainWindow, unitId::kEditBox2, table.c_str());
+    if (isLatestPress(run.press.press())) writeContent(unitId::kMainWindow, unitId::kEditBox2, table.c_str());
   });
 }

@@ -17,9 +17,10 @@ void generateTable();
 
 // The recording pass: for each line, reads the previous line's record back from cellStore,
 // cuts the line at `separator`, measures it, and appends its record {"row","column"} to the
-// array "test" of cellStore, built in rowRecord.
-void recordLines(const ArrayValue& lines, const char* separator, JsonDocument& cellStore,
-                 JsonDocument& rowRecord, ColumnMeasure& measure);
+// array "test" of cellStore, built in rowRecord. False, stopping before the next line, once
+// `run` has been superseded.
+bool recordLines(const ArrayValue& lines, const char* separator, JsonDocument& cellStore,
+                 JsonDocument& rowRecord, ColumnMeasure& measure, const RunPress& run = RunPress());
 
 // Lets a test follow the runs: when a run has read the input box, the cell store when the
 // recording pass has ended (before it is reset), and when a worker's run has ended. Any

@@ -14,9 +14,10 @@ int32_t recordedLengthCount(JsonDocument& cellStore, int32_t lineNumber) {
 
 }  // namespace
 
-void recordLines(const ArrayValue& lines, const char* separator, JsonDocument& cellStore,
-                 JsonDocument& rowRecord, ColumnMeasure& measure) {
+bool recordLines(const ArrayValue& lines, const char* separator, JsonDocument& cellStore,
+                 JsonDocument& rowRecord, ColumnMeasure& measure, const RunPress& run) {
   for (int32_t i = 1; i <= lines.count(); ++i) {
+    if (run.superseded()) return false;
     const int32_t previousLengthCount = i >= 2 ? recordedLengthCount(cellStore, i - 1) : 0;
     measureLine(measure, i, splitText(lines.textAt(i), separator), previousLengthCount);
 
@@ -25,4 +26,5 @@ void recordLines(const ArrayValue& lines, const char* separator, JsonDocument& c
     const TextValue record = rowRecord.toJson();
     cellStore.append(record.c_str(), "test", true);
   }
+  return true;
 }

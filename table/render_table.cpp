@@ -23,7 +23,8 @@ TextValue borderLine(const ColumnMeasure& measure) {
   return rule.takeText();
 }
 
-TextValue renderTable(const ArrayValue& lines, const char* separator, const ColumnMeasure& measure) {
+TextValue renderTable(const ArrayValue& lines, const char* separator, const ColumnMeasure& measure,
+                      const RunPress& run) {
   const TextValue rule = borderLine(measure);
   ByteBuffer table;
   auto appendRule = [&] {
@@ -32,6 +33,7 @@ TextValue renderTable(const ArrayValue& lines, const char* separator, const Colu
   };
 
   for (int32_t i = 1; i <= lines.count(); ++i) {
+    if (run.superseded()) return {};
     const ArrayValue cells = splitText(lines.textAt(i), separator);
     const int32_t cellCount = cells.count();
     if (i <= 2) appendRule();

@@ -1,5 +1,6 @@
 // The whole tool through the real window: text set into the input box, real clicks on the
 // radio boxes and the button, the table read back from the output box after the worker's run.
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -159,6 +160,39 @@ TEST_F(GenerationTest, LatestPressWinsAndTheWindowAnswersDuringARun) {
   press();
   waitForRuns(2);
   EXPECT_EQ(output(), "+----+----+\r\n| a  | b  |\r\n+----+----+\r\n| c  | d  |\r\n+----+----+\r\n");
+}
+
+// A press during a run supersedes it: the run stops at its next line, before its recording
+// pass ends, and writes nothing. The window shows the busy pointer, over its edit boxes too,
+// until every run has ended, superseded ones included; then its usual pointers again.
+TEST_F(GenerationTest, SupersededRunStopsAndTheBusyPointerShowsWhileRunsGo) {
+  observeRuns(&runWatch::kHoldingObserver);
+  runWatch::holdNextRun();
+  const int recordedBefore = runWatch::recordingsEnded;
+  QWidget* outputArea = childNamed<QPlainTextEdit>(window_, qs(u"编辑框2"))->viewport();
+  const Qt::CursorShape usualOutputPointer = outputArea->cursor().shape();
+  setInput(gbk(u"a,b\r\nc,d\r\ne,f"));
+  choose(u"单选框3");
+  press();
+  QEventLoop loop;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (window_->cursor().shape() == Qt::BusyCursor) loop.quit();
+  });
+  poll.start(1);
+  QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+  loop.exec();
+  EXPECT_EQ(window_->cursor().shape(), Qt::BusyCursor);
+  EXPECT_EQ(outputArea->cursor().shape(), Qt::BusyCursor);
+  setInput(gbk(u"x,y"));
+  press();
+  runWatch::releaseHeldRun();
+  waitForRuns(2);
+  EXPECT_EQ(runWatch::recordingsEnded - recordedBefore, 1) << "the superseded run went on with its recording pass";
+  EXPECT_EQ(output(), "+----+----+\r\n| x  | y  |\r\n+----+----+\r\n");
+  EXPECT_EQ(window_->cursor().shape(), Qt::ArrowCursor);
+  EXPECT_EQ(outputArea->cursor().shape(), usualOutputPointer);
+  EXPECT_EQ(usualOutputPointer, Qt::IBeamCursor);
 }
 
 TEST_F(GenerationTest, QuickPressesEndWithTheLastPressTable) {

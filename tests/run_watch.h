@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <mutex>
 #include <string>
 
@@ -37,6 +38,38 @@ inline void forgetCellStore() {
 }
 
 inline const RunObserver kObserver{countInputRead, keepCellStore, countRunEnd};
+
+// Holding a run still: after holdNextRun, the next run to read its input waits there until
+// releaseHeldRun, so a test can press again while it goes. recordingsEnded counts the
+// recording passes that reach their end (a superseded run's does not).
+inline std::mutex holdLock;
+inline std::condition_variable holdReleased;
+inline bool holdWanted = false;
+inline bool heldRunReleased = false;
+inline std::atomic<int> recordingsEnded{0};
+
+inline void holdNextRun() {
+  std::lock_guard guard(holdLock);
+  holdWanted = true;
+  heldRunReleased = false;
+}
+inline void releaseHeldRun() {
+  std::lock_guard guard(holdLock);
+  heldRunReleased = true;
+  holdReleased.notify_all();
+}
+inline void holdIfWanted() {
+  countInputRead();
+  std::unique_lock guard(holdLock);
+  if (!holdWanted) return;
+  holdWanted = false;
+  holdReleased.wait(guard, [] { return heldRunReleased; });
+}
+inline void countRecording(JsonDocument& cellStore) {
+  keepCellStore(cellStore);
+  ++recordingsEnded;
+}
+inline const RunObserver kHoldingObserver{holdIfWanted, countRecording, countRunEnd};
 // MainWindow's handler bound as the program binds it.
 inline const NamedHandler kProgramHandlers[] = {{kStartButtonClickHandler, onStartButtonClick}};
 

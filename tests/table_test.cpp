@@ -5,6 +5,7 @@
 
 #include "runtime/text_commands.h"
 #include "table/column_measure.h"
+#include "table/field_separator.h"
 
 namespace {
 
@@ -74,6 +75,31 @@ TEST(MeasureLine, BlankLineKeepsTheLastLengthsAndWidthsOnlyGrow) {
   EXPECT_EQ(measure.columnWidths.intAt(1), 8);
   EXPECT_EQ(measure.columnCount, 3) << "fewer cells never shrink the table";
   EXPECT_STREQ(borderLine(measure).c_str(), "+-----------+-----+----+");
+}
+
+}  // namespace
+
+namespace {
+
+// A run's press: superseded once a later press happens, and rendering then stops before its
+// next line, giving nothing. A RunPress of no press never is.
+TEST(SupersededRun, RenderingStopsOnceALaterPressHappens) {
+  const ArrayValue lines = splitText("a,b\r\nc,d", "\r\n");
+  ColumnMeasure measure;
+  measureLine(measure, 1, splitText(lines.textAt(1), ","), 0);
+  pressWithSeparator(TextValue::constant(","));
+  const RunStart run = beginRun();
+  EXPECT_FALSE(run.press.superseded());
+  EXPECT_TRUE(isLatestPress(run.press.press()));
+  EXPECT_EQ(std::string(renderTable(lines, ",", measure, run.press).c_str()),
+            "+----+----+\r\n| a  | b  |\r\n+----+----+\r\n| c  | d  |\r\n+----+----+\r\n");
+  pressWithSeparator(TextValue::constant(","));
+  EXPECT_TRUE(run.press.superseded());
+  EXPECT_FALSE(isLatestPress(run.press.press()));
+  EXPECT_TRUE(renderTable(lines, ",", measure, run.press).isNull());
+  EXPECT_FALSE(RunPress().superseded());
+  EXPECT_FALSE(renderTable(lines, ",", measure).isNull());
+  releaseFieldSeparator();
 }
 
 }  // namespace

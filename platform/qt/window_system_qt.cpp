@@ -2,6 +2,7 @@
 // QApplication's, and the backend only applies what the layers above decided (geometry,
 // stacking order, texts), filling in what Linux lacks: frame margins, fonts, line breaks.
 #include <QApplication>
+#include <QCursor>
 #include <QGroupBox>
 #include <QIcon>
 #include <QImage>
@@ -338,6 +339,32 @@ void setClickHandler(PlatformControl* button, PlatformCall handler, void* contex
   button->clickContext = context;
 }
 
+// Qt has no pointer for a window and everything in it: a widget that chose its own (an edit
+// box's text area) keeps it over its parent's. So every widget of the window gets the busy
+// pointer, and those that had their own get it back after.
+constexpr char kOwnCursor[] = "cellbraeOwnCursor";
+
+void setBusyPointer(PlatformControl* window, bool busy) {
+  QWidget* top = widgetOf(window);
+  if (top == nullptr) return;
+  QList<QWidget*> widgets = top->findChildren<QWidget*>();
+  widgets.prepend(top);
+  for (QWidget* widget : widgets) {
+    if (busy) {
+      if (widget->testAttribute(Qt::WA_SetCursor)) widget->setProperty(kOwnCursor, QVariant::fromValue(widget->cursor()));
+      widget->setCursor(Qt::BusyCursor);
+      continue;
+    }
+    const QVariant own = widget->property(kOwnCursor);
+    if (own.isValid()) {
+      widget->setCursor(own.value<QCursor>());
+    } else {
+      widget->unsetCursor();
+    }
+    widget->setProperty(kOwnCursor, QVariant());
+  }
+}
+
 int32_t runLoop() {
   if (!anyWindowAlive()) {
     qtbackend::closeGate();
@@ -359,10 +386,29 @@ void showErrorBox(std::u16string_view caption, std::u16string_view text) {
 }
 
 const WindowSystem kQtWindowSystem{
-    start,      stop,       isMainThread,   screenSize, createWindow, createControl, setParent,
-    destroyWindow, isAlive, setFont,        setText,    text,         setChecked,    isChecked,
-    setEnabled, setTabStop, setVisible,     placeBehind, setClickHandler, runLoop,   showErrorBox,
-    callOnMainThread,
+    .start = start,
+    .stop = stop,
+    .isMainThread = isMainThread,
+    .screenSize = screenSize,
+    .createWindow = createWindow,
+    .createControl = createControl,
+    .setParent = setParent,
+    .destroyWindow = destroyWindow,
+    .isAlive = isAlive,
+    .setFont = setFont,
+    .setText = setText,
+    .text = text,
+    .setChecked = setChecked,
+    .isChecked = isChecked,
+    .setEnabled = setEnabled,
+    .setTabStop = setTabStop,
+    .setVisible = setVisible,
+    .placeBehind = placeBehind,
+    .setClickHandler = setClickHandler,
+    .setBusyPointer = setBusyPointer,
+    .runLoop = runLoop,
+    .showErrorBox = showErrorBox,
+    .callOnMainThread = callOnMainThread,
 };
 
 }  // namespace

@@ -26,6 +26,7 @@ struct PlatformControl {
   WNDPROC buttonProc = nullptr;  // a group frame's own procedure, which ours passes on to
   ATOM nameAtom = 0;
   HICON icon = nullptr;
+  bool busy = false;  // a top-level window: shows the busy pointer over itself and its controls
 };
 
 namespace {
@@ -77,6 +78,15 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_COMMAND:
       dispatchClick(wParam, lParam);
       return 0;
+    case WM_SETCURSOR: {
+      // A control asks its parent first, so this answers for every control of the window.
+      const PlatformControl* window = controlOf(hwnd);
+      if (window == nullptr || !window->busy || LOWORD(lParam) == static_cast<WORD>(HTERROR)) {
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+      }
+      SetCursor(LoadCursorA(nullptr, IDC_APPSTARTING));
+      return TRUE;
+    }
     case WM_DESTROY: {
       PlatformControl* window = controlOf(hwnd);
       if (window != nullptr) window->destroyed = true;
@@ -297,6 +307,18 @@ void setClickHandler(PlatformControl* button, PlatformCall handler, void* contex
   button->clickContext = context;
 }
 
+void setBusyPointer(PlatformControl* window, bool busy) {
+  if (!isAlive(window) || window->busy == busy) return;
+  window->busy = busy;
+  // The pointer changes at once where it rests over the window, not at its next move.
+  POINT at{};
+  if (!GetCursorPos(&at)) return;
+  HWND under = WindowFromPoint(at);
+  if (under == nullptr || (under != window->hwnd && !IsChild(window->hwnd, under))) return;
+  const LRESULT hit = SendMessageA(under, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y));
+  SendMessageA(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(hit, WM_MOUSEMOVE));
+}
+
 int32_t runLoop() {
   if (!anyWindowAlive()) {
     user32backend::closeGate();
@@ -325,10 +347,29 @@ void showErrorBox(std::u16string_view caption, std::u16string_view text) {
 }
 
 const WindowSystem kUser32WindowSystem{
-    start,      stop,       isMainThread,   screenSize,  createWindow,    createControl, setParent,
-    destroyWindow, isAlive,        setFont, setText,     text,            setChecked,    isChecked,
-    setEnabled, setTabStop, setVisible,     placeBehind, setClickHandler, runLoop,       showErrorBox,
-    callOnMainThread,
+    .start = start,
+    .stop = stop,
+    .isMainThread = isMainThread,
+    .screenSize = screenSize,
+    .createWindow = createWindow,
+    .createControl = createControl,
+    .setParent = setParent,
+    .destroyWindow = destroyWindow,
+    .isAlive = isAlive,
+    .setFont = setFont,
+    .setText = setText,
+    .text = text,
+    .setChecked = setChecked,
+    .isChecked = isChecked,
+    .setEnabled = setEnabled,
+    .setTabStop = setTabStop,
+    .setVisible = setVisible,
+    .placeBehind = placeBehind,
+    .setClickHandler = setClickHandler,
+    .setBusyPointer = setBusyPointer,
+    .runLoop = runLoop,
+    .showErrorBox = showErrorBox,
+    .callOnMainThread = callOnMainThread,
 };
 
 }  // namespace

@@ -54,6 +54,12 @@ class EndToEndWin32 : public ::testing::Test {
     return windowText(output_);
   }
 
+  // The pointer the window shows over the output box, asked as the system asks on a move.
+  HCURSOR pointerOverOutput() {
+    SendMessageA(output_, WM_SETCURSOR, reinterpret_cast<WPARAM>(output_), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    return GetCursor();
+  }
+
   HWND window_ = nullptr;
   HWND input_ = nullptr;
   HWND output_ = nullptr;
@@ -69,6 +75,30 @@ TEST_F(EndToEndWin32, SharedEndToEndCases) {
       EXPECT_EQ(runWatch::cellStore(), *each.cellStore);
     }
   }
+}
+
+// A press during a run supersedes it: the run stops at its next line, before its recording
+// pass ends, and writes nothing. The window shows the busy-in-background pointer, over its
+// edit boxes too, until every run has ended; then their usual pointer again.
+TEST_F(EndToEndWin32, SupersededRunStopsAndTheBusyPointerShowsWhileRunsGo) {
+  observeRuns(&runWatch::kHoldingObserver);
+  runWatch::holdNextRun();
+  const int recordedBefore = runWatch::recordingsEnded;
+  const int before = runsEnded;
+  const HCURSOR busy = LoadCursorA(nullptr, IDC_APPSTARTING);
+  EXPECT_EQ(pointerOverOutput(), LoadCursorA(nullptr, IDC_IBEAM));
+  SendMessageA(input_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("a,b\r\nc,d"));
+  SendMessageA(controlNamed(window_, "单选框3"), BM_CLICK, 0, 0);
+  SendMessageA(button_, BM_CLICK, 0, 0);
+  pumpUntil([&] { return pointerOverOutput() == busy; });
+  EXPECT_EQ(pointerOverOutput(), busy);
+  SendMessageA(input_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("x,y"));
+  SendMessageA(button_, BM_CLICK, 0, 0);
+  runWatch::releaseHeldRun();
+  pumpUntil([&] { return runsEnded - before >= 2; });
+  EXPECT_EQ(runWatch::recordingsEnded - recordedBefore, 1) << "the superseded run went on with its recording pass";
+  EXPECT_EQ(windowText(output_), "+----+----+\r\n| x  | y  |\r\n+----+----+\r\n");
+  EXPECT_EQ(pointerOverOutput(), LoadCursorA(nullptr, IDC_IBEAM));
 }
 
 }  // namespace
