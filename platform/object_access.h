@@ -75,8 +75,9 @@ struct ObjectClass {
 };
 
 struct ObjectSystem {
-  // Initialises the calling thread for free-threaded use; 0 the first time, 1 when it was
-  // already initialised. Every call, of either kind, needs one uninitialize.
+  // Initialises a worker thread for the objects it makes and uses itself (an apartment of its
+  // own); 0 the first time, 1 when it was already initialised. Every call, of either kind,
+  // needs one uninitialize.
   int32_t (*initialize)();
   // The main thread's start-up initialisation (OLE), counted like initialize.
   int32_t (*initializeMainThread)();

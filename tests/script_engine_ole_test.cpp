@@ -109,8 +109,9 @@ void joinPumping(std::thread& worker, const std::atomic<bool>& done) {
 }
 
 // The program's shape: an OLE main thread that pumps, and one worker per press, each ending
-// before the next starts. The control is apartment-threaded, so the system hosts it for
-// the workers; that host must outlive the first worker for the second to get an engine.
+// before the next starts. Each worker makes its engines in an apartment of its own, which
+// ends with it; nothing of the first may be needed by the second (no apartment kept alive),
+// and the members bound for the first worker's engine are not used for the next.
 TEST(OleScriptControl, WorkersOneAfterAnotherEachMakeAnEngine) {
   SKIP_WITHOUT_SCRIPT_CONTROL();
   std::thread([] {
