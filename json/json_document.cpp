@@ -83,9 +83,16 @@ TextValue plainTextExpression(const char* value) {
     }
     if (isLeadByte(byte)) {
       if (at + 1 == text.size()) break;
-      out.appendByte(byte);
-      ++at;
-      out.appendByte(text[at]);
+      if (isTrailByte(text[at + 1])) {
+        out.appendByte(byte);
+        out.appendByte(text[++at]);
+        continue;
+      }
+      // A lead byte without its trail byte is no character: written as it is, it would take
+      // the escape's backslash after it for its trail byte (or the code page would read it
+      // alone), and the quote would end the literal, so a plain text could run as script.
+      // It is written as what the code page reads it as, and the next byte is escaped as usual.
+      out.append("\\uFFFD");
     } else {
       out.appendByte(byte);
     }

@@ -47,6 +47,11 @@ bool isLeadByte(char byte) {
   return value >= 0x81 && value <= 0xFE;
 }
 
+bool isTrailByte(char byte) {
+  const auto value = static_cast<unsigned char>(byte);
+  return (value >= 0x40 && value <= 0x7E) || (value >= 0x80 && value <= 0xFE);
+}
+
 namespace textCommands {
 
 void textStartsWith(CommandResult* result, int32_t count, const CommandArgument* arguments) {

@@ -24,6 +24,9 @@ void toText(CommandResult* result, int32_t count, const CommandArgument* argumen
 // True for a byte that starts a two-byte GBK character (0x81 to 0xFE).
 bool isLeadByte(char byte);
 
+// True for a byte that can end a two-byte GBK character (0x40 to 0x7E, 0x80 to 0xFE).
+bool isTrailByte(char byte);
+
 // True when text begins with prefix byte for byte; an empty prefix always matches.
 bool textStartsWith(const char* text, const char* prefix);
 

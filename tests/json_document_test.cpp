@@ -109,6 +109,25 @@ TEST(JsonDocumentTexts, SecondBytesThatLookLikeEscapesStayPartOfTheirCharacter) 
   EXPECT_EQ(str(document.getElement(0, "list")), text);
 }
 
+// A lead byte that no trail byte follows stands alone: the quote, backslash or line break
+// after it is escaped like any other, so the text stays data and runs nothing.
+TEST(JsonDocumentTexts, LoneLeadBytesCannotEndTheLiteral) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
+  const char* hostile[] = {"\x81';pwned=1;//", "\xfe\\';pwned=1;//", "\x81\r';pwned=1;//", "\x81\n';pwned=1;//",
+                           "\x81\";pwned=1;//"};
+  JsonDocument document;
+  for (const char* text : hostile) {
+    document.setValue("v", text);
+    const std::string stored = str(document.getValue("v"));
+    ASSERT_GE(stored.size(), 11u);
+    EXPECT_EQ(stored.substr(stored.size() - 11), ";pwned=1;//") << "the text after the lone byte is kept";
+    EXPECT_TRUE(document.append(text, "list"));
+    document.setElement(0, "list", text);
+  }
+  EXPECT_EQ(document.count("list"), 5);
+  EXPECT_EQ(evalText(document.engine(), "typeof pwned"), "undefined");
+}
+
 TEST(JsonDocumentTexts, HostileTextsAreStoredAsText) {
   SKIP_WITHOUT_SCRIPT_CONTROL();
   const char* hostile[] = {"x'); da = {}; ('", "\\", "'", "a\"b", "line\r\nbreak", "\\'); da = {}; //"};
