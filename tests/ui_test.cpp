@@ -99,8 +99,9 @@ TEST_F(MainWindowTest, ControlsHaveTheirGeometryTextsAndFlags) {
       {u"编辑框1", "QPlainTextEdit", u"", {0, 0, 930, 310}, u"", true},
       {u"分组框1", "QGroupBox", u"", {0, 303, 288, 40}, u"", false},
       {u"单选框1", "QRadioButton", u"分组框1", {8, 13, 80, 24}, u"tab", true},
-      {u"单选框2", "QRadioButton", u"分组框1", {96, 13, 80, 24}, u"空格", true},
-      {u"单选框3", "QRadioButton", u"分组框1", {186, 13, 80, 24}, u"英文逗号", true},
+      // Tab stops all three, but Tab takes a frame's radio boxes at the checked one only.
+      {u"单选框2", "QRadioButton", u"分组框1", {96, 13, 80, 24}, u"空格", false},
+      {u"单选框3", "QRadioButton", u"分组框1", {186, 13, 80, 24}, u"英文逗号", false},
       {u"按钮1", "QPushButton", u"", {288, 310, 653, 30}, u"字符表格", true},
       {u"编辑框2", "QPlainTextEdit", u"", {0, 340, 930, 350}, u"", true},
   };
@@ -180,6 +181,41 @@ TEST_F(MainWindowTest, OutputBoxDrawsEveryGbkCharacterOnTheGrid) {
   for (QStringView name : {u"编辑框1", u"分组框1", u"单选框1", u"单选框2", u"单选框3"}) {
     EXPECT_EQ(control(name)->font(), QApplication::font()) << name.toString().toStdString();
   }
+}
+
+// A person's habits in the edit boxes: Tab types a tab; Ctrl+Tab moves on in the order the
+// window reads (input, the checked radio box, the button, the output), and Tab does so
+// where it does not type; what was typed or pasted reads back unchanged, a no-break space
+// included (the code page then makes it "?", as on Windows).
+TEST_F(MainWindowTest, TabTypesATabAndFocusMovesAsTheWindowReads) {
+  QApplication::setActiveWindow(window_);
+  auto* input = control<QPlainTextEdit>(u"编辑框1");
+  input->setFocus();
+  QTest::keyClicks(input, QStringLiteral("ab"));
+  QTest::keyClick(input, Qt::Key_Tab);
+  QTest::keyClicks(input, QStringLiteral("cd"));
+  EXPECT_EQ(std::string(readContent(kMainWindow, unitId::kEditBox1).c_str()), "ab\tcd");
+  QTest::keyClick(input, Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::focusWidget(), control(u"单选框1"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), control(u"按钮1"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), control(u"编辑框2"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget(), control(u"按钮1"));
+  // With "英文逗号" checked, the radio boxes' stop is that box.
+  QTest::mouseClick(control(u"单选框3"), Qt::LeftButton);
+  input->setFocus();
+  QTest::keyClick(input, Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::focusWidget(), control(u"单选框3"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), control(u"按钮1"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget(), control(u"单选框3"));
+
+  input->clear();
+  input->insertPlainText(qs(u"张\u00a0三丰 25\n李四 30"));
+  EXPECT_EQ(std::string(readContent(kMainWindow, unitId::kEditBox1).c_str()), gbk(u"张?三丰 25\r\n李四 30"));
 }
 
 TEST_F(MainWindowTest, StartsWithUsageTextAndFirstRadioChecked) {

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QIcon>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -17,6 +18,7 @@
 #include <QVariant>
 #include <QWidget>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -61,6 +63,58 @@ QString documentText(std::u16string_view text) {
   }
   value.truncate(out - value.constData());
   return value;
+}
+
+// A multi-line edit box as a Windows one behaves in a window: Tab types a tab (the tool's
+// first separator is the tab). Ctrl+Tab and Shift+Ctrl+Tab move the focus instead, as Qt's
+// text boxes let a person leave them.
+class EditBox : public QPlainTextEdit {
+ public:
+  using QPlainTextEdit::QPlainTextEdit;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
+    if (tab && (event->modifiers() & Qt::ControlModifier) != 0) {
+      // QPlainTextEdit's own refuses while Tab types; the scroll area's moves the focus.
+      QAbstractScrollArea::focusNextPrevChild(event->key() == Qt::Key_Tab &&
+                                               (event->modifiers() & Qt::ShiftModifier) == 0);
+      return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+  }
+};
+
+// Tab treats a frame's radio boxes as one stop, at the checked one, as Windows does: of the
+// boxes the description makes Tab stops, only the checked one takes Tab (all of them while
+// none is checked). Qt would stop at whichever box it meets first.
+constexpr char kTabStop[] = "cellbraeTabStop";
+
+void applyRadioStops(QWidget* frame) {
+  const auto boxes = frame->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
+  const bool anyChecked = std::any_of(boxes.begin(), boxes.end(), [](QRadioButton* box) { return box->isChecked(); });
+  for (QRadioButton* box : boxes) {
+    const bool stop = box->property(kTabStop).toBool() && (box->isChecked() || !anyChecked);
+    const int policy = box->focusPolicy();
+    box->setFocusPolicy(static_cast<Qt::FocusPolicy>(stop ? policy | Qt::TabFocus : policy & ~Qt::TabFocus));
+  }
+}
+
+// The box's text as the person typed or pasted it: the document's raw text, where nothing is
+// replaced (its plain text turns a no-break space into a space), with the document's own
+// paragraph separators as "\r\n".
+std::u16string editText(const QPlainTextEdit& edit) {
+  QString value = edit.document()->toRawText();
+  std::u16string text;
+  text.reserve(static_cast<size_t>(value.size()));
+  for (const QChar c : value) {
+    if (c == QChar::ParagraphSeparator) {
+      text += u"\r\n";
+    } else {
+      text += c.unicode();
+    }
+  }
+  return text;
 }
 
 using qtbackend::callOnMainThread;
@@ -196,11 +250,10 @@ QWidget* makeWidget(const ControlSpec& wanted, QWidget* parent, PlatformControl*
   QWidget* widget = nullptr;
   switch (wanted.kind) {
     case ControlKind::MultiLineEdit: {
-      auto* edit = new QPlainTextEdit(parent);
+      auto* edit = new EditBox(parent);
       edit->setLineWrapMode(QPlainTextEdit::NoWrap);
       edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
       edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-      edit->setTabChangesFocus(true);
       widget = edit;
       break;
     }
@@ -215,7 +268,10 @@ QWidget* makeWidget(const ControlSpec& wanted, QWidget* parent, PlatformControl*
       break;
     }
     case ControlKind::AutoRadio:
-      widget = new QRadioButton(text, parent);
+      auto* radio = new QRadioButton(text, parent);
+      radio->setProperty(kTabStop, (radio->focusPolicy() & Qt::TabFocus) != 0);
+      QObject::connect(radio, &QRadioButton::toggled, radio, [radio] { applyRadioStops(radio->parentWidget()); });
+      widget = radio;
       break;
   }
   *out = keep(widget, false);
@@ -245,9 +301,14 @@ void setParent(PlatformControl* control, PlatformControl* parent) {
   if (widget == nullptr || widgetOf(parent) == nullptr) return;
   const QRect geometry = widget->geometry();
   const bool hidden = widget->isHidden();
+  QWidget* before = widget->parentWidget();
   widget->setParent(widgetOf(parent));
   widget->setGeometry(geometry);
   widget->setVisible(!hidden);
+  if (qobject_cast<QRadioButton*>(widget) != nullptr) {
+    if (before != nullptr) applyRadioStops(before);
+    applyRadioStops(widget->parentWidget());
+  }
 }
 
 void destroyWindow(PlatformControl* window) { delete widgetOf(window); }
@@ -286,9 +347,7 @@ std::u16string text(PlatformControl* control) {
   if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
     const QVariant asSet = edit->property(kTextAsSet);
     if (asSet.isValid() && !edit->document()->isModified()) return toU16(asSet.toString());
-    QString value = edit->toPlainText();
-    value.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return toU16(value);
+    return editText(*edit);
   }
   if (auto* button = qobject_cast<QAbstractButton*>(widget)) return toU16(button->text());
   if (auto* group = qobject_cast<QGroupBox*>(widget)) return toU16(group->title());
@@ -314,13 +373,48 @@ void setEnabled(PlatformControl* control, bool enabled) {
 void setTabStop(PlatformControl* control, bool tabStop) {
   QWidget* widget = widgetOf(control);
   if (widget == nullptr) return;
+  if (qobject_cast<QRadioButton*>(widget) != nullptr) {
+    widget->setProperty(kTabStop, tabStop);
+    applyRadioStops(widget->parentWidget());
+    return;
+  }
   const int policy = widget->focusPolicy();
   const int tab = Qt::TabFocus;
   widget->setFocusPolicy(static_cast<Qt::FocusPolicy>(tabStop ? policy | tab : policy & ~tab));
 }
 
+// Where Tab (or Ctrl+Tab in an edit box) moves the focus: as the window reads, top to bottom
+// and then left to right, a group frame's boxes where the frame stands. Qt would follow the
+// order the controls were made in.
+QList<QPoint> readingPlace(const QWidget* widget, const QWidget* window) {
+  QList<QPoint> place;
+  for (; widget != window && widget != nullptr; widget = widget->parentWidget()) place.prepend(widget->pos());
+  return place;
+}
+
+void orderTabStops(QWidget* window) {
+  // Every widget that can take the focus, so a radio box that becomes the stop later (once
+  // checked) is already in its place.
+  QList<QWidget*> stops;
+  for (QWidget* widget : window->findChildren<QWidget*>()) {
+    if (widget->focusPolicy() != Qt::NoFocus) stops.append(widget);
+  }
+  const auto before = [window](const QWidget* a, const QWidget* b) {
+    const QList<QPoint> at = readingPlace(a, window);
+    const QList<QPoint> bt = readingPlace(b, window);
+    return std::lexicographical_compare(at.begin(), at.end(), bt.begin(), bt.end(), [](QPoint p, QPoint q) {
+      return p.y() != q.y() ? p.y() < q.y() : p.x() < q.x();
+    });
+  };
+  std::stable_sort(stops.begin(), stops.end(), before);
+  for (qsizetype i = 1; i < stops.size(); ++i) QWidget::setTabOrder(stops[i - 1], stops[i]);
+}
+
 void setVisible(PlatformControl* control, bool visible) {
-  if (QWidget* widget = widgetOf(control)) widget->setVisible(visible);
+  QWidget* widget = widgetOf(control);
+  if (widget == nullptr) return;
+  if (visible && control->topLevel) orderTabStops(widget);
+  widget->setVisible(visible);
 }
 
 void placeBehind(PlatformControl* control, PlatformControl* sibling) {
