@@ -195,6 +195,18 @@ TEST_F(GenerationTest, SupersededRunStopsAndTheBusyPointerShowsWhileRunsGo) {
   EXPECT_EQ(usualOutputPointer, Qt::IBeamCursor);
 }
 
+// Text pasted from a web page: the no-break space is no separator, and becomes "?" through
+// the code page, as in the Windows program (the same bytes in its window test).
+TEST_F(GenerationTest, PastedNoBreakSpaceStaysInsideItsCell) {
+  setInput("");
+  childNamed<QPlainTextEdit>(window_, qs(u"编辑框1"))->insertPlainText(qs(u"张\u00a0三丰 25\n李四 30"));
+  choose(u"单选框2");
+  press();
+  waitForRuns(started_);
+  EXPECT_EQ(output(), gbk(u"+----------+-----+\r\n| 张?三丰  | 25  |\r\n+----------+-----+\r\n| 李四     | 30  |\r\n"
+                          u"+----------+-----+\r\n"));
+}
+
 TEST_F(GenerationTest, QuickPressesEndWithTheLastPressTable) {
   setInput(gbk(u"x y\r\n1 2"));
   choose(u"单选框2");

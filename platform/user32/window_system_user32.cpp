@@ -23,7 +23,7 @@ struct PlatformControl {
   ControlKind kind = ControlKind::MultiLineEdit;
   PlatformCall clickHandler = nullptr;
   void* clickContext = nullptr;
-  WNDPROC buttonProc = nullptr;  // a group frame's own procedure, which ours passes on to
+  WNDPROC classProc = nullptr;  // a group frame's or edit box's own procedure, which ours passes on to
   ATOM nameAtom = 0;
   HICON icon = nullptr;
   bool busy = false;  // a top-level window: shows the busy pointer over itself and its controls
@@ -106,7 +106,22 @@ LRESULT CALLBACK groupFrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
   if (message == WM_COMMAND) dispatchClick(wParam, lParam);
   PlatformControl* frame = controlOf(hwnd);
   if (frame == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
-  return CallWindowProcA(frame->buttonProc, hwnd, message, wParam, lParam);
+  return CallWindowProcA(frame->classProc, hwnd, message, wParam, lParam);
+}
+
+// Ctrl+A selects the whole text, as a person expects of any text box (the system's multi-line
+// edit box only beeps); the character it types (0x01) is taken here. Everything else is the
+// edit box's own.
+// The system's edit box procedure is the same for every edit box, and is kept apart from the
+// controls' records so the box's last messages still reach it while it is destroyed.
+WNDPROC editClassProc = nullptr;
+
+LRESULT CALLBACK editBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CHAR && wParam == 0x01) {
+    SendMessageA(hwnd, EM_SETSEL, 0, -1);
+    return 0;
+  }
+  return CallWindowProcA(editClassProc, hwnd, message, wParam, lParam);
 }
 
 bool start(int*, char**) {
@@ -224,9 +239,11 @@ PlatformControl* createControl(PlatformControl* parent, const ControlSpec& wante
   const std::string name = ansi(wanted.name);
   control->nameAtom = name.empty() ? 0 : GlobalAddAtomA(name.c_str());
   if (control->nameAtom != 0) SetPropA(hwnd, kNameProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(control->nameAtom)));
-  if (wanted.kind == ControlKind::GroupFrame) {
-    control->buttonProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(groupFrameProc)));
+  if (wanted.kind == ControlKind::GroupFrame || editBox) {
+    const WNDPROC ours = editBox ? editBoxProc : groupFrameProc;
+    control->classProc =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ours)));
+    if (editBox) editClassProc = control->classProc;
   }
   if (editBox) {
     SendMessageA(hwnd, EM_LIMITTEXT, 0, 0);  // 0: the platform's maximum

@@ -4,6 +4,7 @@
 // Narrow literals here are GBK.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "platform/code_page.h"
@@ -99,6 +100,56 @@ TEST_F(EndToEndWin32, SupersededRunStopsAndTheBusyPointerShowsWhileRunsGo) {
   EXPECT_EQ(runWatch::recordingsEnded - recordedBefore, 1) << "the superseded run went on with its recording pass";
   EXPECT_EQ(windowText(output_), "+----+----+\r\n| x  | y  |\r\n+----+----+\r\n");
   EXPECT_EQ(pointerOverOutput(), LoadCursorA(nullptr, IDC_IBEAM));
+}
+
+// Puts text on the clipboard as a program copying it would, in UTF-16.
+void copyToClipboard(const std::wstring& text) {
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  std::memcpy(GlobalLock(block), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+  GlobalUnlock(block);
+  SetClipboardData(CF_UNICODETEXT, block);
+  CloseClipboard();
+}
+
+std::string clipboardAnsiText() {
+  std::string text;
+  if (!OpenClipboard(nullptr)) return text;
+  if (HANDLE block = GetClipboardData(CF_TEXT)) {
+    text = static_cast<const char*>(GlobalLock(block));
+    GlobalUnlock(block);
+  }
+  CloseClipboard();
+  return text;
+}
+
+// A person's habits, as in the Linux window: Tab types a tab; a pasted no-break space stays
+// inside its cell as "?" (the same bytes the Linux test expects); Ctrl+A then Ctrl+C in the
+// output box copies the whole table.
+TEST_F(EndToEndWin32, TabsPastesAndSelectAll) {
+  for (const char c : std::string("ab\tcd")) SendMessageA(input_, WM_CHAR, static_cast<unsigned char>(c), 0);
+  EXPECT_EQ(windowText(input_), "ab\tcd");
+
+  SendMessageA(input_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+  copyToClipboard(L"\x5f20\x00a0\x4e09\x4e30 25\r\n\x674e\x56db 30");
+  SendMessageA(input_, WM_PASTE, 0, 0);
+  SendMessageA(controlNamed(window_, "单选框2"), BM_CLICK, 0, 0);
+  const int before = runsEnded;
+  SendMessageA(button_, BM_CLICK, 0, 0);
+  pumpUntil([&] { return runsEnded - before >= 1; });
+  const std::string table = "+----------+-----+\r\n| 张?三丰  | 25  |\r\n+----------+-----+\r\n| 李四     | 30  |\r\n"
+                            "+----------+-----+\r\n";
+  EXPECT_EQ(windowText(output_), table);
+
+  SendMessageA(output_, WM_CHAR, 0x01, 0);  // Ctrl+A
+  DWORD start = 1;
+  DWORD end = 0;
+  SendMessageA(output_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(start, 0u);
+  EXPECT_EQ(end, static_cast<DWORD>(platformCodePage().toUtf16(table).size())) << "the end, in characters";
+  SendMessageA(output_, WM_CHAR, 0x03, 0);  // Ctrl+C
+  EXPECT_EQ(clipboardAnsiText(), table);
 }
 
 }  // namespace
