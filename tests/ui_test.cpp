@@ -24,6 +24,7 @@
 #include "ui/form_creation.h"
 #include "ui/loaded_forms.h"
 #include "ui/main_window.h"
+#include "ui/window_placement.h"
 
 namespace {
 
@@ -61,8 +62,13 @@ const std::string kExpectedUsageText = gbk(
 
 TEST_F(MainWindowTest, WindowIsCentredFixedAndUnowned) {
   const QSize screen = QGuiApplication::primaryScreen()->size();
-  // The outer size counts the frame, whatever margins the platform reports.
-  EXPECT_EQ(window_->frameGeometry(), QRect((screen.width() - 940) / 2, (screen.height() - 720) / 2, 940, 720));
+  const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+  // The outer size counts the frame, whatever margins the platform reports. Qt's offscreen
+  // screen (800x800) is narrower than the window: centred on it, the window's left edge
+  // would be off screen, so it is at the screen's; vertically it is centred.
+  ASSERT_EQ(screen, QSize(800, 800));
+  ASSERT_EQ(work, QRect(0, 0, 800, 800));
+  EXPECT_EQ(window_->frameGeometry(), QRect(0, (800 - 720) / 2, 940, 720));
   EXPECT_EQ(window_->minimumSize(), window_->maximumSize());
   const Qt::WindowFlags flags = window_->windowFlags();
   EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
@@ -382,6 +388,27 @@ TEST(FormLoading, RejectsInconsistentDescriptions) {
   dropForm(0x52000008);
   EXPECT_EQ(findLoadedForm(0x52000008), nullptr);
   EXPECT_FALSE(createForm(0x52000008)) << "a dropped description cannot be created";
+}
+
+}  // namespace
+
+namespace {
+
+// Centred as described on a screen the window fits; moved the least into the work area where
+// it does not, so the caption can always be grabbed.
+TEST(WindowPlacement, CentredThenMovedIntoTheWorkArea) {
+  const auto place = [](ScreenArea screen, ScreenArea work) {
+    const ScreenArea at = placeWindow(screen, work, 940, 720);
+    return std::pair(at.left, at.top);
+  };
+  EXPECT_EQ(place({0, 0, 1920, 1080}, {0, 0, 1920, 1040}), std::pair(490, 180));
+  EXPECT_EQ(place({0, 0, 1280, 1024}, {0, 0, 1280, 1024}), std::pair(170, 152));
+  // 1280x1024 at 150%: 853x682 pixels of the toolkit; centring alone gave (-44, -19).
+  EXPECT_EQ(place({0, 0, 853, 682}, {0, 0, 853, 682}), std::pair(0, 0));
+  // A panel along the top: the window fits under it.
+  EXPECT_EQ(place({0, 0, 1024, 768}, {0, 40, 1024, 728}), std::pair(42, 40));
+  // A task bar along the bottom pushes the window up, not off the top.
+  EXPECT_EQ(place({0, 0, 1024, 768}, {0, 0, 1024, 730}), std::pair(42, 10));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "ui/loaded_forms.h"
 #include "ui/wide_text.h"
+#include "ui/window_placement.h"
 
 namespace {
 
@@ -37,12 +38,13 @@ ControlKind controlKind(UnitType type) {
 
 PlatformControl* createWindow(LoadedForm& form) {
   const UnitRecord& record = form.description.units.front();
-  int32_t screenWidth = 0;
-  int32_t screenHeight = 0;
-  windows().screenSize(&screenWidth, &screenHeight);
+  ScreenArea screen{};
+  windows().screenSize(&screen.width, &screen.height);
+  ScreenArea work{};
+  windows().workArea(&work.left, &work.top, &work.width, &work.height);
+  const ScreenArea place = placeWindow(screen, work, record.width, record.height);
   const std::u16string caption = toWide(record.settings.text);
-  WindowSpec wanted{caption, (screenWidth - record.width) / 2, (screenHeight - record.height) / 2,
-                  record.width, record.height, nullptr, 0, 0};
+  WindowSpec wanted{caption, place.left, place.top, record.width, record.height, nullptr, 0, 0};
   if (const IconPicture* icon = record.settings.icon) {
     form.iconPixels = iconPixels(*icon);
     wanted.icon = form.iconPixels.data();

@@ -3,7 +3,8 @@
 
 #include <cstdint>
 
-// Creates the window of the loaded description windowId centred on the primary screen, with
+// Creates the window of the loaded description windowId centred on the primary screen (moved
+// into the work area as placeWindow says), with
 // its controls in their parents and stacking order, and shows it. No event runs. False when
 // the description is not loaded or the window cannot be created.
 bool createForm(uint32_t windowId);

@@ -218,6 +218,14 @@ void screenSize(int32_t* width, int32_t* height) {
   *height = size.height();
 }
 
+void workArea(int32_t* left, int32_t* top, int32_t* width, int32_t* height) {
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  *left = area.left();
+  *top = area.top();
+  *width = area.width();
+  *height = area.height();
+}
+
 PlatformControl* createWindow(const WindowSpec& wanted) {
   auto* window = new QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -484,6 +492,7 @@ const WindowSystem kQtWindowSystem{
     .stop = stop,
     .isMainThread = isMainThread,
     .screenSize = screenSize,
+    .workArea = workArea,
     .createWindow = createWindow,
     .createControl = createControl,
     .setParent = setParent,

@@ -23,7 +23,7 @@ struct PlatformControl {
   ControlKind kind = ControlKind::MultiLineEdit;
   PlatformCall clickHandler = nullptr;
   void* clickContext = nullptr;
-  WNDPROC classProc = nullptr;  // a group frame's or edit box's own procedure, which ours passes on to
+  WNDPROC classProc = nullptr;  // a group frame's own procedure, which ours passes on to
   ATOM nameAtom = 0;
   HICON icon = nullptr;
   bool busy = false;  // a top-level window: shows the busy pointer over itself and its controls
@@ -109,19 +109,22 @@ LRESULT CALLBACK groupFrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
   return CallWindowProcA(frame->classProc, hwnd, message, wParam, lParam);
 }
 
-// Ctrl+A selects the whole text, as a person expects of any text box (the system's multi-line
-// edit box only beeps); the character it types (0x01) is taken here. Everything else is the
-// edit box's own.
-// The system's edit box procedure is the same for every edit box, and is kept apart from the
-// controls' records so the box's last messages still reach it while it is destroyed.
-WNDPROC editClassProc = nullptr;
+// Ctrl+A selects the whole text of an edit box, as a person expects of any text box (the
+// system's multi-line edit box only beeps): the character it types (0x01) is taken from the
+// queue on its way to one of our edit boxes. A hook, not a procedure of ours in front of the
+// box's: the box stays an ANSI window whose characters reach it exactly as sent.
+HHOOK selectAllHook = nullptr;
 
-LRESULT CALLBACK editBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_CHAR && wParam == 0x01) {
-    SendMessageA(hwnd, EM_SETSEL, 0, -1);
-    return 0;
+LRESULT CALLBACK selectAllOnCtrlA(int code, WPARAM removed, LPARAM message) {
+  auto* queued = reinterpret_cast<MSG*>(message);
+  if (code == HC_ACTION && removed == PM_REMOVE && queued->message == WM_CHAR && queued->wParam == 0x01) {
+    const PlatformControl* control = controlOf(queued->hwnd);
+    if (control != nullptr && !control->topLevel && control->kind == ControlKind::MultiLineEdit) {
+      SendMessageA(queued->hwnd, EM_SETSEL, 0, -1);
+      queued->message = WM_NULL;
+    }
   }
-  return CallWindowProcA(editClassProc, hwnd, message, wParam, lParam);
+  return CallNextHookEx(selectAllHook, code, removed, message);
 }
 
 bool start(int*, char**) {
@@ -136,6 +139,7 @@ bool start(int*, char**) {
     if (RegisterClassA(&windowClass) == 0) return false;
     backend.classRegistered = true;
   }
+  if (selectAllHook == nullptr) selectAllHook = SetWindowsHookExA(WH_GETMESSAGE, selectAllOnCtrlA, nullptr, GetCurrentThreadId());
   return user32backend::openGate(backend.instance);
 }
 
@@ -166,11 +170,22 @@ void stop() {
   user32backend::releaseFonts();
   if (backend.classRegistered) UnregisterClassA(kWindowClass, backend.instance);
   backend.classRegistered = false;
+  if (selectAllHook != nullptr) UnhookWindowsHookEx(selectAllHook);
+  selectAllHook = nullptr;
 }
 
 void screenSize(int32_t* width, int32_t* height) {
   *width = GetSystemMetrics(SM_CXSCREEN);
   *height = GetSystemMetrics(SM_CYSCREEN);
+}
+
+void workArea(int32_t* left, int32_t* top, int32_t* width, int32_t* height) {
+  RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+  *left = area.left;
+  *top = area.top;
+  *width = area.right - area.left;
+  *height = area.bottom - area.top;
 }
 
 PlatformControl* keep(HWND hwnd, PlatformControl* window) {
@@ -239,11 +254,9 @@ PlatformControl* createControl(PlatformControl* parent, const ControlSpec& wante
   const std::string name = ansi(wanted.name);
   control->nameAtom = name.empty() ? 0 : GlobalAddAtomA(name.c_str());
   if (control->nameAtom != 0) SetPropA(hwnd, kNameProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(control->nameAtom)));
-  if (wanted.kind == ControlKind::GroupFrame || editBox) {
-    const WNDPROC ours = editBox ? editBoxProc : groupFrameProc;
+  if (wanted.kind == ControlKind::GroupFrame) {
     control->classProc =
-        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ours)));
-    if (editBox) editClassProc = control->classProc;
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(groupFrameProc)));
   }
   if (editBox) {
     SendMessageA(hwnd, EM_LIMITTEXT, 0, 0);  // 0: the platform's maximum
@@ -368,6 +381,7 @@ const WindowSystem kUser32WindowSystem{
     .stop = stop,
     .isMainThread = isMainThread,
     .screenSize = screenSize,
+    .workArea = workArea,
     .createWindow = createWindow,
     .createControl = createControl,
     .setParent = setParent,

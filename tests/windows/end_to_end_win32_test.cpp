@@ -142,7 +142,8 @@ TEST_F(EndToEndWin32, TabsPastesAndSelectAll) {
                             "+----------+-----+\r\n";
   EXPECT_EQ(windowText(output_), table);
 
-  SendMessageA(output_, WM_CHAR, 0x01, 0);  // Ctrl+A
+  PostMessageA(output_, WM_CHAR, 0x01, 0);  // Ctrl+A, as the keyboard queues it
+  pumpMessages();
   DWORD start = 1;
   DWORD end = 0;
   SendMessageA(output_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
