@@ -4,6 +4,8 @@
 #include <QFontMetricsF>
 #include <QGroupBox>
 #include <QImage>
+#include <QLocale>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -15,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -222,6 +225,21 @@ TEST_F(MainWindowTest, TabTypesATabAndFocusMovesAsTheWindowReads) {
   input->clear();
   input->insertPlainText(qs(u"张\u00a0三丰 25\n李四 30"));
   EXPECT_EQ(std::string(readContent(kMainWindow, unitId::kEditBox1).c_str()), gbk(u"张?三丰 25\r\n李四 30"));
+}
+
+// An edit box's context menu speaks the person's language (ctest runs this once more under
+// zh_CN.UTF-8): Qt's own texts are translated as the system's controls are on Windows.
+TEST_F(MainWindowTest, ContextMenuSpeaksTheLocaleLanguage) {
+  std::unique_ptr<QMenu> menu(control<QPlainTextEdit>(u"编辑框1")->createStandardContextMenu());
+  QStringList texts;
+  for (const QAction* action : menu->actions()) {
+    if (!action->isSeparator()) texts.append(action->text());
+  }
+  ASSERT_FALSE(texts.isEmpty());
+  const bool chinese = qEnvironmentVariable("LC_ALL").startsWith(QStringLiteral("zh_CN"));
+  EXPECT_EQ(QLocale().name() == QStringLiteral("zh_CN"), chinese);
+  EXPECT_EQ(texts.last().contains(chinese ? qs(u"全选") : QStringLiteral("Select All")), true)
+      << texts.join(u' ').toStdString();
 }
 
 TEST_F(MainWindowTest, StartsWithUsageTextAndFirstRadioChecked) {

@@ -7,6 +7,8 @@
 #include <QIcon>
 #include <QImage>
 #include <QKeyEvent>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -15,6 +17,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTextDocument>
+#include <QTranslator>
 #include <QVariant>
 #include <QWidget>
 
@@ -191,6 +194,13 @@ bool start(int* argc, char** argv) {
     backend.application = new QApplication(*argc, argv);
     // The loop ends when a window of ours is destroyed, not when the last one is hidden.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Qt's own texts (an edit box's context menu) in the person's language, as the system's
+    // own controls show them on Windows; English where Qt has no translation.
+    auto* translator = new QTranslator(backend.application);
+    if (translator->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+      QCoreApplication::installTranslator(translator);
+    }
   }
   qtbackend::openGate();
   return true;
