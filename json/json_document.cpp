@@ -328,10 +328,32 @@ bool remove(JsonDocument& self, const char* path) {
 }
 
 const JsonDocumentOperations kOperations{
-    destroy,     copy,      createEngine, parse,    clear,       toJson,        setValue,
-    setExpression, resolvePath, exists,   typeOf,   getValue,    memberNames,   count,
-    getDocument, append,    getElementDocument, getElement, setElement, removeElement, remove,
-    setNumber,   getNumber, getJson,      getEngine, allValues,
+    .destroy = destroy,
+    .copy = copy,
+    .createEngine = createEngine,
+    .parse = parse,
+    .clear = clear,
+    .toJson = toJson,
+    .setValue = setValue,
+    .setExpression = setExpression,
+    .resolvePath = resolvePath,
+    .exists = exists,
+    .typeOf = typeOf,
+    .getValue = getValue,
+    .memberNames = memberNames,
+    .count = count,
+    .getDocument = getDocument,
+    .append = append,
+    .getElementDocument = getElementDocument,
+    .getElement = getElement,
+    .setElement = setElement,
+    .removeElement = removeElement,
+    .remove = remove,
+    .setNumber = setNumber,
+    .getNumber = getNumber,
+    .getJson = getJson,
+    .getEngine = getEngine,
+    .allValues = allValues,
 };
 
 }  // namespace

@@ -128,8 +128,19 @@ int32_t access(PlatformObject* object, std::u16string_view name, MemberAccess me
 int32_t lastStatus() { return status; }
 
 const ObjectSystem kObjectSystem{
-    initialize, initialize, uninitialize, initializationCount, registerClass, revokeClass, create,
-    wrap,       addReference, release,    access,              lastStatus,    changeVariantType,
+    .initialize = initialize,
+    .initializeMainThread = initialize,
+    .uninitialize = uninitialize,
+    .initializationCount = initializationCount,
+    .registerClass = registerClass,
+    .revokeClass = revokeClass,
+    .create = create,
+    .wrap = wrap,
+    .addReference = addReference,
+    .release = release,
+    .access = access,
+    .lastStatus = lastStatus,
+    .changeType = changeVariantType,
 };
 
 }  // namespace

@@ -322,8 +322,19 @@ int32_t changeType(const Variant& from, VariantType to, Variant* toValue) {
 }
 
 const ObjectSystem kObjectSystem{
-    initialize, initializeMainThread, uninitialize, initializationCount, registerClass, revokeClass, create,
-    wrap,       addReference,         release,      access,              lastStatus,    changeType,
+    .initialize = initialize,
+    .initializeMainThread = initializeMainThread,
+    .uninitialize = uninitialize,
+    .initializationCount = initializationCount,
+    .registerClass = registerClass,
+    .revokeClass = revokeClass,
+    .create = create,
+    .wrap = wrap,
+    .addReference = addReference,
+    .release = release,
+    .access = access,
+    .lastStatus = lastStatus,
+    .changeType = changeType,
 };
 
 }  // namespace
