@@ -1,7 +1,7 @@
-// The 26 document operations as script texts. Two places differ from a literal reading of
-// the class's history: JSON output turns the stored backslash (U+2400) into the escape "\\"
-// so it parses back, and plain texts given to append/setElement are escaped as setValue
-// escapes them, so no caller text can break out of its string literal.
+// The 26 document operations as script texts evaluated in the document's engine. JSON output
+// turns the stored backslash (U+2400) into the escape "\\" so it parses back, and every plain
+// text (setValue, append, setElement) is escaped into one string literal, so no caller text
+// can break out of it and run as script.
 #include "json/json_document.h"
 
 #include <initializer_list>

@@ -34,14 +34,25 @@ struct JsonDocumentOperations {
   void (*createEngine)(JsonDocument& self);
   // Replaces the engine and makes text the document (direct: as a literal, else via eval).
   bool (*parse)(JsonDocument& self, const char* text, bool direct, ScriptErrorInfo* errorInfo);
+  // Empties the document ("da = {}"); false without an engine.
   bool (*clear)(JsonDocument& self);
   // The whole document as JSON text.
   TextValue (*toJson)(JsonDocument& self);
-  // Stores value at path: as plain text, or evaluated (merging into an existing object).
+  // Stores value at path: as plain text, or evaluated (merging into an existing object). A
+  // plain text is escaped into one string literal, byte by byte: a GBK character (a lead byte
+  // and its trail byte) is copied whole, so a trail byte that looks like a backslash stays
+  // part of it; quotes, backslashes, CR and LF are escaped; a lead byte with no trail byte
+  // after it becomes U+FFFD, as the code page reads it, and a lone lead byte at the end is
+  // dropped. True when the stored value reads as true (a text that is no number reads false).
   bool (*setValue)(JsonDocument& self, const char* path, const char* value, bool asExpression);
+  // Stores what expression evaluates to at path (no merging); true when it reads as true.
   bool (*setExpression)(JsonDocument& self, const char* path, const char* expression);
-  // Turns path into an expression starting with the name; true when it denotes a value.
+  // Turns path into an expression starting with the name; true when it denotes a value. A
+  // path already starting with the name is kept only when it denotes a value ("da.row" with
+  // no such value becomes "da.da.row"); "" becomes "da", "[0]" becomes "da[0]", and anything
+  // else "da." followed by the path.
   bool (*resolvePath)(JsonDocument& self, TextValue& path);
+  // True when path denotes a value that is neither null nor undefined.
   bool (*exists)(JsonDocument& self, const char* path);
   // 0 missing or null, 1 boolean, 2 number, 4 object, 5 array, 6 text, -1 anything else.
   int32_t (*typeOf)(JsonDocument& self, const char* path);
@@ -55,14 +66,22 @@ struct JsonDocumentOperations {
   JsonDocument (*getDocument)(JsonDocument& self, const char* path);
   // Pushes (or, atFront, unshifts) value onto the array at path, making it an array first.
   bool (*append)(JsonDocument& self, const char* value, const char* path, bool asExpression, bool atFront);
+  // A new document holding a copy of element index (from 0) of the array at path.
   JsonDocument (*getElementDocument)(JsonDocument& self, int32_t index, const char* path);
   // Element index (from 0) of the array at path; without asJson only text elements read.
   TextValue (*getElement)(JsonDocument& self, int32_t index, const char* path, bool asJson);
+  // Stores value as element index (from 0) of the array at path, escaped as setValue escapes
+  // a plain text, or evaluated; true when the stored value reads as true.
   bool (*setElement)(JsonDocument& self, int32_t index, const char* path, const char* value, bool asExpression);
+  // Takes element index (from 0) out of the array at path, closing the gap.
   bool (*removeElement)(JsonDocument& self, int32_t index, const char* path);
+  // Deletes the member at path; true when the script language says it is gone.
   bool (*remove)(JsonDocument& self, const char* path);
+  // Stores number at path, written as the program writes numbers.
   bool (*setNumber)(JsonDocument& self, const char* path, double number);
+  // The value at path as a number; 0 when it reads as none.
   double (*getNumber)(JsonDocument& self, const char* path);
+  // The value at path as JSON text, backslashes as the JSON escape.
   TextValue (*getJson)(JsonDocument& self, const char* path);
   // A further reference to the engine.
   ComObject (*getEngine)(const JsonDocument& self);
