@@ -16,3 +16,9 @@ struct CodePage {
 
 // The backend chosen at build time.
 const CodePage& platformCodePage();
+
+// GBK's byte classes, the one statement of them: a lead byte (0x81 to 0xFE) starts a two-byte
+// character and a trail byte (0x40 to 0x7E, 0x80 to 0xFE) can end one. 0x80 on its own is
+// the euro sign, a character of one byte.
+inline bool isGbkLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+inline bool isGbkTrailByte(unsigned char byte) { return byte >= 0x40 && byte <= 0xFE && byte != 0x7F; }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/code_page.h"
 #include "runtime/byte_buffer.h"
 #include "runtime/number_conversion.h"
 
@@ -42,15 +43,9 @@ void setInt(CommandResult* result, int32_t value) {
 
 // 0x80 is the euro sign, a character of one byte: taking it for a lead byte would swallow the
 // separator after a "€", or drop a "€" at the end.
-bool isLeadByte(char byte) {
-  const auto value = static_cast<unsigned char>(byte);
-  return value >= 0x81 && value <= 0xFE;
-}
+bool isLeadByte(char byte) { return isGbkLeadByte(static_cast<unsigned char>(byte)); }
 
-bool isTrailByte(char byte) {
-  const auto value = static_cast<unsigned char>(byte);
-  return (value >= 0x40 && value <= 0x7E) || (value >= 0x80 && value <= 0xFE);
-}
+bool isTrailByte(char byte) { return isGbkTrailByte(static_cast<unsigned char>(byte)); }
 
 namespace textCommands {
 

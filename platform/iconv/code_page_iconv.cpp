@@ -40,9 +40,6 @@ class Converter {
   iconv_t descriptor_;
 };
 
-bool isLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
-bool isTrailByte(unsigned char byte) { return byte >= 0x40 && byte <= 0xFE && byte != 0x7F; }
-
 std::u16string toUtf16(std::string_view ansi) {
   // Every GBK character is one or two bytes and one UTF-16 unit, so bytes bound the units.
   std::u16string wide(ansi.size(), u'\0');
@@ -58,7 +55,7 @@ std::u16string toUtf16(std::string_view ansi) {
     }
     if (!converter.usable()) {
       wide[written++] = kReplacement;
-      at += (at + 1 < ansi.size() && isLeadByte(byte)) ? 2 : 1;
+      at += (at + 1 < ansi.size() && isGbkLeadByte(byte)) ? 2 : 1;
       continue;
     }
     const char* in = ansi.data() + at;
@@ -71,8 +68,8 @@ std::u16string toUtf16(std::string_view ansi) {
     if (failure == 0) break;
     // A refused sequence: an unmapped lead/trail pair is one character, anything else one byte.
     wide[written++] = kReplacement;
-    const bool pair = at + 1 < ansi.size() && isLeadByte(static_cast<unsigned char>(ansi[at])) &&
-                      isTrailByte(static_cast<unsigned char>(ansi[at + 1]));
+    const bool pair = at + 1 < ansi.size() && isGbkLeadByte(static_cast<unsigned char>(ansi[at])) &&
+                      isGbkTrailByte(static_cast<unsigned char>(ansi[at + 1]));
     at += (failure == EILSEQ && pair) ? 2 : 1;
   }
   wide.resize(written);

@@ -11,8 +11,6 @@ namespace {
 
 constexpr wchar_t kReplacement = 0xFFFD;
 
-bool isTrailByte(unsigned char byte) { return byte >= 0x40 && byte <= 0xFE && byte != 0x7F; }
-
 // Converts bytes that must all be valid into out; the number of units written, 0 when any
 // byte sequence is invalid or unmapped.
 int convertStrict(const char* bytes, int count, wchar_t* out, int room) {
@@ -48,7 +46,7 @@ std::u16string toUtf16(std::string_view ansi) {
     // An unmapped lead/trail pair is one broken character; a lead byte before a byte that
     // cannot trail it is broken alone, and the next byte is read afresh.
     result += static_cast<char16_t>(kReplacement);
-    at += length == 2 && isTrailByte(static_cast<unsigned char>(ansi[at + 1])) ? 2 : 1;
+    at += length == 2 && isGbkTrailByte(static_cast<unsigned char>(ansi[at + 1])) ? 2 : 1;
   }
   return result;
 }
