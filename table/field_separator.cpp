@@ -30,10 +30,8 @@ RunStart beginRun() {
   return RunStart{fieldSeparator, RunPress(pressCount.load())};
 }
 
-bool isLatestPress(uint64_t press) { return press == pressCount.load(); }
-
-// Relaxed: a late answer only costs one more line; the write is still decided by
-// isLatestPress on the main thread.
+// Relaxed: on a worker a late answer only costs one more line; the write is decided on the
+// main thread, where every press is counted, so there the answer is never late.
 bool RunPress::superseded() const { return counted_ && pressCount.load(std::memory_order_relaxed) != press_; }
 
 void releaseFieldSeparator() {

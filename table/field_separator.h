@@ -13,14 +13,14 @@
 void pressWithSeparator(TextValue separator);
 
 // Tells a run whether a later press has superseded it, so its work can never be used. Asked
-// once per line: lock-free, safe on any thread. A RunPress made without a press belongs to
-// none and is never superseded (tests, benchmarks).
+// once per line: lock-free, safe on any thread. Asked on the main thread, where presses
+// happen, the answer holds until the caller returns. A RunPress made without a press belongs
+// to none and is never superseded (tests, benchmarks).
 class RunPress {
  public:
   RunPress() = default;
   explicit RunPress(uint64_t press) : press_(press), counted_(true) {}
   bool superseded() const;
-  uint64_t press() const { return press_; }
 
  private:
   uint64_t press_ = 0;
@@ -33,10 +33,6 @@ struct RunStart {
   RunPress press;
 };
 RunStart beginRun();
-
-// True while no press has happened since `press`. Ask on the main thread, where presses
-// happen, so the answer holds until the caller returns.
-bool isLatestPress(uint64_t press);
 
 // Releases the separator at the end of the program; later runs see none.
 void releaseFieldSeparator();

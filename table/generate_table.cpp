@@ -84,6 +84,6 @@ void generateTable() {
   // Checked and written in one step on the main thread, where presses happen: a run that a
   // later press has superseded leaves the output box to that press's run.
   runOnMainThread([&] {
-    if (isLatestPress(run.press.press())) writeContent(unitId::kMainWindow, unitId::kEditBox2, table.c_str());
+    if (!run.press.superseded()) writeContent(unitId::kMainWindow, unitId::kEditBox2, table.c_str());
   });
 }

@@ -103,23 +103,6 @@ void applyRadioStops(QWidget* frame) {
   }
 }
 
-// The box's text as the person typed or pasted it: the document's raw text, where nothing is
-// replaced (its plain text turns a no-break space into a space), with the document's own
-// paragraph separators as "\r\n".
-std::u16string editText(const QPlainTextEdit& edit) {
-  QString value = edit.document()->toRawText();
-  std::u16string text;
-  text.reserve(static_cast<size_t>(value.size()));
-  for (const QChar c : value) {
-    if (c == QChar::ParagraphSeparator) {
-      text += u"\r\n";
-    } else {
-      text += c.unicode();
-    }
-  }
-  return text;
-}
-
 using qtbackend::callOnMainThread;
 using qtbackend::isMainThread;
 
@@ -135,6 +118,15 @@ QString toQString(std::u16string_view text) {
 }
 
 std::u16string toU16(const QString& text) { return text.toStdU16String(); }
+
+// The box's text as the person typed or pasted it: the document's raw text, where nothing is
+// replaced (its plain text turns a no-break space into a space), with the document's own
+// paragraph separators as "\r\n".
+std::u16string editText(const QPlainTextEdit& edit) {
+  QString value = edit.document()->toRawText();
+  value.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+  return toU16(value);
+}
 
 QWidget* widgetOf(PlatformControl* control) { return control != nullptr ? control->widget.data() : nullptr; }
 

@@ -23,7 +23,7 @@ struct PlatformControl {
   ControlKind kind = ControlKind::MultiLineEdit;
   PlatformCall clickHandler = nullptr;
   void* clickContext = nullptr;
-  WNDPROC classProc = nullptr;  // a group frame's own procedure, which ours passes on to
+  WNDPROC buttonProc = nullptr;  // a group frame's own procedure, which ours passes on to
   ATOM nameAtom = 0;
   HICON icon = nullptr;
   bool busy = false;  // a top-level window: shows the busy pointer over itself and its controls
@@ -106,7 +106,7 @@ LRESULT CALLBACK groupFrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
   if (message == WM_COMMAND) dispatchClick(wParam, lParam);
   PlatformControl* frame = controlOf(hwnd);
   if (frame == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
-  return CallWindowProcA(frame->classProc, hwnd, message, wParam, lParam);
+  return CallWindowProcA(frame->buttonProc, hwnd, message, wParam, lParam);
 }
 
 // Ctrl+A selects the whole text of an edit box, as a person expects of any text box (the
@@ -255,7 +255,7 @@ PlatformControl* createControl(PlatformControl* parent, const ControlSpec& wante
   control->nameAtom = name.empty() ? 0 : GlobalAddAtomA(name.c_str());
   if (control->nameAtom != 0) SetPropA(hwnd, kNameProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(control->nameAtom)));
   if (wanted.kind == ControlKind::GroupFrame) {
-    control->classProc =
+    control->buttonProc =
         reinterpret_cast<WNDPROC>(SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(groupFrameProc)));
   }
   if (editBox) {
