@@ -92,7 +92,7 @@ clean:
 
 # libFuzzer targets, each run for FUZZ_SECONDS from its seed corpus (not part of `make test`).
 FUZZ_SECONDS ?= 600
-FUZZERS ?= fuzz_text_commands fuzz_table fuzz_json_document
+FUZZERS ?= fuzz_text_commands fuzz_table fuzz_json_document fuzz_plain_text fuzz_script_differential
 fuzz:
 	@./scripts/install-deps build clang
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCELLBRAE_FUZZ=ON

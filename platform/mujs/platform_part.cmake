@@ -67,8 +67,32 @@ FetchContent_Declare(mujs
   DOWNLOAD_EXTRACT_TIMESTAMP TRUE)
 FetchContent_MakeAvailable(mujs)
 
-# The patched copy is made afresh from the pristine one whenever a patch changes.
+# cellbrae_patched_mujs(DIR PATCH...): a copy of the pristine source in DIR with the patches
+# applied in order, made afresh whenever one of them changes.
 find_program(PATCH_PROGRAM patch REQUIRED)
+function(cellbrae_patched_mujs dir)
+  FetchContent_GetProperties(mujs)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${ARGN})
+  set(patch_hashes "")
+  foreach(patch IN LISTS ARGN)
+    file(SHA256 ${patch} hash)
+    string(APPEND patch_hashes ${hash})
+  endforeach()
+  string(SHA256 patch_hash "${patch_hashes}")
+  if(NOT EXISTS ${dir}/patched-${patch_hash})
+    file(REMOVE_RECURSE ${dir})
+    file(COPY ${mujs_SOURCE_DIR}/ DESTINATION ${dir})
+    foreach(patch IN LISTS ARGN)
+      execute_process(COMMAND ${PATCH_PROGRAM} -p1 --quiet --input ${patch}
+        WORKING_DIRECTORY ${dir} RESULT_VARIABLE patch_result)
+      if(NOT patch_result EQUAL 0)
+        message(FATAL_ERROR "${patch} does not apply to mujs 1.3.2")
+      endif()
+    endforeach()
+    file(TOUCH ${dir}/patched-${patch_hash})
+  endif()
+endfunction()
+
 set(mujs_patches
   ${CMAKE_CURRENT_LIST_DIR}/insertion-order.patch
   ${CMAKE_CURRENT_LIST_DIR}/undefined-behaviour.patch
@@ -77,26 +101,8 @@ set(mujs_patches
   ${CMAKE_CURRENT_LIST_DIR}/cjk-letters.patch
   ${CMAKE_CURRENT_LIST_DIR}/literal-templates.patch
   ${CMAKE_CURRENT_LIST_DIR}/replace-plain-char.patch)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${mujs_patches})
-set(mujs_patch_hashes "")
-foreach(patch IN LISTS mujs_patches)
-  file(SHA256 ${patch} hash)
-  string(APPEND mujs_patch_hashes ${hash})
-endforeach()
-string(SHA256 mujs_patch_hash "${mujs_patch_hashes}")
 set(mujs_dir ${CMAKE_BINARY_DIR}/mujs-patched)
-if(NOT EXISTS ${mujs_dir}/patched-${mujs_patch_hash})
-  file(REMOVE_RECURSE ${mujs_dir})
-  file(COPY ${mujs_SOURCE_DIR}/ DESTINATION ${mujs_dir})
-  foreach(patch IN LISTS mujs_patches)
-    execute_process(COMMAND ${PATCH_PROGRAM} -p1 --quiet --input ${patch}
-      WORKING_DIRECTORY ${mujs_dir} RESULT_VARIABLE patch_result)
-    if(NOT patch_result EQUAL 0)
-      message(FATAL_ERROR "${patch} does not apply to mujs 1.3.2")
-    endif()
-  endforeach()
-  file(TOUCH ${mujs_dir}/patched-${mujs_patch_hash})
-endif()
+cellbrae_patched_mujs(${mujs_dir} ${mujs_patches})
 
 # The whole interpreter as one translation unit, as its own Makefile builds it. It gets the
 # sanitizer flags of the build like our code, but not our warnings.

@@ -1,0 +1,223 @@
+// Our script control against the reference interpreter (fuzz/engine_pair.h): the reference is
+// read the way the control reads itself, the comparison misses nothing, and a run from a fixed
+// seed, of general statements and of the cell store's own texts, finds no difference. The same
+// harness runs under libFuzzer as fuzz/fuzz_script_differential.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "fuzz/differential_session.h"
+#include "fuzz/engine_pair.h"
+#include "fuzz/script_outcome.h"
+#include "fuzz/statement_shapes.h"
+
+namespace {
+
+// Texts for the run: enough for the compile cache to fill and evict many times over. The
+// ASan build runs unoptimised and instrumented, about fifteen times slower, and gets a tenth.
+#if defined(CELLBRAE_SANITIZE_ADDRESS)
+constexpr int64_t kRunTexts = 20'000;
+#else
+constexpr int64_t kRunTexts = 200'000;
+#endif
+constexpr uint64_t kRunSeed = 0x18f;
+
+ScriptOutcome referenceRun(const char* code) {
+  ReferenceEngine* engine = referenceEngineNew();
+  ReferenceOutcome raw;
+  referenceEngineEval(engine, code, &raw);
+  ScriptOutcome outcome = referenceOutcome(raw);
+  referenceEngineFree(engine);
+  return outcome;
+}
+
+TEST(ReferenceEngine, OutcomesInTheControlsTerms) {
+  ScriptOutcome outcome = referenceRun("var a = 1;\nvar b = a +* 2");
+  EXPECT_FALSE(outcome.succeeded);
+  EXPECT_TRUE(outcome.compiling);
+  EXPECT_EQ(outcome.errorNumber, 1001);
+  EXPECT_EQ(outcome.description, u"unexpected token in expression: '*'") << "the file and line split off";
+  EXPECT_EQ(outcome.line, 2);
+
+  outcome = referenceRun("var o = {};\n\no.p.q");
+  EXPECT_FALSE(outcome.compiling);
+  EXPECT_EQ(outcome.errorNumber, 1003);
+  EXPECT_EQ(outcome.description, u"cannot convert undefined to object");
+  EXPECT_EQ(outcome.line, 3) << "from the stack trace";
+
+  outcome = referenceRun("throw 'plain text'");
+  EXPECT_EQ(outcome.errorNumber, 1000);
+  EXPECT_EQ(outcome.description, u"plain text");
+
+  outcome = referenceRun("'\xE5\xBA\x8F' + 1");  // 序, as the interpreter holds it
+  ASSERT_TRUE(outcome.succeeded);
+  EXPECT_EQ(outcome.type, VariantType::Text);
+  EXPECT_EQ(outcome.text, u"\u5E8F1");
+  outcome = referenceRun("[1]");
+  EXPECT_EQ(outcome.type, VariantType::Null) << "objects have no value outside";
+}
+
+// Every kind of outcome, read on both sides: the wrapper must read the reference exactly as the
+// control reads itself, or the fuzzers would report differences of our own making.
+TEST(ReferenceEngine, ReadsEveryOutcomeAsTheControlDoes) {
+  const std::u16string texts[] = {
+      u"1 + 1", u"'text'", u"true", u"undefined", u"null", u"({})", u"[1, 2]", u"(function () {})",
+      u"0 / 0", u"-0", u"1 / 0", u"5e-324", u"'序号，字段'", u"'\\uD800'", u"'\U00020BB7'", u"'a\\0b'",
+      u"var a = 1;\nvar b = a +* 2", u"var o = {};\n\no.p.q", u"throw 'plain text'", u"throw 42",
+      u"throw {toString: function () { throw new Error('again') }}", u"throw new RangeError('范围')",
+      u"function outer() {\n  return inner()\n}\nfunction inner() {\n  return null.x\n}\nouter()",
+      u"'unterminated", u"x = ", u"undefinedName", u"var e = new Error('m'); e.name = 'Custom'; throw e",
+      u"JSON.parse('{')", u"decodeURIComponent('%')", u"'use strict'; undeclared = 1", u"var 序号 = 2; 序号 * 3",
+      u"eval('1 +')", u"\n\n  throw new TypeError('third line')"};
+  for (const std::u16string& text : texts) {
+    EnginePair pair;
+    EXPECT_TRUE(pair.run(text)) << describeDivergence(pair.divergence());
+    EXPECT_TRUE(pair.run(text, false)) << "as AddCode: " << describeDivergence(pair.divergence());
+    EXPECT_TRUE(pair.compareGlobals()) << describeDivergence(pair.divergence());
+  }
+}
+
+TEST(OutcomeComparison, NumbersCompareBitForBit) {
+  ScriptOutcome a, b;
+  a.succeeded = b.succeeded = true;
+  a.type = b.type = VariantType::Double;
+  a.number = 0.0;
+  b.number = -0.0;
+  EXPECT_FALSE(sameOutcome(a, b)) << "0 and -0 are different values";
+  a.number = 0.1 + 0.2;
+  b.number = 0.3;
+  EXPECT_FALSE(sameOutcome(a, b));
+  a.number = std::nan("");
+  b.number = -std::nan("1");
+  EXPECT_TRUE(sameOutcome(a, b)) << "NaN is NaN whatever its bits";
+  b.type = VariantType::Text;
+  b.text = u"NaN";
+  EXPECT_FALSE(sameOutcome(a, b));
+  EXPECT_TRUE(sameOutcome(a, b, false)) << "AddCode has no value to compare";
+}
+
+TEST(OutcomeComparison, ErrorsCompareInEveryPart) {
+  ScriptOutcome a;
+  a.compiling = true;
+  a.errorNumber = 1001;
+  a.description = u"unexpected token";
+  a.line = 2;
+  ScriptOutcome b = a;
+  EXPECT_TRUE(sameOutcome(a, b));
+  b.line = 1;
+  EXPECT_FALSE(sameOutcome(a, b));
+  b = a;
+  b.compiling = false;
+  EXPECT_FALSE(sameOutcome(a, b));
+  b = a;
+  b.errorNumber = 1003;
+  EXPECT_FALSE(sameOutcome(a, b));
+  b = a;
+  b.description = u"unexpected token ";
+  EXPECT_FALSE(sameOutcome(a, b, false));
+  b = a;
+  b.succeeded = true;
+  EXPECT_FALSE(sameOutcome(a, b, false));
+}
+
+TEST(EnginePair, EnginesOutOfStepShowInTheGlobals) {
+  EnginePair pair;
+  EXPECT_TRUE(pair.run(u"var shared = [1, '二']"));
+  pair.runOnControlOnly(u"var extra = 'control only'");
+  EXPECT_TRUE(pair.run(u"shared.length")) << "a text that does not look";
+  EXPECT_FALSE(pair.compareGlobals());
+  ASSERT_TRUE(pair.diverged());
+  const Divergence& found = pair.divergence();
+  EXPECT_EQ(found.texts.back().text, globalsText());
+  EXPECT_EQ(found.texts.size(), 3u) << "the history holds what ran on both";
+  EXPECT_NE(found.control.text.find(u"extra = \"control only\""), std::u16string::npos);
+  EXPECT_EQ(found.reference.text.find(u"extra"), std::u16string::npos);
+  EXPECT_NE(found.reference.text.find(u"shared = [1,\"二\"]"), std::u16string::npos);
+}
+
+TEST(EnginePair, DifferencesAreCutDownToTheTextsThatCauseThem) {
+  std::vector<PairText> texts;
+  for (int i = 0; i < 100; ++i) texts.push_back({u"t" + std::u16string(1, char16_t(u'0' + i / 10)) + char16_t(u'0' + i % 10)});
+  auto has = [](const std::vector<PairText>& list, std::u16string_view text) {
+    for (const PairText& entry : list) {
+      if (entry.text == text) return true;
+    }
+    return false;
+  };
+  int tries = 0;
+  const std::vector<PairText> shortest = shortestFailing(
+      texts,
+      [&](const std::vector<PairText>& fewer) {
+        ++tries;
+        return has(fewer, u"t17") && has(fewer, u"t60") && fewer.back().text == u"t99";
+      },
+      1000);
+  ASSERT_EQ(shortest.size(), 3u);
+  EXPECT_EQ(shortest[0].text, u"t17");
+  EXPECT_EQ(shortest[1].text, u"t60");
+  EXPECT_LT(tries, 100) << "whole runs go first";
+}
+
+// Sequences that once made our control and the reference disagree, kept as they were found.
+TEST(EnginePair, SequencesThatOnceDisagreed) {
+  const std::vector<std::vector<std::u16string>> sequences = {
+      // A finally block is compiled once for each way out of its try.
+      {u"for (var k = 0; k < 1; k++) { try { continue } finally { w = 'first' } } w",
+       u"for (var k = 0; k < 1; k++) { try { continue } finally { w = 'second' } } w"},
+      {u"do { try { break } finally { w = 1 } } while (false); w", u"do { try { break } finally { w = 2 } } while (false); w"},
+      {u"(function () { try { return 'r1' } finally { w = 'f1' } })() + w",
+       u"(function () { try { return 'r2' } finally { w = 'f2' } })() + w"},
+      {u"l: { try { break l } finally { w = 'x' + 1 } } w", u"l: { try { break l } finally { w = 'y' + 2 } } w"},
+  };
+  for (const auto& sequence : sequences) {
+    EnginePair pair;
+    for (const std::u16string& text : sequence) pair.run(text);
+    pair.compareGlobals();
+    EXPECT_FALSE(pair.diverged()) << describeDivergence(pair.divergence());
+  }
+}
+
+// The generator must keep writing texts that mostly run: one that drifted into writing junk
+// would leave the interpreter's inside untouched and the run green.
+TEST(StatementShapes, TextsMostlyRunAndEveryKindOfFailureComes) {
+  ShapePool shapes;
+  ChoiceStream choices(kRunSeed);
+  EnginePair pair;
+  pair.run(kShapesPrelude);
+  std::map<std::string, int> kinds;
+  constexpr int kTexts = 3000;
+  for (int i = 0; i < kTexts; ++i) {
+    pair.run(shapes.nextText(choices));
+    const ScriptOutcome& outcome = pair.controlOutcome();
+    ++kinds[outcome.succeeded ? "ran" : outcome.compiling ? "did not compile" : "threw"];
+  }
+  EXPECT_GT(kinds["ran"], kTexts / 2);
+  EXPECT_GT(kinds["threw"], kTexts / 20);
+  EXPECT_GT(kinds["did not compile"], 0);
+  EXPECT_LT(kinds["did not compile"], kTexts / 10);
+}
+
+TEST(StatementShapes, ASeedGivesTheSameTextsEveryTime) {
+  ShapePool first, second;
+  ChoiceStream a(kRunSeed), b(kRunSeed);
+  for (int i = 0; i < 200; ++i) ASSERT_EQ(first.nextText(a), second.nextText(b)) << "text " << i;
+}
+
+TEST(ScriptDifferential, FixedSeedRunAgrees) {
+  DifferentialSession session;
+  ChoiceStream choices(kRunSeed);
+  while (session.textsRun() < kRunTexts) session.runSequence(choices);
+  std::printf("%lld texts in %lld sequences, %zu differences\n", static_cast<long long>(session.textsRun()),
+              static_cast<long long>(session.sequencesRun()), session.divergences().size());
+  EXPECT_TRUE(session.divergences().empty());
+  // The first few, cut down to what causes them (the rest usually repeat the first).
+  for (size_t i = 0; i < session.divergences().size() && i < 3; ++i) {
+    ADD_FAILURE() << describeDivergence(minimizeDivergence(session.divergences()[i], 1500));
+  }
+}
+
+}  // namespace
