@@ -3,10 +3,13 @@
 // lacks, identifiers outside ASCII, and the library text it is handed.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <fstream>
 #include <iterator>
 #include <string>
 
+#include "json/json_document.h"
 #include "tests/script_engine_support.h"
 
 namespace {
@@ -149,5 +152,29 @@ TEST(ScriptLibrary, EndsWithTheInstalledJson2) {
   EXPECT_EQ(library.substr(library.size() - json2.size()), json2);
   EXPECT_EQ(library.find("function get__nodeValue(str_json, recursion)"), 0u);
 }
+
+// A cell store that grows until the address space runs out ends the way every failed
+// allocation of the program does (the box's text, exit code -1), wherever the allocation
+// that failed was made: in the interpreter it is a failed evaluation, and the program's own
+// next allocation reports it. Never abort(). The sanitizers reserve more address space than
+// any limit here would leave.
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+TEST(MujsScriptControl, RunningOutOfMemoryEndsThroughTheProgramsErrorPath) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        rlimit limit{};
+        limit.rlim_cur = limit.rlim_max = rlim_t{400} << 20;
+        setrlimit(RLIMIT_AS, &limit);
+        JsonDocument cellStore;
+        const std::string cell(200, 'x');
+        for (long line = 0;; ++line) {
+          cellStore.append(("{\"row\": " + std::to_string(line) + ", \"text\": \"" + cell + "\"}").c_str(),
+                           "test", true);
+        }
+      },
+      testing::ExitedWithCode(255), "字节内存失败");
+}
+#endif
 
 }  // namespace
