@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/out_of_memory.h"
 #include "runtime/runtime_error.h"
 
 namespace {
@@ -18,14 +19,20 @@ char constantBlock[kConstantBlockSize];
 std::size_t constantUsed = 0;
 std::mutex constantLock;
 
+[[noreturn]] void reportFailedAllocation(std::size_t size) {
+  const std::string message = "分配 " + std::to_string(size) + " 字节内存失败!";
+  reportFatalMessage(message.c_str(), ErrorSite{});
+}
+
+// The platform's own allocations that cannot fail softly (the script interpreter's heap) end
+// the program the same way as ours, from the start of any program that uses this heap.
+const bool platformReportsHere = (setOutOfMemoryHandler(reportFailedAllocation), true);
+
 }  // namespace
 
 void* allocate(std::size_t size) {
   void* block = std::malloc(size == 0 ? 1 : size);
-  if (block == nullptr) {
-    const std::string message = "分配 " + std::to_string(size) + " 字节内存失败!";
-    reportFatalMessage(message.c_str(), ErrorSite{});
-  }
+  if (block == nullptr) reportFailedAllocation(size);
   return block;
 }
 

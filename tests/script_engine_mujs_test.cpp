@@ -3,10 +3,13 @@
 // lacks, identifiers outside ASCII, and the library text it is handed.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <fstream>
 #include <iterator>
 #include <string>
 
+#include "json/json_document.h"
 #include "tests/script_engine_support.h"
 
 namespace {
@@ -149,5 +152,71 @@ TEST(ScriptLibrary, EndsWithTheInstalledJson2) {
   EXPECT_EQ(library.substr(library.size() - json2.size()), json2);
   EXPECT_EQ(library.find("function get__nodeValue(str_json, recursion)"), 0u);
 }
+
+// The interpreter's lookup caches and String objects give what the language says, through
+// collections in between: each regular expression literal run is an object of its own (its
+// lastIndex too) whatever program it shares; properties deleted, re-made and moved about in
+// a big object read back right; a String object's text outlives the object.
+TEST(MujsScriptControl, CachedLookupsAndStringObjectsKeepTheLanguagesResults) {
+  ComScope com;
+  const ComObject engine = newEngine();
+  const char* garbage = "for (var g = 0; g < 20000; g++) { var junk = {a: [g], b: 'x' + g} }";
+  EXPECT_EQ(evalText(engine, "function re() { return /a/g } var x = re(), y = re(); x.exec('aa'); "
+                             "[x === y, x.lastIndex, y.lastIndex].join()"),
+            "false,1,0");
+  callMember(engine, "Eval", garbage);
+  EXPECT_EQ(evalText(engine, "re().exec('ba').index + ',' + 'a\\\\b'.replace(/\\\\/g, '/')"), "1,a/b");
+  // More patterns than are kept compiled, each still its own.
+  EXPECT_EQ(evalText(engine, "var hits = 0; for (var p = 0; p < 100; p++) "
+                             "{ if (new RegExp('^x' + p + '$').test('x' + p)) hits++ } hits"),
+            "100");
+  callMember(engine, "Eval", garbage);
+  EXPECT_EQ(evalText(engine, "new RegExp('^x7$').test('x7') && !new RegExp('^x7$', 'i').test('y7')"), "true");
+
+  // A big object: every other property deleted, some re-made, read back after a collection.
+  EXPECT_EQ(evalText(engine, "var big = {}; for (var i = 0; i < 500; i++) big['k' + i] = i; "
+                             "for (i = 0; i < 500; i += 2) delete big['k' + i]; "
+                             "for (i = 0; i < 500; i += 10) big['k' + i] = -i; 'made'"),
+            "made");
+  callMember(engine, "Eval", garbage);
+  EXPECT_EQ(evalText(engine, "var sum = 0, missing = 0; for (i = 0; i < 500; i++) "
+                             "{ var v = big['k' + i]; if (v === undefined) missing++; else sum += v } sum + ',' + missing"),
+            "50250,200");
+  EXPECT_EQ(evalText(engine, "var keys = Object.keys(big); keys.length + ',' + keys[0] + ',' + keys[keys.length - 1]"),
+            "300,k1,k490");
+
+  // String objects of short and long texts, made from literals and from built texts.
+  EXPECT_EQ(evalText(engine, "var kept = []; for (i = 0; i < 50; i++) "
+                             "{ kept.push(new String('text number ' + i + ' of many').toString(), "
+                             "Object('lit').valueOf(), ('s' + i).toString()) } kept.length"),
+            "150");
+  callMember(engine, "Eval", garbage);
+  EXPECT_EQ(evalText(engine, "kept[3 * 49] + '|' + kept[1] + '|' + kept[2] + '|' + new String('ab' + 'cd').charAt(2)"),
+            "text number 49 of many|lit|s0|c");
+}
+
+// A cell store that grows until the address space runs out ends the way every failed
+// allocation of the program does (the box's text, exit code -1), wherever the allocation
+// that failed was made: in the interpreter it is a failed evaluation, and the program's own
+// next allocation reports it. Never abort(). The sanitizers reserve more address space than
+// any limit here would leave.
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+TEST(MujsScriptControl, RunningOutOfMemoryEndsThroughTheProgramsErrorPath) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        rlimit limit{};
+        limit.rlim_cur = limit.rlim_max = rlim_t{400} << 20;
+        setrlimit(RLIMIT_AS, &limit);
+        JsonDocument cellStore;
+        const std::string cell(200, 'x');
+        for (long line = 0;; ++line) {
+          cellStore.append(("{\"row\": " + std::to_string(line) + ", \"text\": \"" + cell + "\"}").c_str(),
+                           "test", true);
+        }
+      },
+      testing::ExitedWithCode(255), "字节内存失败");
+}
+#endif
 
 }  // namespace

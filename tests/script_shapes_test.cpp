@@ -116,4 +116,24 @@ TEST(ScriptControlShapes, CompiledInLiteralsMustMatch) {
   EXPECT_EQ(lastError(engine).line, 2);
 }
 
+// A finally block is compiled once for each way out of its try (falling through, a throw, a
+// break, continue or return), so its literals sit in more than one place in the code: every
+// place must take the next text's values.
+TEST(ScriptControlShapes, FinallyBlocksLeftEveryWay) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
+  ComScope com;
+  const ComObject engine = newEngine();
+  for (const char* value : {"first", "second", "third", "second"}) {
+    const std::string v = value;
+    EXPECT_EQ(evalText(engine, ("for (var k = 0; k < 1; k++) { try { continue } finally { w = '" + v + "' } } w").c_str()), v);
+    EXPECT_EQ(evalText(engine, ("a: try { break a } finally { x = '" + v + "' } x").c_str()), v);
+    EXPECT_EQ(evalText(engine, ("try { try { null.x } finally { g = '" + v + "' } } catch (e) {} g").c_str()), v);
+    EXPECT_EQ(evalText(engine, ("function f() { try { return 1 } finally { h = '" + v + "' } } f(); h").c_str()), v);
+  }
+  for (int n = 1; n <= 3; ++n) {
+    const std::string text = "a: try { break a } finally { v = " + std::to_string(n) + " } v";
+    EXPECT_EQ(callDouble(engine, "Eval", text.c_str()), n);
+  }
+}
+
 }  // namespace

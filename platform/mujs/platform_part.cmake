@@ -1,4 +1,4 @@
-# The script control over mujs 1.3.2, built here from Debian's source with seven patches of
+# The script control over mujs 1.3.2, built here from Debian's source with nine patches of
 # ours, applied in this order (each file says why at its top):
 #   insertion-order.patch  objects enumerate their members in the order they were made, as
 #                          the documents' JSON text and member lists need (Debian's mujs
@@ -10,10 +10,15 @@
 #   lexer-ascii.patch      the lexer takes ASCII without UTF-8 decoding;
 #   cjk-letters.patch      Chinese characters are letters in identifiers (da.序号 compiles);
 #   literal-templates.patch  a text compiled once serves every text of the same shape (the
-#                          same tokens, other string and number literals);
+#                          same tokens, other string and number literals): the hooks in
+#                          mujs's files for jstemplate.c, which is ours and built beside it;
 #   replace-plain-char.patch  replace with a one-character pattern knows at once when the
-#                          text does not hold the character.
-# intern-hash, lexer-ascii, literal-templates and replace-plain-char are for speed only (compiling is most of an
+#                          text does not hold the character;
+#   lookup-caches.patch    compiled regular expressions kept by pattern, and property lookups
+#                          in big objects cached (jsregcache.c and jspropcache.c, ours);
+#   string-objects.patch   a String object copies its text instead of interning it.
+# intern-hash, lexer-ascii, literal-templates, replace-plain-char, lookup-caches and
+# string-objects are for speed only (compiling is most of an
 # evaluation).
 # The pristine source is never kept in the repository. It comes from Debian 12's source
 # package through apt (scripts/fetch-source-tarball), once per machine into a cache folder
@@ -100,16 +105,23 @@ set(mujs_patches
   ${CMAKE_CURRENT_LIST_DIR}/lexer-ascii.patch
   ${CMAKE_CURRENT_LIST_DIR}/cjk-letters.patch
   ${CMAKE_CURRENT_LIST_DIR}/literal-templates.patch
-  ${CMAKE_CURRENT_LIST_DIR}/replace-plain-char.patch)
+  ${CMAKE_CURRENT_LIST_DIR}/replace-plain-char.patch
+  ${CMAKE_CURRENT_LIST_DIR}/lookup-caches.patch
+  ${CMAKE_CURRENT_LIST_DIR}/string-objects.patch)
 set(mujs_dir ${CMAKE_BINARY_DIR}/mujs-patched)
 cellbrae_patched_mujs(${mujs_dir} ${mujs_patches})
 
-# The whole interpreter as one translation unit, as its own Makefile builds it. It gets the
-# sanitizer flags of the build like our code, but not our warnings.
+# The whole interpreter as one translation unit, as its own Makefile builds it, with our own
+# C beside it. Both get the sanitizer flags of the build; only ours gets our warnings.
 enable_language(C)
-add_library(cellbrae_mujs STATIC ${mujs_dir}/one.c)
+set(mujs_ours jstemplate.c jsregcache.c jspropcache.c)
+list(TRANSFORM mujs_ours PREPEND ${CMAKE_CURRENT_LIST_DIR}/)
+add_library(cellbrae_mujs STATIC ${mujs_dir}/one.c ${mujs_ours})
 set_target_properties(cellbrae_mujs PROPERTIES C_STANDARD 99 C_EXTENSIONS OFF)
-target_compile_options(cellbrae_mujs PRIVATE -w)
+target_include_directories(cellbrae_mujs PRIVATE ${mujs_dir})
+set_source_files_properties(${mujs_dir}/one.c PROPERTIES COMPILE_OPTIONS -w)
+set_source_files_properties(${mujs_ours} PROPERTIES
+  COMPILE_OPTIONS "-Wall;-Wextra;-Wpedantic;-Wshadow")
 # The collector runs when the heap holds twice what survived the last run, not five times:
 # a cell store of 100,000 lines then peaks at 93 MB instead of 150 MB, for about 0.3% more
 # instructions (marking is cheap next to compiling).

@@ -5,6 +5,7 @@
 #include <mujs.h>
 
 #include <array>
+#include <csetjmp>
 #include <string>
 
 #include "platform/mujs/class_members.h"
@@ -226,6 +227,31 @@ constexpr std::array<ClassMember, 4> kControlMembers{{
 // Warnings the interpreter would print ("function statements are not standard") stay inside.
 void ignoreReport(js_State*, const char*) {}
 
+// The registry entries a control needs. Making them allocates, and an allocation the
+// interpreter cannot make throws: this runs under js_try, so nothing here owns a resource.
+bool fillRegistry(js_State* state) {
+  // js_try, spelled for C++ (the macro hands setjmp an untyped pointer).
+  if (setjmp(*static_cast<std::jmp_buf*>(js_savetry(state)))) {
+    js_pop(state, 1);
+    return false;
+  }
+  // Filled up front so the array stays dense and a slot is found by index, not by name.
+  js_newarray(state);
+  for (int slot = 0; slot < ScriptCache::kSlots; ++slot) {
+    js_pushundefined(state);
+    js_setindex(state, -2, slot);
+  }
+  js_setregistry(state, kScriptsKey);
+  js_newcfunction(state, readThrownValue, "readThrownValue", 1);
+  js_setregistry(state, kReadThrownKey);
+  js_endtry(state);
+  return true;
+}
+
+// Every other call into the interpreter that can allocate runs protected too (js_pcall,
+// js_ploadstring, js_ploadtemplate, and js_literalshape, js_takeliterals and js_relit, which
+// catch inside): with no handler, a failed allocation would end the process in abort().
+// Running out of memory is then a failed evaluation like any other.
 void* createControl() {
   auto* control = new ScriptControl;
   js_State* state = js_newstate(ScriptHeap::allocate, &control->heap, 0);
@@ -236,15 +262,11 @@ void* createControl() {
   control->state = state;
   js_setcontext(state, control);
   js_setreport(state, ignoreReport);
-  // Filled up front so the array stays dense and a slot is found by index, not by name.
-  js_newarray(state);
-  for (int slot = 0; slot < ScriptCache::kSlots; ++slot) {
-    js_pushundefined(state);
-    js_setindex(state, -2, slot);
+  if (!fillRegistry(state)) {
+    js_freestate(state);
+    delete control;
+    return nullptr;
   }
-  js_setregistry(state, kScriptsKey);
-  js_newcfunction(state, readThrownValue, "readThrownValue", 1);
-  js_setregistry(state, kReadThrownKey);
   return control;
 }
 

@@ -5,6 +5,8 @@
 // empty in other builds).
 #include "platform/mujs/script_heap.h"
 
+#include "platform/out_of_memory.h"
+
 #include <sanitizer/asan_interface.h>
 
 #include <cstdlib>
@@ -116,6 +118,9 @@ void ScriptHeap::give(void* block) {
   ASAN_POISON_MEMORY_REGION(freed, sizeof(Header));
 }
 
+// A refused block goes to the program's out-of-memory routine when it has one: the
+// interpreter would only make a failed evaluation of it, and the program would go on with
+// values missing. Without one the interpreter gets null and throws its own error.
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters): the interpreter's own signature
 void* ScriptHeap::allocate(void* heap, void* block, int size) {
   auto& self = *static_cast<ScriptHeap*>(heap);
@@ -123,6 +128,9 @@ void* ScriptHeap::allocate(void* heap, void* block, int size) {
     if (block != nullptr) self.give(block);
     return nullptr;
   }
-  if (block == nullptr) return self.take(static_cast<size_t>(size));
-  return self.resize(block, static_cast<size_t>(size));
+  void* result = block == nullptr ? self.take(static_cast<size_t>(size)) : self.resize(block, static_cast<size_t>(size));
+  if (result == nullptr) {
+    if (const OutOfMemoryHandler handler = outOfMemoryHandler()) handler(static_cast<size_t>(size));
+  }
+  return result;
 }

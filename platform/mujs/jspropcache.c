@@ -1,0 +1,73 @@
+#include "jsi.h"
+#include "jsvalue.h"
+
+/*
+ * Property lookups in front of the tree. An object's properties are a tree ordered by name,
+ * so finding one takes a string comparison per level: about seventeen for an array of
+ * 100,000 elements (mujs's arrays are objects like any other), at every `da.test[n]`. The
+ * cache remembers the property last found for an object and a name, in a table indexed by
+ * both; a hit costs one hash and one comparison. Only objects with enough properties for the
+ * tree to be deep are cached. Entries are never wrong: a property found is checked to have
+ * the name asked for, and the table is emptied whenever a property or an object can go (a
+ * delete, a collection), the only times a remembered property can stop being one. Emptying
+ * it is a new generation: entries of an older one do not count.
+ */
+
+enum { SLOTS = 512 };
+
+struct js_PropCache
+{
+	unsigned generation;
+	struct {
+		js_Object *obj;
+		js_Property *ref;
+		unsigned generation;
+	} slot[SLOTS];
+};
+
+static unsigned slotof(js_Object *obj, const char *name)
+{
+	unsigned h = 2166136261u;
+	while (*name)
+		h = (h ^ (unsigned char)*name++) * 16777619u;
+	h ^= (unsigned)((size_t)obj >> 4);
+	return (h ^ (h >> 15)) % SLOTS;
+}
+
+js_Property *jsX_propcached(js_State *J, js_Object *obj, const char *name, unsigned *slot)
+{
+	struct js_PropCache *cache = J->propcache;
+	*slot = slotof(obj, name);
+	if (cache && cache->slot[*slot].obj == obj && cache->slot[*slot].generation == cache->generation &&
+			!strcmp(cache->slot[*slot].ref->name, name))
+		return cache->slot[*slot].ref;
+	return NULL;
+}
+
+void jsX_propremember(js_State *J, unsigned slot, js_Object *obj, js_Property *ref)
+{
+	struct js_PropCache *cache = J->propcache;
+	if (!cache) {
+		/* made outside any handler's reach would abort: a failed allocation only costs the cache */
+		cache = J->propcache = J->alloc(J->actx, NULL, sizeof *cache);
+		if (!cache)
+			return;
+		memset(cache, 0, sizeof *cache);
+	}
+	cache->slot[slot].obj = obj;
+	cache->slot[slot].ref = ref;
+	cache->slot[slot].generation = cache->generation;
+}
+
+void jsX_propforget(js_State *J)
+{
+	struct js_PropCache *cache = J->propcache;
+	if (cache && ++cache->generation == 0) /* wrapped round: old entries could match again */
+		memset(cache, 0, sizeof *cache);
+}
+
+void jsX_freepropcache(js_State *J)
+{
+	J->alloc(J->actx, J->propcache, 0);
+	J->propcache = NULL;
+}

@@ -1,0 +1,377 @@
+#include "jsi.h"
+#include "jslex.h"
+#include "jsparse.h"
+#include "jscompile.h"
+#include "jsvalue.h"
+
+/*
+ * Literal templates. Compiling is most of the cost of running a short source, and a program
+ * that sends the same statements again with other literal values (a row number, the text of
+ * a cell) would compile every one of them. The shape of a source is its token sequence with
+ * the values of string and number literals left out, and the line each token starts on. A
+ * template is the script compiled from the first source of a shape, with the place in its
+ * code of each literal of its own recorded; a later source of the same shape runs it with its
+ * own literal values written into those places. Parsing and compiling read nothing of a
+ * literal but its value, so the same shape gives the same code.
+ *
+ * Literals whose value the compiler used are compiled in, not given a place: those inside
+ * nested functions (a closure can outlive the run), constants folded into one number,
+ * property names of object literals, a directive. A source that differs from the template in
+ * one of those does not match it and is compiled afresh.
+ *
+ * Shaping a source means lexing it. A source that differs from the one a template holds only
+ * inside plain literals (a string of printable ASCII without quotes or backslashes, a whole
+ * number without a leading zero) has the template's shape without being lexed: between its
+ * literals it is byte for byte the same text, and such a literal is one token whatever it
+ * holds. js_relit takes that way.
+ */
+
+static void shapeput(js_State *J, const void *data, int n)
+{
+	if (J->shape.len + n > J->shape.cap) {
+		int cap = J->shape.cap ? J->shape.cap : 256;
+		while (cap < J->shape.len + n)
+			cap *= 2;
+		J->shape.text = js_realloc(J, J->shape.text, cap);
+		J->shape.cap = cap;
+	}
+	memcpy(J->shape.text + J->shape.len, data, n);
+	J->shape.len += n;
+}
+
+/* Where a plain literal starting at text[at] ends (one past it), or -1 when it is not plain. */
+static int plainend(const char *text, int at, int kind)
+{
+	int j = at;
+	if (kind == TK_STRING) {
+		char quote = text[j++];
+		if (quote != '\'' && quote != '"')
+			return -1;
+		for (; text[j] != quote; ++j)
+			if ((unsigned char)text[j] < 0x20 || (unsigned char)text[j] > 0x7E || text[j] == '\\')
+				return -1;
+		return j + 1;
+	}
+	if (text[j] == '0')
+		++j;
+	else
+		while (text[j] >= '0' && text[j] <= '9')
+			++j;
+	if (j == at || j - at > 15)
+		return -1;
+	/* nothing that could carry the number on, nor a letter the lexer would refuse */
+	if ((text[j] >= '0' && text[j] <= '9') || (text[j] >= 'a' && text[j] <= 'z') ||
+			(text[j] >= 'A' && text[j] <= 'Z') || text[j] == '.' || text[j] == '_' ||
+			text[j] == '$' || text[j] == '\\' || (unsigned char)text[j] >= 0x80)
+		return -1;
+	return j;
+}
+
+/* Where the literal starting at text[at] ends, as the lexer read it; -1 when not known. */
+static int rawend(const char *text, int at, int kind)
+{
+	int j = at + 1;
+	if (kind != TK_STRING)
+		return plainend(text, at, kind);
+	while (text[j] && text[j] != text[at])
+		j += text[j] == '\\' && text[j + 1] ? 2 : 1;
+	return text[j] ? j + 1 : -1;
+}
+
+static js_Literal *scanliteral(js_State *J, int kind)
+{
+	js_Literal *lit;
+	if (J->scanlen >= J->scancap) {
+		J->scancap = J->scancap ? J->scancap * 2 : 16;
+		J->scan = js_realloc(J, J->scan, J->scancap * sizeof *J->scan);
+	}
+	lit = &J->scan[J->scanlen++];
+	lit->kind = kind;
+	lit->pc = -1;
+	lit->string = NULL;
+	lit->number = 0;
+	lit->start = 0;
+	lit->end = -1;
+	lit->plain = 0;
+	return lit;
+}
+
+/* Each record starts with an int: a token, followed by what names it (an identifier's
+   interned name, a regular expression's text and flags), or -1 and the line that the
+   following tokens start on. */
+static void scanshape(js_State *J, const char *source)
+{
+	static const int newline = -1;
+	int token, line = 0;
+	js_Literal *lit;
+	J->shape.len = 0;
+	J->scanlen = 0;
+	J->scansource = source;
+	jsY_initlex(J, "shape", source);
+	do {
+		token = jsY_lex(J);
+		if (J->lexline != line) {
+			line = J->lexline;
+			shapeput(J, &newline, sizeof newline);
+			shapeput(J, &line, sizeof line);
+		}
+		shapeput(J, &token, sizeof token);
+		switch (token) {
+		case TK_IDENTIFIER:
+			shapeput(J, &J->text, sizeof J->text);
+			break;
+		case TK_REGEXP:
+			shapeput(J, &J->text, sizeof J->text);
+			shapeput(J, &J->number, sizeof J->number);
+			break;
+		case TK_STRING:
+		case TK_NUMBER:
+			lit = scanliteral(J, token);
+			if (token == TK_STRING)
+				lit->string = J->text;
+			else
+				lit->number = J->number;
+			lit->start = (int)(J->lexstart - source);
+			lit->end = rawend(source, lit->start, token);
+			lit->plain = plainend(source, lit->start, token) >= 0;
+			break;
+		}
+	} while (token != 0);
+}
+
+const char *js_literalshape(js_State *J, const char *source, int *length)
+{
+	if (js_try(J)) {
+		js_pop(J, 1);
+		return NULL;
+	}
+	scanshape(J, source);
+	js_endtry(J);
+	*length = J->shape.len;
+	return J->shape.text;
+}
+
+/* Room for the source last scanned beside a template. It is made before the template changes,
+   so running out of memory leaves the template as it was. */
+static void roomforsource(js_State *J, js_Function *F)
+{
+	F->littext = js_realloc(J, F->littext, strlen(J->scansource) + 1);
+}
+
+/* Keeps the source whose literals a template now holds, with their places in it. */
+static void keepsource(js_State *J, js_Function *F)
+{
+	int i;
+	strcpy(F->littext, J->scansource);
+	for (i = 0; i < F->litlen; ++i) {
+		F->littab[i].start = J->scan[i].start;
+		F->littab[i].end = J->scan[i].end;
+		F->littab[i].plain = J->scan[i].plain;
+	}
+}
+
+static void loadtemplate(js_State *J, const char *filename, const char *source)
+{
+	js_Ast *P;
+	js_Function *F;
+	int i, n;
+
+	scanshape(J, source);
+
+	if (js_try(J)) {
+		J->templating = 0;
+		jsP_freeparse(J);
+		js_throw(J);
+	}
+
+	P = jsP_parse(J, filename, source);
+	n = J->lexlit + 1;
+	if (n > J->litcap) {
+		J->litpc = js_realloc(J, J->litpc, n * sizeof *J->litpc);
+		J->litcap = n;
+	}
+	J->litcount = n;
+	for (i = 0; i < n; ++i)
+		J->litpc[i] = -1;
+
+	J->templating = 1;
+	F = jsC_compilescript(J, P, J->default_strict);
+	J->templating = 0;
+	jsP_freeparse(J);
+
+	js_newscript(J, F, J->GE);
+	js_endtry(J);
+
+	if (n == J->scanlen) {
+		if (n > 0) {
+			F->littab = js_malloc(J, n * sizeof *F->littab);
+			for (i = 0; i < n; ++i) {
+				F->littab[i] = J->scan[i];
+				F->littab[i].pc = J->litpc[i] >= 0 ? J->litpc[i] : -1;
+			}
+		}
+		roomforsource(J, F);
+		F->litlen = n;
+		keepsource(J, F);
+	}
+}
+
+int js_ploadtemplate(js_State *J, const char *filename, const char *source)
+{
+	if (js_try(J))
+		return 1;
+	loadtemplate(J, filename, source);
+	js_endtry(J);
+	return 0;
+}
+
+static js_Function *templateat(js_State *J, int idx)
+{
+	js_Object *obj;
+	if (!js_isobject(J, idx))
+		return NULL;
+	obj = js_toobject(J, idx);
+	if (obj->type != JS_CSCRIPT || obj->u.f.function->litlen < 0)
+		return NULL;
+	return obj->u.f.function;
+}
+
+/* Puts the literals last scanned into F, if those it has compiled in are the same. */
+static int takeliterals(js_State *J, js_Function *F)
+{
+	int i;
+
+	if (F->litlen != J->scanlen)
+		return 0;
+
+	for (i = 0; i < F->litlen; ++i) {
+		const js_Literal *have = &F->littab[i], *want = &J->scan[i];
+		if (have->kind != want->kind)
+			return 0;
+		if (have->pc >= 0)
+			continue;
+		if (have->kind == TK_STRING ? have->string != want->string
+				: memcmp(&have->number, &want->number, sizeof have->number) != 0)
+			return 0;
+	}
+
+	roomforsource(J, F);
+	for (i = 0; i < F->litlen; ++i) {
+		js_Literal *have = &F->littab[i];
+		const js_Literal *want = &J->scan[i];
+		if (have->pc < 0)
+			continue;
+		if (have->kind == TK_STRING) {
+			memcpy(F->code + have->pc, &want->string, sizeof want->string);
+			have->string = want->string;
+		} else {
+			memcpy(F->code + have->pc, &want->number, sizeof want->number);
+			have->number = want->number;
+		}
+	}
+	keepsource(J, F);
+	return 1;
+}
+
+int js_takeliterals(js_State *J, int idx)
+{
+	js_Function *F = templateat(J, idx);
+	int taken;
+	if (!F)
+		return 0;
+	if (js_try(J)) { /* out of memory: the caller compiles the source, and learns it there */
+		js_pop(J, 1);
+		return 0;
+	}
+	taken = takeliterals(J, F);
+	js_endtry(J);
+	return taken;
+}
+
+static int relit(js_State *J, js_Function *F, const char *source)
+{
+	const char *old;
+	int i, o = 0, n = 0, end, length;
+	js_Literal *lit;
+
+	if (!F->littext)
+		return 0;
+	old = F->littext;
+	length = (int)strlen(source);
+	J->scanlen = 0;
+	J->scansource = source;
+	for (i = 0; i < F->litlen; ++i) {
+		const js_Literal *have = &F->littab[i];
+		int between = have->start - o, size = have->end - have->start;
+		if (have->end < 0 || n + between > length || memcmp(old + o, source + n, between) != 0)
+			return 0;
+		n += between;
+		lit = scanliteral(J, have->kind);
+		lit->start = n;
+		if (n + size <= length && memcmp(old + have->start, source + n, size) == 0) {
+			/* the same bytes: the same literal, as long as the text goes on the same */
+			lit->end = n + size;
+			lit->plain = have->plain;
+			lit->string = have->string;
+			lit->number = have->number;
+		} else {
+			if (!have->plain || (end = plainend(source, n, have->kind)) < 0)
+				return 0;
+			lit->end = end;
+			lit->plain = 1;
+			if (have->kind == TK_STRING) {
+				J->shape.len = 0;
+				shapeput(J, source + n + 1, end - n - 2);
+				shapeput(J, "", 1);
+				lit->string = js_intern(J, J->shape.text);
+			} else {
+				double x = 0;
+				int k;
+				for (k = n; k < end; ++k)
+					x = x * 10 + (source[k] - '0');
+				lit->number = x;
+			}
+		}
+		o = have->end;
+		n = lit->end;
+	}
+	if (strcmp(old + o, source + n) != 0)
+		return 0;
+	return takeliterals(J, F);
+}
+
+int js_relit(js_State *J, int idx, const char *source)
+{
+	js_Function *F = templateat(J, idx);
+	int taken;
+	if (!F)
+		return 0;
+	if (js_try(J)) {
+		js_pop(J, 1);
+		return 0;
+	}
+	taken = relit(J, F, source);
+	js_endtry(J);
+	return taken;
+}
+
+/* The compiler has just put a template's own literal `lit` into the code at pc. A literal the
+   compiler emits more than once (a finally block is compiled once for each way out of its
+   try) has no single place: it is compiled in, and a source must match it. */
+void jsT_recordliteral(js_State *J, int lit, int pc)
+{
+	J->litpc[lit] = J->litpc[lit] == -1 ? pc : -2;
+}
+
+void jsT_freefunction(js_State *J, js_Function *F)
+{
+	js_free(J, F->littab);
+	js_free(J, F->littext);
+}
+
+void jsT_freestate(js_State *J)
+{
+	js_free(J, J->shape.text);
+	js_free(J, J->scan);
+	js_free(J, J->litpc);
+}

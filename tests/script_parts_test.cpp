@@ -1,0 +1,197 @@
+// The parts of our script control over mujs, each on its own: the cache of compiled shapes
+// (sets, eviction, the next-text prediction, exact texts), the interpreter's heap, the text
+// encoding between UTF-16 and the interpreter's, and the reading of its error messages.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/mujs/script_cache.h"
+#include "platform/mujs/script_error.h"
+#include "platform/mujs/script_heap.h"
+#include "platform/mujs/script_text.h"
+
+namespace {
+
+constexpr int kSets = ScriptCache::kSlots / ScriptCache::kWays;
+
+int setOf(const std::string& shape) { return static_cast<int>(std::hash<std::string_view>{}(shape) % kSets); }
+
+// `count` distinct shapes that all fall into one set.
+std::vector<std::string> shapesInOneSet(int count) {
+  std::vector<std::string> shapes;
+  const int set = setOf("shape 0");
+  for (int i = 0; static_cast<int>(shapes.size()) < count; ++i) {
+    std::string shape = "shape " + std::to_string(i);
+    if (setOf(shape) == set) shapes.push_back(shape);
+  }
+  return shapes;
+}
+
+int keep(ScriptCache& cache, const std::string& shape) {
+  const ScriptCache::Lookup lookup = cache.find(shape);
+  return lookup.slot >= 0 ? lookup.slot : cache.claim(lookup, shape);
+}
+
+TEST(ScriptCacheShapes, ASetKeepsItsMostRecentlyUsedShapes) {
+  ScriptCache cache;
+  const std::vector<std::string> shapes = shapesInOneSet(ScriptCache::kWays + 2);
+  std::vector<int> slots;
+  for (int i = 0; i < ScriptCache::kWays; ++i) slots.push_back(keep(cache, shapes[i]));
+  // Four shapes of one set take its four slots, and each is found again in its own.
+  for (int i = 0; i < ScriptCache::kWays; ++i) {
+    EXPECT_EQ(cache.find(shapes[i]).slot, slots[i]) << shapes[i];
+    for (int j = 0; j < i; ++j) EXPECT_NE(slots[i], slots[j]);
+  }
+  // Using the first again makes the second the least recently used: a fifth shape takes its slot.
+  cache.find(shapes[0]);
+  const int fifth = keep(cache, shapes[4]);
+  EXPECT_EQ(fifth, slots[1]);
+  EXPECT_EQ(cache.find(shapes[1]).slot, -1);
+  EXPECT_EQ(cache.find(shapes[0]).slot, slots[0]);
+  // Shapes of other sets never displace this set's.
+  for (int i = 0; i < 3 * ScriptCache::kSlots; ++i) {
+    const std::string other = "other " + std::to_string(i);
+    if (setOf(other) != setOf(shapes[0])) keep(cache, other);
+  }
+  EXPECT_EQ(cache.find(shapes[0]).slot, slots[0]);
+  EXPECT_EQ(cache.find(shapes[4]).slot, fifth);
+}
+
+TEST(ScriptCacheShapes, TooLongShapesGetNoSlot) {
+  ScriptCache cache;
+  const std::string longShape(ScriptCache::kLongestShape + 1, 'x');
+  EXPECT_EQ(cache.claim(cache.find(longShape), longShape), -1);
+  EXPECT_EQ(cache.find(longShape).slot, -1);
+  const std::string longest(ScriptCache::kLongestShape, 'x');
+  EXPECT_GE(cache.claim(cache.find(longest), longest), 0);
+}
+
+TEST(ScriptCacheSources, AnExactTextFindsTheSlotHoldingItsLiterals) {
+  ScriptCache cache;
+  const int slot = keep(cache, "s");
+  size_t hash = 0;
+  EXPECT_EQ(cache.findSource(u"da.row = '1'", &hash), -1);
+  cache.noteSource(slot, u"da.row = '1'", hash);
+  EXPECT_EQ(cache.findSource(u"da.row = '1'", &hash), slot);
+  // The slot now holds another text's literals: the first is no longer there.
+  size_t second = 0;
+  cache.findSource(u"da.row = '2'", &second);
+  cache.noteSource(slot, u"da.row = '2'", second);
+  EXPECT_EQ(cache.findSource(u"da.row = '1'", &hash), -1);
+  EXPECT_EQ(cache.findSource(u"da.row = '2'", &second), slot);
+  // A slot given to another shape forgets its text.
+  const std::vector<std::string> shapes = shapesInOneSet(ScriptCache::kWays + 1);
+  ScriptCache full;
+  const int first = keep(full, shapes[0]);
+  full.findSource(u"text", &hash);
+  full.noteSource(first, u"text", hash);
+  for (int i = 1; i <= ScriptCache::kWays; ++i) keep(full, shapes[i]);
+  EXPECT_EQ(full.find(shapes[0]).slot, -1);
+  EXPECT_EQ(full.findSource(u"text", &hash), -1);
+}
+
+TEST(ScriptCachePrediction, TheSlotThatRanNextLastTime) {
+  ScriptCache cache;
+  EXPECT_EQ(cache.predicted(), -1);
+  const int a = keep(cache, "a"), b = keep(cache, "b"), c = keep(cache, "c");
+  // One line: a, b, c, a text without a slot; the next line in the same order is foreseen.
+  for (int slot : {a, b, c, -1}) cache.ran(slot);
+  cache.ran(a);
+  EXPECT_EQ(cache.predicted(), b);
+  cache.ran(b);
+  EXPECT_EQ(cache.predicted(), c);
+  cache.ran(c);
+  EXPECT_EQ(cache.predicted(), -1);
+  // The order changes: the prediction follows what happened last.
+  cache.ran(a);
+  cache.ran(c);
+  cache.ran(a);
+  EXPECT_EQ(cache.predicted(), c);
+}
+
+TEST(ScriptHeapBlocks, SizesAlignmentAndContentsAcrossResizes) {
+  ScriptHeap heap;
+  std::vector<void*> blocks;
+  for (int size : {1, 15, 16, 17, 100, 512, 513, 5000}) {
+    void* block = ScriptHeap::allocate(&heap, nullptr, size);
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(block) % 16, 0u) << size;
+    std::memset(block, size & 0xFF, static_cast<size_t>(size));
+    blocks.push_back(block);
+  }
+  // Small to small, small to large, large to larger, large to small: the bytes kept go along.
+  char* text = static_cast<char*>(ScriptHeap::allocate(&heap, nullptr, 10));
+  std::memcpy(text, "012345678", 10);
+  for (int size : {40, 2000, 9000, 12}) {
+    text = static_cast<char*>(ScriptHeap::allocate(&heap, text, size));
+    ASSERT_NE(text, nullptr);
+    EXPECT_STREQ(text, "012345678") << size;
+  }
+  EXPECT_EQ(ScriptHeap::allocate(&heap, text, 0), nullptr);
+  // A freed small block is the next one of its size class.
+  void* freed = blocks[4];
+  ScriptHeap::allocate(&heap, freed, 0);
+  EXPECT_EQ(ScriptHeap::allocate(&heap, nullptr, 100), freed);
+  // The blocks still hold what was written, untouched by their neighbours.
+  EXPECT_EQ(static_cast<unsigned char*>(blocks[3])[16], 17);
+  EXPECT_EQ(static_cast<unsigned char*>(blocks[7])[4999], 5000 & 0xFF);
+  // Many small blocks take more than one chunk; each stays whole.
+  std::vector<int*> many;
+  for (int i = 0; i < 50000; ++i) {
+    auto* block = static_cast<int*>(ScriptHeap::allocate(&heap, nullptr, 48));
+    ASSERT_NE(block, nullptr);
+    *block = i;
+    many.push_back(block);
+  }
+  for (int i = 0; i < 50000; i += 997) EXPECT_EQ(*many[i], i);
+}
+
+TEST(ScriptTextEncoding, UnitByUnitBothWays) {
+  std::string bytes;
+  encodeScriptText(u"plain", &bytes);
+  EXPECT_EQ(bytes, "plain");
+  encodeScriptText(u"序号é", &bytes);
+  EXPECT_EQ(bytes, "\xE5\xBA\x8F\xE5\x8F\xB7\xC3\xA9");
+  // A surrogate pair is two three-byte units; U+0000 ends the text.
+  encodeScriptText(std::u16string_view(u"a\U0001F600b", 4), &bytes);
+  EXPECT_EQ(bytes, "a\xED\xA0\xBD\xED\xB8\x80" "b");
+  encodeScriptText(std::u16string_view(u"ab\0cd", 5), &bytes);
+  EXPECT_EQ(bytes, "ab");
+
+  std::u16string units;
+  decodeScriptText("\xE5\xBA\x8F" "x", &units);
+  EXPECT_EQ(units, u"序x");
+  decodeScriptText("a\xC0\x80z", &units);
+  EXPECT_EQ(units, std::u16string(u"a\0z", 3));
+  decodeScriptText("\xF0\x9F\x98\x80", &units);
+  EXPECT_EQ(units, u"\U0001F600");
+  decodeScriptText("\xED\xA0\xBD\xED\xB8\x80", &units);
+  EXPECT_EQ(units, u"\U0001F600");
+  // Malformed bytes, each its own U+FFFD: a stray continuation, a cut sequence, a byte no
+  // UTF-8 has.
+  decodeScriptText("\x80" "a\xE5\xBA" "b\xFF", &units);
+  EXPECT_EQ(units, u"\uFFFD" "a\uFFFD\uFFFD" "b\uFFFD");
+}
+
+TEST(ScriptErrorTexts, MessagesTracesAndLines) {
+  int32_t line = -1;
+  EXPECT_EQ(splitCompileLine("script:3: unexpected token", "script", &line), "unexpected token");
+  EXPECT_EQ(line, 3);
+  line = -1;
+  EXPECT_EQ(splitCompileLine("other:3: unexpected token", "script", &line), "other:3: unexpected token");
+  EXPECT_EQ(line, -1);
+  EXPECT_EQ(traceLine("\n\tat f (script:7)\n\tat script:9"), 7);
+  EXPECT_EQ(traceLine("\n\tat native"), 0);
+  EXPECT_EQ(sourceLine("one\r\ntwo\nthree", 2), "two");
+  EXPECT_EQ(sourceLine("one\ntwo", 3), "");
+  EXPECT_EQ(sourceLine("one\ntwo", 0), "");
+  EXPECT_EQ(errorNumberOf("TypeError"), kTypeError);
+  EXPECT_EQ(errorNumberOf("SyntaxError"), kSyntaxError);
+  EXPECT_EQ(errorNumberOf("MyError"), kOtherError);
+}
+
+}  // namespace
