@@ -487,21 +487,29 @@ class ShapeWriter {
         break;
       }
       case 12: {
-        static constexpr std::array<std::u16string_view, 7> kMethods{
-            u").toFixed(", u").toString(2 + ", u").toPrecision(1 + ", u").toExponential(",
-            u").charAt(", u").indexOf(", u").split("};
-        const std::u16string_view method = pick(c_, kMethods);
-        const bool numeric = method.find(u"to") != std::u16string_view::npos;
-        out_ += numeric ? u"Number(" : u"String(";
+        struct Method {
+          std::u16string_view receiver, call;
+          bool countArgument;  // a count hole rather than any value
+        };
+        // charAt takes a huge negative position as INT_MIN, and mujs's js_runeat then counts
+        // one below it (undefined behaviour in both copies): small positions only, for now.
+        static constexpr std::array<Method, 7> kMethods{{{u"Number(", u").toFixed(", true},
+                                                         {u"Number(", u").toString(2 + ", true},
+                                                         {u"Number(", u").toPrecision(1 + ", true},
+                                                         {u"Number(", u").toExponential(", true},
+                                                         {u"String(", u").charAt(", true},
+                                                         {u"String(", u").indexOf(", false},
+                                                         {u"String(", u").split(", false}}};
+        const Method& method = kMethods[c_.below(kMethods.size())];
+        out_ += method.receiver;
         value(scope, depth + 1);
-        out_ += method;
-        if (method.find(u"2 + ") != std::u16string_view::npos || method.find(u"1 + ") != std::u16string_view::npos ||
-            method == u").toFixed(" || method == u").toExponential(") {
+        out_ += method.call;
+        if (method.countArgument) {
           out_ += kCountHole;
         } else {
           value(scope, depth + 1);
         }
-        out_ += method == u").split(" ? u").length" : u")";
+        out_ += method.call == u").split(" ? u").length" : u")";
         break;
       }
       case 13:
