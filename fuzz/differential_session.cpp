@@ -2,7 +2,7 @@
 // interpreter, and a third the cell store's own texts, since those are what the program sends.
 #include "fuzz/differential_session.h"
 
-DifferentialSession::DifferentialSession() {
+DifferentialSession::DifferentialSession() : shapes_(std::make_unique<ShapePool>()) {
   EnginePair::takeEndedDivergences();  // the session's own start here
   renew();
 }
@@ -18,7 +18,6 @@ void DifferentialSession::renew() {
   collectDivergences();
   pair_ = std::make_unique<EnginePair>();
   pair_->run(kShapesPrelude);
-  shapes_ = std::make_unique<ShapePool>();
   cellStore_ = std::make_unique<CellStoreSequences>();
   sequencesOnPairs_ = 0;
 }
@@ -34,7 +33,7 @@ void DifferentialSession::runSequence(ChoiceStream& choices) {
     case 2:
     case 3:
     case 4: {
-      const int texts = choices.between(3, 12);
+      const int texts = choices.between(4, 16);
       for (int i = 0; i < texts; ++i) pair_->run(shapes_->nextText(choices));
       break;
     }

@@ -1,7 +1,8 @@
 // A run of the differential fuzzers: random sequences of texts on engine pairs that live for
-// many sequences, so the compile cache warms and evicts, with every live pair's globals
-// compared after each sequence and fresh pairs every kSequencesPerPair sequences or after a
-// difference (whatever followed it would only repeat it).
+// many sequences, so the compile cache warms, with every live pair's globals compared after
+// each sequence and fresh pairs every kSequencesPerPair sequences or after a difference
+// (whatever followed it would only repeat it). The shape pool outlives the pairs, so a pair
+// meets far more shapes than its cache has slots, most of them many times.
 #pragma once
 
 #include <cstdint>
@@ -40,8 +41,8 @@ class DifferentialSession {
 
   DifferentialControlScope standIn_;  // before the documents, which make their engines through it
   int64_t textsBefore_ = EnginePair::textsRunInThread();
-  std::unique_ptr<EnginePair> pair_;
   std::unique_ptr<ShapePool> shapes_;
+  std::unique_ptr<EnginePair> pair_;
   std::unique_ptr<CellStoreSequences> cellStore_;
   int64_t sequences_ = 0;
   int64_t sequencesOnPairs_ = 0;

@@ -397,10 +397,17 @@ class ShapeWriter {
         static constexpr std::array<std::u16string_view, 16> kOperators{
             u" + ", u" + ", u" - ", u" * ", u" / ", u" % ", u" < ", u" >= ", u" == ", u" === ",
             u" != ", u" && ", u" || ", u" | ", u" << ", u" >>> "};
+        const std::u16string_view op = pick(c_, kOperators);
         out_ += u'(';
         value(scope, depth + 1);
-        out_ += pick(c_, kOperators);
-        value(scope, depth + 1);
+        out_ += op;
+        // Shifts by a count: a number that reads as -2**31 makes both copies of the interpreter
+        // negate INT_MIN when they write it (js_itoa, undefined behaviour), and 1 << 31 is one.
+        if (op == u" << ") {
+          out_ += kCountHole;
+        } else {
+          value(scope, depth + 1);
+        }
         out_ += u')';
         break;
       }
@@ -677,11 +684,13 @@ void appendStringLiteral(std::u16string& out, ChoiceStream& c) {
   out += quote;
 }
 
+// 2**31 is not among the forms: written with a minus it is INT_MIN, which both copies of the
+// interpreter negate when they turn it into text (js_itoa, undefined behaviour).
 void appendNumberLiteral(std::u16string& out, ChoiceStream& c) {
   static constexpr std::array<std::u16string_view, 24> kForms{
       u"0",      u"1",         u"7",      u"42",     u"255",       u"3.14",      u".5",    u"5.",    u"0.1",
       u"1e3",    u"1E-7",      u"2.5e+10", u"1e308", u"1e400",     u"5e-324",    u"0x1F",  u"0XABCDEF",
-      u"2147483648", u"4294967296", u"9007199254740993", u"123456789012345678901234567890",
+      u"2147483649", u"4294967296", u"9007199254740993", u"123456789012345678901234567890",
       u"0.000001", u"1e21",    u"100"};
   if (c.oneIn(6)) out += u'-';
   if (c.oneIn(1000)) {
