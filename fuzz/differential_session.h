@@ -31,7 +31,7 @@ class DifferentialSession {
 
   int64_t sequencesRun() const { return sequences_; }
   // Texts run on both engines so far, the globals comparisons included.
-  int64_t textsRun() const { return EnginePair::textsRunInThread() - textsBefore_; }
+  int64_t textsRun() const { return EnginePair::textsRunInProcess() - textsBefore_; }
   // Every difference found so far, as its pair saw it (its whole history, not cut down).
   const std::vector<Divergence>& divergences() const { return divergences_; }
 
@@ -40,7 +40,7 @@ class DifferentialSession {
   void collectDivergences();
 
   DifferentialControlScope standIn_;  // before the documents, which make their engines through it
-  int64_t textsBefore_ = EnginePair::textsRunInThread();
+  int64_t textsBefore_ = EnginePair::textsRunInProcess();
   std::unique_ptr<ShapePool> shapes_;
   std::unique_ptr<EnginePair> pair_;
   std::unique_ptr<CellStoreSequences> cellStore_;

@@ -28,17 +28,19 @@ const std::u16string& globalsText() {
 
 namespace {
 
+// Process-wide, and made before any pair, so they outlive a pair held in a static (a fuzz
+// target's session); the harness runs on one thread.
 std::vector<EnginePair*>& livePairs() {
-  thread_local std::vector<EnginePair*> pairs;
+  static std::vector<EnginePair*> pairs;
   return pairs;
 }
 
 std::vector<Divergence>& endedDivergences() {
-  thread_local std::vector<Divergence> divergences;
+  static std::vector<Divergence> divergences;
   return divergences;
 }
 
-thread_local int64_t textsInThread = 0;
+int64_t textsInProcess = 0;
 
 struct ControlMembers {
   int32_t language, eval, addCode;
@@ -101,7 +103,7 @@ const std::vector<EnginePair*>& EnginePair::live() { return livePairs(); }
 
 std::vector<Divergence> EnginePair::takeEndedDivergences() { return std::exchange(endedDivergences(), {}); }
 
-int64_t EnginePair::textsRunInThread() { return textsInThread; }
+int64_t EnginePair::textsRunInProcess() { return textsInProcess; }
 
 bool EnginePair::run(std::u16string_view text, bool eval) {
   const ObjectClass& control = scriptControlClass();
@@ -113,7 +115,7 @@ bool EnginePair::run(std::u16string_view text, bool eval) {
   ReferenceOutcome reference;
   referenceEngineEval(reference_, encoded_.c_str(), &reference);
   ++textsRun_;
-  ++textsInThread;
+  ++textsInProcess;
   history_.push_back({std::u16string(text), eval});
   controlOutcome_ = ::controlOutcome(control, control_, controlStatus_, eval ? &controlResult_ : nullptr);
   if (diverged_) return true;

@@ -64,12 +64,13 @@ class EnginePair {
   // own tests need a pair whose engines disagree.
   void runOnControlOnly(std::u16string_view text);
 
-  // The pairs alive in this thread, oldest first (each engine a document makes is one).
+  // The pairs alive, oldest first (each engine a document makes is one). Pairs are made and
+  // used on one thread, as each interpreter is.
   static const std::vector<EnginePair*>& live();
-  // The divergences of pairs in this thread that ended since the last call, taken out.
+  // The divergences of pairs that ended since the last call, taken out.
   static std::vector<Divergence> takeEndedDivergences();
-  // Texts run by all pairs of this thread so far.
-  static int64_t textsRunInThread();
+  // Texts run by all pairs so far.
+  static int64_t textsRunInProcess();
 
  private:
   void* control_ = nullptr;

@@ -684,13 +684,14 @@ void appendStringLiteral(std::u16string& out, ChoiceStream& c) {
   out += quote;
 }
 
-// 2**31 is not among the forms: written with a minus it is INT_MIN, which both copies of the
-// interpreter negate when they turn it into text (js_itoa, undefined behaviour).
+// Nothing near 2**31 is among the forms: -2**31 is INT_MIN, which both copies of the
+// interpreter negate when they turn it into text (js_itoa, undefined behaviour), and a form
+// one away from it would reach it by one addition.
 void appendNumberLiteral(std::u16string& out, ChoiceStream& c) {
   static constexpr std::array<std::u16string_view, 24> kForms{
       u"0",      u"1",         u"7",      u"42",     u"255",       u"3.14",      u".5",    u"5.",    u"0.1",
       u"1e3",    u"1E-7",      u"2.5e+10", u"1e308", u"1e400",     u"5e-324",    u"0x1F",  u"0XABCDEF",
-      u"2147483649", u"4294967296", u"9007199254740993", u"123456789012345678901234567890",
+      u"3000000000", u"4294967296", u"9007199254740993", u"123456789012345678901234567890",
       u"0.000001", u"1e21",    u"100"};
   if (c.oneIn(6)) out += u'-';
   if (c.oneIn(1000)) {
