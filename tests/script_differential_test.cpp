@@ -14,6 +14,8 @@
 #include "fuzz/engine_pair.h"
 #include "fuzz/script_outcome.h"
 #include "fuzz/statement_shapes.h"
+#include "runtime/text_commands.h"
+#include "table/generate_table.h"
 
 namespace {
 
@@ -205,6 +207,54 @@ TEST(StatementShapes, ASeedGivesTheSameTextsEveryTime) {
   ShapePool first, second;
   ChoiceStream a(kRunSeed), b(kRunSeed);
   for (int i = 0; i < 200; ++i) ASSERT_EQ(first.nextText(a), second.nextText(b)) << "text " << i;
+}
+
+// libFuzzer steers the texts only if an input's bytes make the first choices.
+TEST(ChoiceStream, AnInputsBytesMakeTheFirstChoices) {
+  const uint8_t bytes[] = {5, 200, 0x12, 0x34};
+  ChoiceStream choices(bytes, sizeof bytes);
+  EXPECT_EQ(choices.below(12), 5u);
+  EXPECT_EQ(choices.below(256), 200u);
+  EXPECT_EQ(choices.below(1000), 0x1234u % 1000);
+  ChoiceStream again(bytes, sizeof bytes);
+  for (int i = 0; i < 3; ++i) again.below(1000);
+  ChoiceStream other(bytes, 3);
+  for (int i = 0; i < 3; ++i) other.below(1000);
+  EXPECT_NE(again.below(1u << 30), other.below(1u << 30)) << "what follows the bytes is seeded by all of them";
+}
+
+// The cell store's half of the fuzzers is worth something only if every text the program's
+// own code sends reaches a pair, and the answers it gets back are the control's own.
+TEST(DifferentialControl, TheProgramsTextsRunOnPairsAndGetTheControlsAnswers) {
+  DifferentialControlScope standIn;
+  JsonDocument cellStore;
+  JsonDocument rowRecord;
+  ASSERT_EQ(EnginePair::live().size(), 2u);
+  const int64_t before = EnginePair::textsRunInProcess();
+  const ArrayValue lines = splitText("a,bb\r\nccc,d\r\n'e\\", "\r\n");
+  ColumnMeasure measure;
+  ASSERT_TRUE(recordLines(lines, ",", cellStore, rowRecord, measure));
+  EXPECT_EQ(EnginePair::textsRunInProcess() - before, 7 + 9 + 9) << "nine texts a line, the first line seven";
+  EXPECT_EQ(cellStore.count("test"), 3);
+  EXPECT_STREQ(cellStore.getValue("test[2].column").c_str(), "3");
+  EXPECT_STREQ(cellStore.getValue("test[1].row").c_str(), "2");
+  for (EnginePair* pair : EnginePair::live()) {
+    EXPECT_TRUE(pair->compareGlobals());
+    EXPECT_FALSE(pair->diverged()) << describeDivergence(pair->divergence());
+  }
+}
+
+TEST(DifferentialSession, APairOutOfStepIsReportedAndReplaced) {
+  DifferentialSession session;
+  ChoiceStream choices(kRunSeed);
+  session.runSequence(choices);
+  EnginePair* first = EnginePair::live().front();
+  first->runOnControlOnly(u"var onlyOnOneSide = 1");
+  session.runSequence(choices);
+  ASSERT_EQ(session.divergences().size(), 1u);
+  EXPECT_NE(session.divergences()[0].control.text.find(u"onlyOnOneSide"), std::u16string::npos);
+  for (int i = 0; i < 20; ++i) session.runSequence(choices);
+  EXPECT_EQ(session.divergences().size(), 1u) << "the fresh pairs agree again";
 }
 
 TEST(ScriptDifferential, FixedSeedRunAgrees) {
