@@ -6,7 +6,7 @@
 //   a type name, the first characters of a text), so nothing grows by feeding on itself;
 //   whole objects are read only where nothing keeps them (a condition, the value of a text).
 // Functions call no function of ours but those declared inside them, and those call none, so
-// nothing recurses. Array indices stored to stay small, so no array gets a huge length.
+// nothing recurses. The indices stored at stay small, so no array gets a huge length.
 #include "fuzz/statement_shapes.h"
 
 #include <array>
@@ -57,9 +57,10 @@ class ShapeWriter {
     if (c_.oneIn(8)) out_ += std::u16string(1, kDirectiveHole) + u"; ";
     const int count = c_.between(1, 3);
     for (int i = 0; i < count; ++i) statement(top);
-    if (c_.oneIn(2)) {
+    if (c_.oneIn(2)) {  // the text's value: in parentheses, so an object literal is no block
+      out_ += u'(';
       probe(top, 0);
-      out_ += u';';
+      out_ += u");";
     }
     return std::move(out_);
   }
