@@ -21,6 +21,7 @@ constexpr char16_t kCountHole = u'\uE002';
 constexpr char16_t kRegexHole = u'\uE003';
 constexpr char16_t kKeyHole = u'\uE004';
 constexpr char16_t kDirectiveHole = u'\uE005';
+constexpr char16_t kEvalHole = u'\uE006';
 
 template <size_t N>
 std::u16string_view pick(ChoiceStream& choices, const std::array<std::u16string_view, N>& from) {
@@ -536,9 +537,9 @@ class ShapeWriter {
         out_ += u").message";
         break;
       case 15:
-        if (!c_.oneIn(4)) return leaf(scope);  // a random text seldom compiles
+        if (!c_.oneIn(2)) return leaf(scope);
         out_ += u"eval(";
-        out_ += kStringHole;
+        out_ += kEvalHole;
         out_ += u')';
         break;
       default: leaf(scope); break;
@@ -738,6 +739,16 @@ std::u16string fillShape(std::u16string_view shape, ChoiceStream& c) {
       case kNumberHole: appendNumberLiteral(out, c); break;
       case kCountHole: out += static_cast<char16_t>(u'0' + c.below(4)); break;
       case kKeyHole: appendKey(out, c); break;
+      case kEvalHole: {
+        // Code for eval, which compiles it apart from the cache; it names no variable, so
+        // what it gives back is never a whole object that something would keep.
+        static constexpr std::array<std::u16string_view, 10> kCode{
+            u"'1 + 1'", u"'\\'序\\''", u"\"var e1 = 2; e1 * 3\"", u"'(function () { return 5 })()'",
+            u"'x +* 1'", u"'throw 7'", u"\"[1, '二'].length\"", u"''", u"'try { 1 } finally { 2 }'",
+            u"'for (var e2 = 0; e2 < 2; e2++) {} e2'"};
+        out += pick(c, kCode);
+        break;
+      }
       case kDirectiveHole: {
         static constexpr std::array<std::u16string_view, 5> kDirectives{u"'use strict'", u"\"use strict\"",
                                                                          u"'use asm'", u"'use\\x20strict'", u"'序'"};
