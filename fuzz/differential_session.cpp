@@ -54,6 +54,10 @@ void DifferentialSession::runSequence(ChoiceStream& choices) {
   }
   ++sequences_;
   bool diverged = false;
-  for (EnginePair* pair : EnginePair::live()) diverged |= !pair->compareGlobals();
-  if (diverged || ++sequencesOnPairs_ >= kSequencesPerPair) renew();
+  bool grown = false;
+  for (EnginePair* pair : EnginePair::live()) {
+    diverged |= !pair->compareGlobals();
+    grown |= pair->controlResult().text.size() > kLargestGlobals;
+  }
+  if (diverged || grown || ++sequencesOnPairs_ >= kSequencesPerPair) renew();
 }

@@ -1,10 +1,12 @@
 // A run of the differential fuzzers: random sequences of texts on engine pairs that live for
 // many sequences, so the compile cache warms, with every live pair's globals compared after
-// each sequence and fresh pairs every kSequencesPerPair sequences or after a difference
-// (whatever followed it would only repeat it). The shape pool outlives the pairs, so a pair
-// meets far more shapes than its cache has slots, most of them many times.
+// each sequence, and fresh pairs every kSequencesPerPair sequences, after a difference
+// (whatever followed it would only repeat it) or once their globals have grown large. The
+// shape pool outlives the pairs, so a pair meets far more shapes than its cache has slots,
+// most of them many times.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -18,6 +20,9 @@
 class DifferentialSession {
  public:
   static constexpr int64_t kSequencesPerPair = 150;
+  // Pairs whose globals read longer than this are replaced early too: arrays that a run of
+  // pushes has filled would make every comparison cost more than it can find.
+  static constexpr size_t kLargestGlobals = 256 * 1024;
 
   DifferentialSession();
   ~DifferentialSession();

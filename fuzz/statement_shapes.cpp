@@ -106,8 +106,10 @@ class ShapeWriter {
     if (declares) out_ += u"var ";
     out_ += pick(c_, kAssignable);
     if (!declares && c_.oneIn(5)) {
-      out_ += u" += ";
+      // A number, so a text that does this in a loop, again and again, does not double a text.
+      out_ += u" += +(";
       leaf(scope);
+      out_ += u')';
     } else {
       out_ += u" = ";
       value(scope, 0);
