@@ -94,7 +94,11 @@ void CellStoreSequences::documentOperations(ChoiceStream& c) {
       case 0:
       case 1: cellStore_.setValue(path, randomCell(c).c_str()); break;
       case 2:
-      case 3: cellStore_.append(randomCell(c).c_str(), path, false, c.oneIn(3)); break;
+      case 3: {
+        const std::string cell = randomCell(c);  // the choices in a fixed order, whatever the compiler
+        cellStore_.append(cell.c_str(), path, false, c.oneIn(3));
+        break;
+      }
       case 4: cellStore_.setElement(index, path, randomCell(c).c_str()); break;
       case 5: cellStore_.setNumber(path, randomNumber(c)); break;
       case 6: cellStore_.getValue(path, c.oneIn(2)); break;

@@ -29,7 +29,9 @@ class ChoiceStream {
   // True one time in n.
   bool oneIn(uint32_t n) { return below(n) == 0; }
   // A number from low to high, both included.
-  int32_t between(int32_t low, int32_t high) { return low + static_cast<int32_t>(below(static_cast<uint32_t>(high - low + 1))); }
+  int32_t between(int32_t low, int32_t high) {
+    return low + static_cast<int32_t>(below(static_cast<uint32_t>(high - low + 1)));
+  }
 
  private:
   uint64_t nextRandom() {

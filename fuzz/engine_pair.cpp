@@ -12,13 +12,15 @@
 #include "platform/script_control.h"
 
 const std::u16string& globalsText() {
+  // The built-in globals, counted once on a fresh reference engine, are left out.
   static const std::u16string text = [] {
     ReferenceEngine* engine = referenceEngineNew();
     ReferenceOutcome outcome;
     referenceEngineEval(engine, "Object.getOwnPropertyNames(this).length", &outcome);
     const std::string builtIn = std::to_string(static_cast<int>(outcome.number));
     referenceEngineFree(engine);
-    return u"(function (g) { var names = Object.getOwnPropertyNames(g).slice(" + std::u16string(builtIn.begin(), builtIn.end()) +
+    return u"(function (g) { var names = Object.getOwnPropertyNames(g).slice(" +
+           std::u16string(builtIn.begin(), builtIn.end()) +
            u"), out = []; for (var i = 0; i < names.length; i++) { var v = g[names[i]], s; try { "
            u"s = typeof v == 'function' ? 'function/' + v.length : JSON.stringify(v) } catch (e) { "
            u"s = 'unwritable ' + e.name } out.push(names[i] + ' = ' + s) } return out.join('\\n') })(this)";

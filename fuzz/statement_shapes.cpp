@@ -566,7 +566,11 @@ class ShapeWriter {
       case 7: out_ += u"(+" + name(scope) + u")"; break;
       case 8: out_ += u"typeof " + name(scope); break;
       case 9: out_ += u"String(" + name(scope) + u").slice(0, " + std::u16string(1, kCountHole) + u")"; break;
-      case 10: out_ += u"(" + name(scope) + u" == " + std::u16string(1, c_.oneIn(2) ? kNumberHole : kStringHole) + u")"; break;
+      case 10:
+        out_ += u"(" + name(scope) + u" == ";
+        out_ += c_.oneIn(2) ? kNumberHole : kStringHole;
+        out_ += u')';
+        break;
       default: out_ += u"!" + name(scope); break;
     }
   }
@@ -602,7 +606,11 @@ class ShapeWriter {
   void probe(const Scope& scope, int depth) {
     switch (c_.below(7)) {
       case 0: out_ += name(scope); break;
-      case 1: out_ += name(scope) + u"." + std::u16string(pick(c_, kProperties)); break;
+      case 1:
+        out_ += name(scope);
+        out_ += u'.';
+        out_ += pick(c_, kProperties);
+        break;
       case 2: out_ += name(scope) + u"[" + std::u16string(1, kKeyHole) + u"]"; break;
       case 3: out_ += u"JSON.stringify(" + name(scope) + u")"; break;
       case 4: out_ += name(scope) + u".length"; break;
@@ -663,7 +671,8 @@ void appendStringLiteral(std::u16string& out, ChoiceStream& c) {
       case 15: out += other; break;
       case 16: out += u"\\\\"; break;
       case 17: {
-        static constexpr std::array<std::u16string_view, 7> kEscapes{u"\\n", u"\\t", u"\\r", u"\\b", u"\\f", u"\\v", u"\\0"};
+        static constexpr std::array<std::u16string_view, 7> kEscapes{u"\\n", u"\\t", u"\\r", u"\\b",
+                                                                      u"\\f", u"\\v", u"\\0"};
         out += pick(c, kEscapes);
         break;
       }
@@ -789,7 +798,8 @@ size_t ShapePool::anyShape(ChoiceStream& choices) {
 
 std::u16string ShapePool::nextText(ChoiceStream& choices) {
   if (entries_.empty() || choices.oneIn(4)) return textOf(addShape(choices), choices, false);
-  return textOf(anyShape(choices), choices, choices.oneIn(6));
+  const size_t shape = anyShape(choices);  // the choices in a fixed order, whatever the compiler
+  return textOf(shape, choices, choices.oneIn(6));
 }
 
 std::vector<size_t> ShapePool::pickShapes(ChoiceStream& choices, size_t count) {

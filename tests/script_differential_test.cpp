@@ -143,7 +143,9 @@ TEST(EnginePair, EnginesOutOfStepShowInTheGlobals) {
 
 TEST(EnginePair, DifferencesAreCutDownToTheTextsThatCauseThem) {
   std::vector<PairText> texts;
-  for (int i = 0; i < 100; ++i) texts.push_back({u"t" + std::u16string(1, char16_t(u'0' + i / 10)) + char16_t(u'0' + i % 10)});
+  for (int i = 0; i < 100; ++i) {
+    texts.push_back({u"t" + std::u16string(1, char16_t(u'0' + i / 10)) + char16_t(u'0' + i % 10)});
+  }
   auto has = [](const std::vector<PairText>& list, std::u16string_view text) {
     for (const PairText& entry : list) {
       if (entry.text == text) return true;
@@ -170,7 +172,8 @@ TEST(EnginePair, SequencesThatOnceDisagreed) {
       // A finally block is compiled once for each way out of its try.
       {u"for (var k = 0; k < 1; k++) { try { continue } finally { w = 'first' } } w",
        u"for (var k = 0; k < 1; k++) { try { continue } finally { w = 'second' } } w"},
-      {u"do { try { break } finally { w = 1 } } while (false); w", u"do { try { break } finally { w = 2 } } while (false); w"},
+      {u"do { try { break } finally { w = 1 } } while (false); w",
+       u"do { try { break } finally { w = 2 } } while (false); w"},
       {u"(function () { try { return 'r1' } finally { w = 'f1' } })() + w",
        u"(function () { try { return 'r2' } finally { w = 'f2' } })() + w"},
       {u"l: { try { break l } finally { w = 'x' + 1 } } w", u"l: { try { break l } finally { w = 'y' + 2 } } w"},
