@@ -7,20 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "tests/windows/win32_window_support.h"
+#include "tests/windows/child_process.h"
 #include "tests/windows/program_manifest.h"
 #include "ui/main_window.h"
 
 namespace {
 
-std::string programPath() {
-  char self[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string path(self);
-  path.resize(path.find_last_of('\\') + 1);
-  for (const char* c = CELLBRAE_PROGRAM_FROM_TESTS; *c != '\0'; ++c) path += *c == '/' ? '\\' : *c;
-  return path;
-}
+std::string programPath() { return besideTests(CELLBRAE_PROGRAM_FROM_TESTS); }
 
 // The program's file opened for its resources only; nothing of it runs.
 class ProgramResources : public ::testing::Test {
