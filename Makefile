@@ -4,7 +4,7 @@
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: build run run-xvfb test test-normal test-asan test-tsan test-win32 win32 bench fuzz clean display install uninstall package
+.PHONY: build run run-xvfb test test-normal test-asan test-tsan test-win32 win32 package-win32 bench fuzz clean display install uninstall package
 
 build:
 	@./scripts/install-deps build
@@ -76,6 +76,15 @@ win32:
 	cmake --build build-win32 -j $(JOBS)
 	cmake -S . -B build-win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake $(WIN_CMAKE_FLAGS)
 	cmake --build build-win64 -j $(JOBS)
+
+# The 32-bit program for Windows users, in build-win32/packages/: Cellbrae-VERSION-win32.zip
+# (unpack anywhere, run cellbrae.exe) and Cellbrae-VERSION-win32-setup.exe (installs for the
+# person running it, no administrator needed). The 32-bit build's tests install, run and
+# uninstall both, so `make test` builds and checks them too.
+package-win32:
+	@./scripts/install-deps win
+	cmake -S . -B build-win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake $(WIN_CMAKE_FLAGS)
+	cmake --build build-win32 -j $(JOBS) --target cellbrae_packages
 
 # Each Windows build's tests in a fresh Wine prefix of its own arch (scripts/wine-test).
 test-win32: win32

@@ -50,7 +50,7 @@ const char* constantText(std::string_view text) {
     }
   }
   if (constantUsed + text.size() + 1 > kConstantBlockSize) {
-    reportFatalMessage("constant block full", ErrorSite::here());
+    reportFatalMessage("常量区已满!", ErrorSite::here());
   }
   char* place = constantBlock + constantUsed;
   std::copy(text.begin(), text.end(), place);

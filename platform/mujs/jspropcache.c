@@ -6,7 +6,7 @@
  * so finding one takes a string comparison per level: about seventeen for an array of
  * 100,000 elements (mujs's arrays are objects like any other), at every `da.test[n]`. The
  * cache remembers the property last found for an object and a name, in a table indexed by
- * both; a hit costs one hash and one comparison. Only objects with enough properties for the
+ * both; a hit costs a few instructions. Only objects with enough properties for the
  * tree to be deep are cached. Entries are never wrong: a property found is checked to have
  * the name asked for, and the table is emptied whenever a property or an object can go (a
  * delete, a collection), the only times a remembered property can stop being one. Emptying
@@ -25,23 +25,25 @@ struct js_PropCache
 	} slot[SLOTS];
 };
 
+/* By the name's address, not its text: names in compiled code are interned, as every
+   property's name is, so the same name comes at the same address and is found without a
+   comparison. A name built elsewhere (an array index written out) only finds its slot by
+   chance, and is compared before it counts. */
 static unsigned slotof(js_Object *obj, const char *name)
 {
-	unsigned h = 2166136261u;
-	while (*name)
-		h = (h ^ (unsigned char)*name++) * 16777619u;
-	h ^= (unsigned)((size_t)obj >> 4);
-	return (h ^ (h >> 15)) % SLOTS;
+	size_t h = ((size_t)obj >> 4) * 0x9E3779B1u ^ ((size_t)name >> 3);
+	return (unsigned)((h ^ (h >> 13)) % SLOTS);
 }
 
 js_Property *jsX_propcached(js_State *J, js_Object *obj, const char *name, unsigned *slot)
 {
 	struct js_PropCache *cache = J->propcache;
+	js_Property *ref;
 	*slot = slotof(obj, name);
-	if (cache && cache->slot[*slot].obj == obj && cache->slot[*slot].generation == cache->generation &&
-			!strcmp(cache->slot[*slot].ref->name, name))
-		return cache->slot[*slot].ref;
-	return NULL;
+	if (!cache || cache->slot[*slot].obj != obj || cache->slot[*slot].generation != cache->generation)
+		return NULL;
+	ref = cache->slot[*slot].ref;
+	return ref->name == name || !strcmp(ref->name, name) ? ref : NULL;
 }
 
 void jsX_propremember(js_State *J, unsigned slot, js_Object *obj, js_Property *ref)

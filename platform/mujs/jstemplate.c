@@ -82,8 +82,13 @@ static js_Literal *scanliteral(js_State *J, int kind)
 {
 	js_Literal *lit;
 	if (J->scanlen >= J->scancap) {
-		J->scancap = J->scancap ? J->scancap * 2 : 16;
-		J->scan = js_realloc(J, J->scan, J->scancap * sizeof *J->scan);
+		int i, cap = J->scancap ? J->scancap * 2 : 16;
+		J->scan = js_realloc(J, J->scan, cap * sizeof *J->scan);
+		for (i = J->scancap; i < cap; ++i) {
+			J->scan[i].text = NULL;
+			J->scan[i].textcap = 0;
+		}
+		J->scancap = cap;
 	}
 	lit = &J->scan[J->scanlen++];
 	lit->kind = kind;
@@ -208,6 +213,8 @@ static void loadtemplate(js_State *J, const char *filename, const char *source)
 			for (i = 0; i < n; ++i) {
 				F->littab[i] = J->scan[i];
 				F->littab[i].pc = J->litpc[i] >= 0 ? J->litpc[i] : -1;
+				F->littab[i].text = NULL; /* the scan's buffer stays the scan's */
+				F->littab[i].textcap = 0;
 			}
 		}
 		roomforsource(J, F);
@@ -236,7 +243,22 @@ static js_Function *templateat(js_State *J, int idx)
 	return obj->u.f.function;
 }
 
-/* Puts the literals last scanned into F, if those it has compiled in are the same. */
+/* Room for n bytes in a literal's own buffer. */
+static void roomfortext(js_State *J, js_Literal *lit, int n)
+{
+	if (lit->textcap < n) {
+		int cap = lit->textcap ? lit->textcap : 16;
+		while (cap < n)
+			cap *= 2;
+		lit->text = js_realloc(J, lit->text, cap);
+		lit->textcap = cap;
+	}
+}
+
+/* Puts the literals last scanned into F, if those it has compiled in are the same. A string
+   put in goes into the template's own buffer for that literal, which the code points at:
+   it is pushed as a copy (OP_STRINGCOPY), so no value ever points into the buffer, and the
+   next source's literal can take its place. */
 static int takeliterals(js_State *J, js_Function *F)
 {
 	int i;
@@ -250,20 +272,27 @@ static int takeliterals(js_State *J, js_Function *F)
 			return 0;
 		if (have->pc >= 0)
 			continue;
-		if (have->kind == TK_STRING ? have->string != want->string
+		if (have->kind == TK_STRING ? strcmp(have->string, want->string) != 0
 				: memcmp(&have->number, &want->number, sizeof have->number) != 0)
 			return 0;
 	}
 
+	/* every allocation before the first change */
 	roomforsource(J, F);
+	for (i = 0; i < F->litlen; ++i)
+		if (F->littab[i].pc >= 0 && F->littab[i].kind == TK_STRING && J->scan[i].string != F->littab[i].text)
+			roomfortext(J, &F->littab[i], (int)strlen(J->scan[i].string) + 1);
+
 	for (i = 0; i < F->litlen; ++i) {
 		js_Literal *have = &F->littab[i];
 		const js_Literal *want = &J->scan[i];
 		if (have->pc < 0)
 			continue;
 		if (have->kind == TK_STRING) {
-			memcpy(F->code + have->pc, &want->string, sizeof want->string);
-			have->string = want->string;
+			if (want->string != have->text)
+				strcpy(have->text, want->string);
+			memcpy(F->code + have->pc, &have->text, sizeof have->text);
+			have->string = have->text;
 		} else {
 			memcpy(F->code + have->pc, &want->number, sizeof want->number);
 			have->number = want->number;
@@ -320,10 +349,11 @@ static int relit(js_State *J, js_Function *F, const char *source)
 			lit->end = end;
 			lit->plain = 1;
 			if (have->kind == TK_STRING) {
-				J->shape.len = 0;
-				shapeput(J, source + n + 1, end - n - 2);
-				shapeput(J, "", 1);
-				lit->string = js_intern(J, J->shape.text);
+				/* into the scan's own buffer: not interned, since every line brings new ones */
+				roomfortext(J, lit, end - n - 1);
+				memcpy(lit->text, source + n + 1, (size_t)(end - n - 2));
+				lit->text[end - n - 2] = 0;
+				lit->string = lit->text;
 			} else {
 				double x = 0;
 				int k;
@@ -365,12 +395,18 @@ void jsT_recordliteral(js_State *J, int lit, int pc)
 
 void jsT_freefunction(js_State *J, js_Function *F)
 {
+	int i;
+	for (i = 0; i < F->litlen; ++i)
+		js_free(J, F->littab[i].text);
 	js_free(J, F->littab);
 	js_free(J, F->littext);
 }
 
 void jsT_freestate(js_State *J)
 {
+	int i;
+	for (i = 0; i < J->scancap; ++i)
+		js_free(J, J->scan[i].text);
 	js_free(J, J->shape.text);
 	js_free(J, J->scan);
 	js_free(J, J->litpc);

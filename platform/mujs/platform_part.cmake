@@ -1,25 +1,25 @@
 # The script control over mujs 1.3.2, built here from Debian's source with nine patches of
-# ours, applied in this order (each file says why at its top):
+# ours, applied in this order (each file says why at its top). Where a patch brings code of
+# our own, that code is a source file here (js*.c), built beside the interpreter with our
+# warnings; the patch holds only the hooks into mujs's own files.
 #   insertion-order.patch  objects enumerate their members in the order they were made, as
 #                          the documents' JSON text and member lists need (Debian's mujs
 #                          enumerates them by name);
 #   undefined-behaviour.patch  removes what the sanitizers stop on (null minus one, and a
 #                          number made an int before it is known to fit);
-#   intern-hash.patch      interned strings in a hash table: every line's texts bring new
-#                          literals, and a lookup in the tree it replaces grew with them;
+#   intern-hash.patch      interned strings in a hash table (jsinternhash.c): a lookup in the
+#                          tree it replaces grew with every string interned;
 #   lexer-ascii.patch      the lexer takes ASCII without UTF-8 decoding;
 #   cjk-letters.patch      Chinese characters are letters in identifiers (da.序号 compiles);
 #   literal-templates.patch  a text compiled once serves every text of the same shape (the
-#                          same tokens, other string and number literals): the hooks in
-#                          mujs's files for jstemplate.c, which is ours and built beside it;
+#                          same tokens, other string and number literals; jstemplate.c);
 #   replace-plain-char.patch  replace with a one-character pattern knows at once when the
-#                          text does not hold the character;
+#                          text does not hold the character (jsplainchar.c);
 #   lookup-caches.patch    compiled regular expressions kept by pattern, and property lookups
-#                          in big objects cached (jsregcache.c and jspropcache.c, ours);
+#                          in big objects cached (jsregcache.c, jspropcache.c);
 #   string-objects.patch   a String object copies its text instead of interning it.
-# intern-hash, lexer-ascii, literal-templates, replace-plain-char, lookup-caches and
-# string-objects are for speed only (compiling is most of an
-# evaluation).
+# All but insertion-order, undefined-behaviour and cjk-letters are for speed only: the
+# results are the same without them (tests/script_differential_test runs both builds).
 # The pristine source is never kept in the repository. It comes from Debian 12's source
 # package through apt (scripts/fetch-source-tarball), once per machine into a cache folder
 # every build folder shares, or from the tarball CELLBRAE_MUJS_TARBALL names (a cache setting
@@ -114,7 +114,7 @@ cellbrae_patched_mujs(${mujs_dir} ${mujs_patches})
 # The whole interpreter as one translation unit, as its own Makefile builds it, with our own
 # C beside it. Both get the sanitizer flags of the build; only ours gets our warnings.
 enable_language(C)
-set(mujs_ours jstemplate.c jsregcache.c jspropcache.c)
+set(mujs_ours jsinternhash.c jsplainchar.c jstemplate.c jsregcache.c jspropcache.c)
 list(TRANSFORM mujs_ours PREPEND ${CMAKE_CURRENT_LIST_DIR}/)
 add_library(cellbrae_mujs STATIC ${mujs_dir}/one.c ${mujs_ours})
 set_target_properties(cellbrae_mujs PROPERTIES C_STANDARD 99 C_EXTENSIONS OFF)

@@ -1,6 +1,7 @@
 // The window system over USER32 and GDI32: one ANSI window class of our own for the
-// top-level window, the system's EDIT and BUTTON classes for the controls, texts in the ANSI
-// code page as ANSI windows hold them, and the loop as GetMessage and DispatchMessage.
+// top-level window, the system's EDIT and BUTTON classes for the controls (the common
+// controls 6 ones, which the program's manifest asks for), texts passed in the ANSI code page
+// through the A messages, and the loop as GetMessage and DispatchMessage.
 // A control's name is kept as a global atom in its window property "CellbraeName", so
 // tests and tools in any process can find it among the window's children.
 #include <windows.h>
@@ -112,7 +113,7 @@ LRESULT CALLBACK groupFrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 // Ctrl+A selects the whole text of an edit box, as a person expects of any text box (the
 // system's multi-line edit box only beeps): the character it types (0x01) is taken from the
 // queue on its way to one of our edit boxes. A hook, not a procedure of ours in front of the
-// box's: the box stays an ANSI window whose characters reach it exactly as sent.
+// box's: every other character reaches the box exactly as the system delivers it.
 HHOOK selectAllHook = nullptr;
 
 LRESULT CALLBACK selectAllOnCtrlA(int code, WPARAM removed, LPARAM message) {

@@ -6,63 +6,13 @@
 
 #include <string>
 
+#include "tests/windows/child_process.h"
 #include "tests/windows/win32_window_support.h"
 
 namespace {
 
-// A started program; the handles are closed, and a program still running is ended, at scope exit.
-class Child {
- public:
-  explicit Child(const char* nameBesideTests, const char* argument = nullptr) {
-    char self[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string path(self);
-    path.resize(path.find_last_of('\\') + 1);
-    for (const char* c = nameBesideTests; *c != '\0'; ++c) path += *c == '/' ? '\\' : *c;
-    std::string commandLine = "\"" + path + "\"";
-    if (argument != nullptr) commandLine += std::string(" ") + argument;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    started_ = CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                              &info_) != 0;
-  }
-  ~Child() {
-    if (!started_) return;
-    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 3);
-    CloseHandle(info_.hThread);
-    CloseHandle(info_.hProcess);
-  }
-  Child(const Child&) = delete;
-  Child& operator=(const Child&) = delete;
-
-  bool started() const { return started_; }
-
-  // The first top-level window of the program with this class and caption; null when none
-  // shows up while the program runs (a guard against hanging, not a measure of speed).
-  HWND waitForWindow(const char* windowClass, const char* caption) {
-    for (int attempt = 0; attempt < 1500; ++attempt) {
-      const std::vector<HWND> found = topLevelWindows(info_.dwProcessId, windowClass, caption);
-      if (!found.empty() && IsWindowVisible(found.front())) return found.front();
-      if (WaitForSingleObject(info_.hProcess, 20) == WAIT_OBJECT_0) return nullptr;
-    }
-    return nullptr;
-  }
-
-  // The exit code once the program has ended; STILL_ACTIVE when it does not end.
-  DWORD exitCode() {
-    WaitForSingleObject(info_.hProcess, 30000);
-    DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(info_.hProcess, &code);
-    return code;
-  }
-
- private:
-  PROCESS_INFORMATION info_{};
-  bool started_ = false;
-};
-
 TEST(ProgramProcess, ClosingTheWindowEndsWithZero) {
-  Child program(CELLBRAE_PROGRAM_FROM_TESTS);
+  Child program(besideTests(CELLBRAE_PROGRAM_FROM_TESTS));
   ASSERT_TRUE(program.started());
   HWND window = program.waitForWindow(kWindowClass, "Cellbrae");
   ASSERT_NE(window, nullptr);
@@ -105,7 +55,7 @@ ErrorBox readAndPressOk(HWND box) {
 }
 
 void expectFatalBox(const char* mode, const char* locator) {
-  Child program("fatal_error_program.exe", mode);
+  Child program(besideTests("fatal_error_program.exe"), mode);
   ASSERT_TRUE(program.started());
   HWND window = program.waitForWindow(kWindowClass, "Cellbrae");
   ASSERT_NE(window, nullptr);
