@@ -40,9 +40,11 @@ constexpr std::array<std::u16string_view, 5> kProperties{u"p", u"q", u"row", u"c
 struct Scope {
   int depth = 0;          // statements and blocks around this point
   int loopLevel = 0;      // loops around this point, within the function
+  int forIns = 0;         // for-in loops among them
   bool inSwitch = false;  // a plain break is allowed
   bool inFunction = false;
-  std::vector<std::u16string> loopLabels;  // labels a continue may name
+  // Labels a continue may name; for a for-in, with the for-in loops around its body (else -1).
+  std::vector<std::pair<std::u16string, int>> loopLabels;
   std::vector<std::u16string> labels;      // labels a break may name
   std::vector<std::u16string> callable;    // functions of ours a call here may reach
   std::vector<std::u16string> readable;    // names besides the globals: parameters, the caught error
@@ -87,7 +89,14 @@ class ShapeWriter {
       case 11:
       case 12: jump(scope); break;
       case 13: labelledBlock(scope); break;
-      case 14: withStatement(scope); break;
+      case 14:
+        // Half as often as the others: in strict code, which a directive makes, it does not compile.
+        if (c_.oneIn(2)) {
+          withStatement(scope);
+        } else {
+          labelledBlock(scope);
+        }
+        break;
       default: removal(scope); break;
     }
   }
@@ -199,17 +208,20 @@ class ShapeWriter {
     Scope inner = outer;
     const std::u16string level = std::u16string(1, static_cast<char16_t>(u'0' + outer.loopLevel));
     ++inner.loopLevel;
+    const uint32_t kind = c_.below(5);
+    const bool forIn = kind == 4;
+    if (forIn) ++inner.forIns;
     std::u16string label;
     if (c_.oneIn(3)) {
       label = u"l" + std::u16string(1, static_cast<char16_t>(u'0' + labelCount_++ % 10));
-      inner.loopLabels.push_back(label);
+      inner.loopLabels.emplace_back(label, forIn ? inner.forIns : -1);
       inner.labels.push_back(label);
     }
     inner.inSwitch = false;
     auto labelled = [&] {
       if (!label.empty()) out_ += label + u": ";
     };
-    switch (c_.below(5)) {
+    switch (kind) {
       case 0:
       case 1:
         labelled();
@@ -230,7 +242,7 @@ class ShapeWriter {
         block(inner);
         out_ += u"while (c" + level + u"++ < " + std::u16string(1, kCountHole) + u"); ";
         break;
-      default:
+      default:  // 4
         labelled();
         out_ += u"for (var p" + level + u" in ";
         if (c_.oneIn(2)) {
@@ -349,7 +361,12 @@ class ShapeWriter {
     if (scope.loopLevel > 0 || scope.inSwitch) allowed.push_back(u"break; ");
     if (scope.loopLevel > 0) allowed.push_back(u"continue; ");
     for (const auto& label : scope.labels) allowed.push_back(u"break " + label + u"; ");
-    for (const auto& label : scope.loopLabels) allowed.push_back(u"continue " + label + u"; ");
+    // A continue that names a for-in from inside another for-in is left out: both copies of
+    // mujs then go on with the inner loop's place for the outer one's (two such loops end
+    // early; three never end), a fault of the interpreter itself that no text of ours has.
+    for (const auto& [label, forInsInside] : scope.loopLabels) {
+      if (forInsInside < 0 || forInsInside == scope.forIns) allowed.push_back(u"continue " + label + u"; ");
+    }
     if (scope.inFunction) allowed.push_back(u"return ");
     if (allowed.empty() && !c_.oneIn(40)) return assignment(scope);
     if (allowed.empty() || c_.oneIn(40)) {
@@ -761,8 +778,10 @@ std::u16string fillShape(std::u16string_view shape, ChoiceStream& c) {
         break;
       }
       case kDirectiveHole: {
-        static constexpr std::array<std::u16string_view, 5> kDirectives{u"'use strict'", u"\"use strict\"",
-                                                                         u"'use asm'", u"'use\\x20strict'", u"'序'"};
+        // Strict in three of eight (mujs takes the escaped one for strict too).
+        static constexpr std::array<std::u16string_view, 8> kDirectives{
+            u"'use strict'", u"\"use strict\"", u"'use\\x20strict'", u"'use asm'", u"'序'", u"'not strict'", u"''",
+            u"'use  strict'"};
         out += pick(c, kDirectives);
         break;
       }
