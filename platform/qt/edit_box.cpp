@@ -1,6 +1,7 @@
-// An edit box's text goes in and out of its document in slices: each slice of ANSI bytes is
-// converted and inserted before the next, so a table is never held whole a second time as
-// UTF-16, and the document's line breaks become "\r\n" in the same pass that converts them.
+// An edit box's text goes through the code page in slices. On the way in, off the main thread,
+// each slice of ANSI bytes is converted and inserted into the new document before the next, so
+// a table is never held whole a second time as UTF-16; on the way out, the document's line
+// breaks become "\r\n" in the same pass that converts them.
 #include "platform/qt/edit_box.h"
 
 #include <QKeyEvent>
@@ -19,7 +20,7 @@ namespace {
 
 // About this many bytes (or UTF-16 units) go through the code page at a time; a slice ends
 // after a line break, so no character, and no "\r\n", is ever cut in two.
-constexpr size_t kSlice = 64 * 1024;
+constexpr size_t kSlice = size_t{64} * 1024;
 
 // '\r' and '\n' are never the trail byte of a GBK character, so bytes can be searched as is.
 bool hasLoneLineBreak(std::string_view text) {
