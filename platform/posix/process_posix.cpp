@@ -1,6 +1,6 @@
-// The process over POSIX and glibc. At the start, glibc's mmap threshold is fixed; at the end,
-// the process ends at once, without running static destructors while workers may still be
-// using what they would destroy. The leak check that a normal exit would run under
+// The process over POSIX and glibc. At the start, glibc's mmap and trim thresholds are fixed;
+// at the end, the process ends at once, without running static destructors while workers may
+// still be using what they would destroy. The leak check that a normal exit would run under
 // LeakSanitizer is run here first, so leaks still fail the run.
 #include <malloc.h>
 #include <unistd.h>
