@@ -421,7 +421,7 @@ TEST_F(MainWindowTest, TextsOfManySlicesCrossUnchanged) {
     if (line == 700) lines += std::u16string(70000, u'长') + u"\r\n";
   }
   lines += u"末行";
-  for (const std::u16string text : {lines, u"x" + lines})
+  for (const std::u16string& text : {lines, u"x" + lines})
   for (const uint32_t box : {unitId::kEditBox1, unitId::kEditBox2})
   for (const bool fromWorker : {false, true}) {
     const std::string bytes = gbk(text);
@@ -458,7 +458,7 @@ TEST_F(MainWindowTest, CharactersBeyondTheCodePageReadAsOneQuestionMarkEach) {
     far += qs(u"😀");
     near += qs(u"文字");
   }
-  for (const QString before : {QString(), QStringLiteral("a")}) {
+  for (const QString& before : {QString(), QStringLiteral("a")}) {
     QString pasted = before;
     std::string expected = gbk(before);
     for (int line = 0; line < 400; ++line) {
