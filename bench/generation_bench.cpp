@@ -24,6 +24,7 @@
 #include "runtime/text_commands.h"
 #include "table/field_separator.h"
 #include "table/generate_table.h"
+#include "table/recording_pass.h"
 #include "ui/control_property.h"
 #include "ui/form_creation.h"
 #include "ui/loaded_forms.h"

@@ -8,6 +8,8 @@
 
 #include "runtime/text_commands.h"
 #include "table/field_separator.h"
+#include "table/recording_pass.h"
+#include "table/render_table.h"
 #include "ui/busy_pointer.h"
 #include "ui/control_property.h"
 #include "ui/main_thread_call.h"
