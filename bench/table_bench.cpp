@@ -5,7 +5,8 @@
 
 #include "bench/generated_input.h"
 #include "runtime/text_commands.h"
-#include "table/column_measure.h"
+#include "table/measure_line.h"
+#include "table/render_table.h"
 
 namespace {
 

@@ -6,7 +6,8 @@
 
 #include "fuzz/fuzz_input.h"
 #include "runtime/text_commands.h"
-#include "table/column_measure.h"
+#include "table/measure_line.h"
+#include "table/render_table.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   if (size < 1) return 0;

@@ -1,10 +1,15 @@
-// The process as the program's start and end need it: the program's own folder as the
-// current directory, and ending the process with an exit code, every thread with it.
+// The process as the program's start and end need it: its memory set up, the program's own
+// folder as the current directory, and ending the process with an exit code, every thread
+// with it.
 #pragma once
 
 #include <cstdint>
 
 struct ProcessSystem {
+  // Sets the process up for the program; first thing in main(), before any other thread.
+  // Memory freed in big blocks (an engine's heap when its document ends) goes back to the
+  // system instead of staying with the C library.
+  void (*start)();
   // Makes the folder that holds the program file the current directory; false when it cannot.
   bool (*enterProgramFolder)();
   // Ends the process with exitCode at once; threads still running end with it. Never returns.

@@ -1,6 +1,7 @@
 // Native windows and controls, as the main window needs them: a fixed-frame top-level window,
 // edit boxes, buttons, radio boxes and a group frame, the message loop, the error box, and the
-// carrying of a call from any thread over to the main thread. Texts cross as UTF-16.
+// carrying of a call from any thread over to the main thread. Captions cross as UTF-16; an
+// edit box's text crosses as the program holds it, ANSI bytes, in a PlatformText.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,12 @@
 // A window or control. Owned by the window system; the handle stays valid until the window
 // system is stopped, even after its window has been destroyed (then it reads as not alive).
 struct PlatformControl;
+
+// An edit box's whole text on its way in or out, held in the form the box takes or gives it,
+// so that the code page's one pass over it (and, for a toolkit that needs it, laying it out)
+// runs on whichever thread holds the text; only taking it out of a box and setting it into
+// one happen on the main thread. Its holder owns it and may be any thread.
+struct PlatformText;
 
 enum class ControlKind : int32_t {
   MultiLineEdit,  // no wrap, both scroll bars, sunken border; "\r\n" line breaks in its text
@@ -30,7 +37,7 @@ struct WindowSpec {
 struct ControlSpec {
   ControlKind kind;
   std::u16string_view name;  // shown nowhere; lets tools and tests find the control
-  std::u16string_view text;  // caption, or the whole text of an edit box
+  std::u16string_view text;  // caption; an edit box starts empty (see setEditText)
   // Geometry in the parent's client coordinates, used as given even past the parent's edge.
   int32_t left, top, width, height;
 };
@@ -76,10 +83,30 @@ struct WindowSystem {
   // Uses the font; a family that does not exist here is mapped to a near equivalent
   // (a CJK fixed-pitch family to one whose CJK advance is exactly two ASCII advances).
   void (*setFont)(PlatformControl* control, const FontSpec& font);
-  // Replaces the whole text; an edit box takes "\r\n" as its line break.
+  // Replaces the caption of a window, button, radio box or group frame (not an edit box's text).
   void (*setText)(PlatformControl* control, std::u16string_view text);
-  // The whole text; an edit box gives "\r\n" between its lines.
+  // The caption of a window, button, radio box or group frame; empty for an edit box.
   std::u16string (*text)(PlatformControl* control);
+
+  // An edit box's text is ANSI bytes (code page 936) with "\r\n" between lines, as the
+  // program holds it; a lone "\r" or "\n" is text inside its line and reads back as set.
+  // Starts an empty text in the edit box's look (font, tab stops), to be filled on any
+  // thread and set into that box. Main thread; the caller owns the result, never null.
+  PlatformText* (*newEditText)(PlatformControl* editBox);
+  // Makes text hold ansi (copied), converted and laid out as its box will show it; what the
+  // code page cannot read shows as U+FFFD. Any thread.
+  void (*fillEditText)(PlatformText* text, std::string_view ansi);
+  // Replaces the whole text of the box with text, shown from its start, and releases text.
+  // Main thread.
+  void (*setEditText)(PlatformControl* editBox, PlatformText* text);
+  // Takes a copy of the box's whole text as it stands; an empty text for a control that is
+  // not an alive edit box. Main thread; the caller owns the result, never null.
+  PlatformText* (*takeEditText)(PlatformControl* editBox);
+  // The ANSI bytes of a taken text, "\r\n" between lines; what the code page lacks becomes
+  // "?". Any thread; the text is left empty.
+  std::string (*ansiText)(PlatformText* text);
+  // Releases a text that was not set; any thread. Null is ignored.
+  void (*releaseText)(PlatformText* text);
   void (*setChecked)(PlatformControl* control, bool checked);
   bool (*isChecked)(PlatformControl* control);
   void (*setEnabled)(PlatformControl* control, bool enabled);

@@ -6,6 +6,8 @@
 #include "platform/object_access.h"
 #include "platform/process.h"
 
+void startProcess() { platformProcess().start(); }
+
 bool initialiseMainThreadOle() { return platformObjects().initializeMainThread() >= 0; }
 
 bool enterProgramFolder() { return platformProcess().enterProgramFolder(); }

@@ -1,8 +1,13 @@
-// What the runtime does for the program at its start and its very end: the main thread's
-// OLE initialisation, the program folder as the current directory, and ending the process.
+// What the runtime does for the program at its start and its very end: the process's set-up,
+// the main thread's OLE initialisation, the program folder as the current directory, and
+// ending the process.
 #pragma once
 
 #include <cstdint>
+
+// Sets the process up (how freed memory goes back to the system); first thing in main(),
+// before any other thread starts.
+void startProcess();
 
 // Initialises the calling (main) thread for OLE; false when the object layer refuses.
 bool initialiseMainThreadOle();

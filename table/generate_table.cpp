@@ -8,6 +8,8 @@
 
 #include "runtime/text_commands.h"
 #include "table/field_separator.h"
+#include "table/recording_pass.h"
+#include "table/render_table.h"
 #include "ui/busy_pointer.h"
 #include "ui/control_property.h"
 #include "ui/main_thread_call.h"
@@ -79,11 +81,15 @@ TextValue recordAndRender(const RunStart& run) {
 void generateTable() {
   // The separator is this run's own copy, so a later press can replace the global freely.
   const RunStart run = beginRun();
-  const TextValue table = recordAndRender(run);
-  if (table.isNull()) return;
+  TextValue table = recordAndRender(run);
+  if (table.isNull() || run.press.superseded()) return;
+  // Converted and laid out for the output box here, so the window only has to take it; the
+  // bytes go before the write, leaving the box's copy the only one.
+  PreparedContent content = prepareContent(unitId::kMainWindow, unitId::kEditBox2, table.c_str());
+  table.reset();
   // Checked and written in one step on the main thread, where presses happen: a run that a
   // later press has superseded leaves the output box to that press's run.
   runOnMainThread([&] {
-    if (!run.press.superseded()) writeContent(unitId::kMainWindow, unitId::kEditBox2, table.c_str());
+    if (!run.press.superseded()) writePreparedContent(content);
   });
 }

@@ -6,21 +6,12 @@
 #include <cstdint>
 
 #include "json/json_document.h"
-#include "runtime/array_value.h"
-#include "table/column_measure.h"
 
 // The worker's routine: runs generateTable once; the parameter is not used.
 void tableWorkerEntry(intptr_t parameter);
 
 // One run, start to end, as the worker does it.
 void generateTable();
-
-// The recording pass: for each line, reads the previous line's record back from cellStore,
-// cuts the line at `separator`, measures it, and appends its record {"row","column"} to the
-// array "test" of cellStore, built in rowRecord. False, stopping before the next line, once
-// `run` has been superseded.
-bool recordLines(const ArrayValue& lines, const char* separator, JsonDocument& cellStore,
-                 JsonDocument& rowRecord, ColumnMeasure& measure, const RunPress& run = RunPress());
 
 // Lets a test follow the runs: when a run has read the input box, the cell store when the
 // recording pass has ended (before it is reset), and when a worker's run has ended. Any

@@ -3,7 +3,7 @@
 
 #include "runtime/byte_buffer.h"
 #include "runtime/text_commands.h"
-#include "table/column_measure.h"
+#include "table/measure_line.h"
 
 void measureLine(ColumnMeasure& measure, int32_t lineNumber, const ArrayValue& cells,
                  int32_t previousLengthCount) {

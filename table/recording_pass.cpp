@@ -2,7 +2,7 @@
 // before decides whether a line may widen columns already known: its "column" list is read
 // back from the store and only its number of entries is used.
 #include "runtime/text_commands.h"
-#include "table/generate_table.h"
+#include "table/recording_pass.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "runtime/byte_buffer.h"
 #include "runtime/text_commands.h"
-#include "table/column_measure.h"
+#include "table/render_table.h"
 
 namespace {
 

@@ -1,11 +1,19 @@
 // The thread and process backends against the contracts of their interfaces, on whichever
 // platform this is built for: a routine runs with its parameter on a thread of its own, a
-// wait times out while it runs, a closed handle leaves it running, and exit ends them all.
+// wait times out while it runs, a closed handle leaves it running, exit ends them all, and
+// with glibc the start keeps big blocks mapped and a freed arena top for the next blocks.
 #include <gtest/gtest.h>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include <condition_variable>
+#include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "platform/process.h"
 #include "platform/threads.h"
@@ -101,5 +109,37 @@ TEST(PlatformProcessDeathTest, ExitEndsTheProcessWithItsCodeWhileThreadsRun) {
       ::testing::ExitedWithCode(7), "");
   EXPECT_EXIT(platformProcess().exit(-1), endedWithMinusOne, "");
 }
+
+// glibc raises its mmap threshold to the size of any mapped block that is freed, so after one
+// multi-megabyte text the interpreter heap's 1 MiB chunks would come from an arena and stay
+// with the process when their engine ends. Once the process is started they are still mapped,
+// and unmapped when freed. (The sanitizers bring allocators of their own.)
+#if defined(__GLIBC__) && !defined(CELLBRAE_SANITIZE_ADDRESS) && !defined(CELLBRAE_SANITIZE_THREAD)
+TEST(PlatformProcess, StartKeepsChunksMappedAfterABigBlockIsFreed) {
+  platformProcess().start();
+  constexpr size_t kBig = size_t{8} << 20;
+  void* big = std::malloc(kBig);
+  ASSERT_NE(big, nullptr);
+  std::memset(big, 1, kBig);
+  std::free(big);
+  const size_t mappedBefore = mallinfo2().hblks;
+  void* chunk = std::malloc(size_t{1} << 20);
+  ASSERT_NE(chunk, nullptr);
+  EXPECT_EQ(mallinfo2().hblks, mappedBefore + 1) << "a 1 MiB chunk is mapped from the system";
+  std::free(chunk);
+  EXPECT_EQ(mallinfo2().hblks, mappedBefore) << "and given back when freed";
+}
+
+// Smaller blocks come from an arena, which keeps a few megabytes freed at its top for the next
+// ones instead of giving them back to be faulted in again at once.
+TEST(PlatformProcess, StartKeepsAFreedArenaTopForTheNextBlocks) {
+  platformProcess().start();
+  std::vector<void*> blocks;
+  for (int i = 0; i < 8; ++i) blocks.push_back(std::malloc(size_t{256} << 10));
+  const size_t arenaBefore = mallinfo2().arena;
+  for (void* block : blocks) std::free(block);
+  EXPECT_EQ(mallinfo2().arena, arenaBefore);
+}
+#endif
 
 }  // namespace

@@ -4,7 +4,8 @@
 #include <string>
 
 #include "runtime/text_commands.h"
-#include "table/column_measure.h"
+#include "table/measure_line.h"
+#include "table/render_table.h"
 #include "table/field_separator.h"
 
 namespace {

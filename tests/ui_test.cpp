@@ -1,6 +1,7 @@
 // MainWindow as created from its description, driven through real Qt widgets: layout, texts,
 // fonts, stacking, clicks, and the control properties from the main thread and from workers.
 #include <QAbstractButton>
+#include <QClipboard>
 #include <QFontMetricsF>
 #include <QGroupBox>
 #include <QImage>
@@ -12,6 +13,10 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QThread>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -346,6 +351,145 @@ TEST_F(MainWindowTest, ConcurrentWorkersEachSeeWholeTexts) {
   EXPECT_EQ(torn.load(), 0);
 }
 
+// A worker's text reaches the box as a document made on the worker in the box's own font:
+// every GBK byte of it is one cell of the grid. The box is still an edit box: what was
+// written can be typed after, undone to, selected and copied.
+TEST_F(MainWindowTest, WorkersTextIsLaidOutInTheBoxFontAndStaysEditable) {
+  QApplication::setActiveWindow(window_);
+  auto* output = control<QPlainTextEdit>(u"编辑框2");
+  const std::string table = gbk(u"+------+--------+\r\n| 序号 | 字段a  |\r\n+------+--------+\r\n");
+  runOnWorkerWhilePumping([&] { writeContent(kMainWindow, unitId::kEditBox2, table.c_str()); });
+  QTextDocument* document = output->document();
+  EXPECT_EQ(document->thread(), QThread::currentThread());
+  EXPECT_EQ(document->defaultFont(), output->font());
+  ASSERT_EQ(document->blockCount(), 4) << "three lines and the empty last";
+  const qreal cell = QFontMetricsF(output->font()).horizontalAdvance(QLatin1Char('a'));
+  for (QTextBlock block = document->begin(); block.length() > 1; block = block.next()) {
+    document->documentLayout()->blockBoundingRect(block);  // lays the line out
+    EXPECT_NEAR(block.layout()->lineAt(0).naturalTextWidth(), cell * static_cast<qreal>(gbk(block.text()).size()), 0.01)
+        << gbk(block.text());
+  }
+
+  output->setFocus();
+  output->moveCursor(QTextCursor::End);
+  QTest::keyClicks(output, QStringLiteral("x"));
+  EXPECT_EQ(std::string(readContent(kMainWindow, unitId::kEditBox2).view()), table + "x");
+  output->undo();
+  EXPECT_EQ(std::string(readContent(kMainWindow, unitId::kEditBox2).view()), table);
+  output->selectAll();
+  output->copy();
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), qs(u"+------+--------+\n| 序号 | 字段a  |\n+------+--------+\n"));
+}
+
+// As a Windows edit box does, the box shows a new text from its start, wherever the person
+// had scrolled or put the caret, whichever thread wrote it.
+TEST_F(MainWindowTest, ANewTextIsShownFromItsStart) {
+  auto* output = control<QPlainTextEdit>(u"编辑框2");
+  std::string lines;
+  for (int i = 0; i < 500; ++i) lines += std::string(300, static_cast<char>('a' + i % 26)) + "\r\n";
+  for (const bool fromWorker : {false, true}) {
+    SCOPED_TRACE(fromWorker ? "from a worker" : "from the main thread");
+    writeContent(kMainWindow, unitId::kEditBox2, lines.c_str());
+    pumpEvents();
+    output->moveCursor(QTextCursor::End);
+    output->verticalScrollBar()->setValue(output->verticalScrollBar()->maximum());
+    output->horizontalScrollBar()->setValue(output->horizontalScrollBar()->maximum());
+    ASSERT_GT(output->verticalScrollBar()->value(), 0);
+    ASSERT_GT(output->horizontalScrollBar()->value(), 0);
+    if (fromWorker) {
+      runOnWorkerWhilePumping([&] { writeContent(kMainWindow, unitId::kEditBox2, lines.c_str()); });
+    } else {
+      writeContent(kMainWindow, unitId::kEditBox2, lines.c_str());
+    }
+    pumpEvents();
+    EXPECT_EQ(output->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(output->horizontalScrollBar()->value(), 0);
+    EXPECT_EQ(output->textCursor().position(), 0);
+  }
+}
+
+// Texts go through the code page in slices of about 64 KiB cut after a line break: a text of
+// many slices, mostly Chinese so that a cut anywhere else would split a character, with one
+// line longer than a slice and the last line unbroken, comes back byte for byte, through
+// either box, from either thread, and a byte earlier or later.
+TEST_F(MainWindowTest, TextsOfManySlicesCrossUnchanged) {
+  const std::u16string words[] = {u"序号", u"a", u"字段名,", u"\t", u"路径备注说明", u"12345"};
+  std::u16string lines;
+  for (int line = 0; lines.size() < 200000; ++line) {
+    for (int word = 0; word < line % 40; ++word) lines += words[(line + word) % 6];
+    lines += u"\r\n";
+    if (line == 700) lines += std::u16string(70000, u'长') + u"\r\n";
+  }
+  lines += u"末行";
+  for (const std::u16string& text : {lines, u"x" + lines})
+  for (const uint32_t box : {unitId::kEditBox1, unitId::kEditBox2})
+  for (const bool fromWorker : {false, true}) {
+    const std::string bytes = gbk(text);
+    QString shown = QString::fromStdU16String(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    {
+      SCOPED_TRACE((box == unitId::kEditBox1 ? "input box" : "output box") + std::string(fromWorker ? " from a worker" : "") +
+                   (text.size() > lines.size() ? ", one byte later" : ""));
+      writeContent(kMainWindow, box, "");
+      TextValue readBack;
+      const auto writeAndRead = [&] {
+        writeContent(kMainWindow, box, bytes.c_str());
+        readBack = readContent(kMainWindow, box);
+      };
+      if (fromWorker) {
+        runOnWorkerWhilePumping(writeAndRead);
+      } else {
+        writeAndRead();
+      }
+      EXPECT_TRUE(readBack.view() == bytes) << "read back " << readBack.view().size() << " of " << bytes.size() << " bytes";
+      auto* edit = control<QPlainTextEdit>(box == unitId::kEditBox1 ? u"编辑框1" : u"编辑框2");
+      EXPECT_TRUE(edit->toPlainText() == shown);
+    }
+  }
+}
+
+// A character the code page lacks reads as one "?", even where the text is cut into slices
+// for the code page: a character beyond U+FFFF is two UTF-16 units that must stay together.
+TEST_F(MainWindowTest, CharactersBeyondTheCodePageReadAsOneQuestionMarkEach) {
+  // Lines of 200 units, the ones around the first cut (after 64 Ki units) beyond U+FFFF.
+  QString far;
+  QString near;
+  for (int i = 0; i < 100; ++i) {
+    far += qs(u"😀");
+    near += qs(u"文字");
+  }
+  for (const QString& before : {QString(), QStringLiteral("a")}) {
+    QString pasted = before;
+    std::string expected = gbk(before);
+    for (int line = 0; line < 400; ++line) {
+      const bool beyond = line > 300 && line < 360;
+      pasted += (beyond ? far : near) + u'\n';
+      expected += (beyond ? std::string(100, '?') : gbk(near)) + "\r\n";
+    }
+    control<QPlainTextEdit>(u"编辑框1")->setPlainText(pasted);
+    EXPECT_TRUE(std::string(readContent(kMainWindow, unitId::kEditBox1).view()) == expected);
+  }
+}
+
+// A write in two steps: made ready on a worker, written on the main thread only when asked,
+// once; one never written is released where it is dropped. A control without content is
+// prepared to do nothing.
+TEST_F(MainWindowTest, PreparedContentIsWrittenOnlyWhenAsked) {
+  runOnWorkerWhilePumping([] {
+    PreparedContent dropped = prepareContent(kMainWindow, unitId::kEditBox2, "dropped");
+    PreparedContent kept = prepareContent(kMainWindow, unitId::kEditBox2, gbk(u"留下\r\n").c_str());
+    writeContent(kMainWindow, unitId::kEditBox2, "between");
+    runOnMainThread([&] {
+      writePreparedContent(kept);
+      writePreparedContent(kept);
+    });
+  });
+  EXPECT_EQ(std::string(readContent(kMainWindow, unitId::kEditBox2).view()), gbk(u"留下\r\n"));
+  PreparedContent onButton = prepareContent(kMainWindow, unitId::kButton1, "x");
+  writePreparedContent(onButton);
+  EXPECT_EQ(control<QPushButton>(u"按钮1")->text(), qs(u"字符表格"));
+}
+
 TEST_F(MainWindowTest, MainThreadCallsRunInPlace) {
   int value = 0;
   EXPECT_TRUE(isMainThread());
@@ -362,6 +506,7 @@ TEST_F(MainWindowDeathTest, PropertiesOfMissingWindowsEndTheProgram) {
               HasSubstr(gbk(u"运行时出错!\r\n\r\n错误信息：未载入欲访问窗口组件所在的窗口\r\n\r\n")));
   EXPECT_EXIT(writeContent(0x52010002, unitId::kEditBox1, "x"), ::testing::ExitedWithCode(255),
               HasSubstr(gbk(u"错误信息：未载入欲访问窗口组件所在的窗口\r\n")));
+  PreparedContent preparedBefore = prepareContent(kMainWindow, unitId::kEditBox2, "x");
   destroyForm(kMainWindow);
   pumpEvents();
   EXPECT_EXIT(readContent(kMainWindow, unitId::kEditBox1), ::testing::ExitedWithCode(255),
@@ -369,6 +514,8 @@ TEST_F(MainWindowDeathTest, PropertiesOfMissingWindowsEndTheProgram) {
   EXPECT_EXIT(readChecked(kMainWindow, unitId::kRadioBox1), ::testing::ExitedWithCode(255),
               HasSubstr(gbk(u"错误信息：读取组件属性时发现指定窗口尚未载入\r\n")));
   EXPECT_EXIT(writeContent(kMainWindow, unitId::kEditBox2, ""), ::testing::ExitedWithCode(255),
+              HasSubstr(gbk(u"错误信息：修改组件属性时发现指定窗口尚未载入\r\n")));
+  EXPECT_EXIT(writePreparedContent(preparedBefore), ::testing::ExitedWithCode(255),
               HasSubstr(gbk(u"错误信息：修改组件属性时发现指定窗口尚未载入\r\n")));
 }
 

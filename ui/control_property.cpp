@@ -1,6 +1,7 @@
 // The control property operations. The lookup and the control access both happen on the
-// main thread, so the loaded descriptions need no lock; the code-page conversion happens on
-// the caller's thread, and so does the error, raised once the main thread has answered.
+// main thread, so the loaded descriptions need no lock; an edit box's text is converted (and
+// laid out) on the caller's thread, and the error is raised there too, once the main thread
+// has answered.
 #include "ui/control_property.h"
 
 #include <string>
@@ -8,7 +9,6 @@
 #include "runtime/runtime_error.h"
 #include "ui/loaded_forms.h"
 #include "ui/main_thread_call.h"
-#include "ui/wide_text.h"
 
 namespace {
 
@@ -47,62 +47,83 @@ bool holdsCheck(const Target& target, int32_t property) {
   reportFatalMessage(reach == Reach::WindowNotLoaded ? kWindowNotLoaded : destroyedMessage);
 }
 
-struct Read {
-  uint32_t windowId;
-  uint32_t controlId;
-  int32_t property;
+// Runs access(), which answers how far it reached, on the main thread; then, on the caller's
+// thread, ends the program when it did not reach the window's controls.
+template <class Access>
+void accessOnMainThread(Access&& access, const char* destroyedMessage) {
   Reach reach = Reach::WindowNotLoaded;
-  bool isText = false;
-  std::u16string text = {};
-  int32_t number = 0;
-
-  void run() {
-    const Target target = findTarget(windowId, controlId, property);
-    reach = target.reach;
-    if (holdsContent(target, property)) {
-      isText = true;
-      text = windows().text(target.control);
-    } else if (holdsCheck(target, property)) {
-      number = windows().isChecked(target.control) ? 1 : 0;
-    }
-  }
-};
-
-struct Write {
-  uint32_t windowId;
-  uint32_t controlId;
-  int32_t property;
-  std::u16string text = {};
-  int32_t number;
-  Reach reach = Reach::WindowNotLoaded;
-
-  void run() {
-    const Target target = findTarget(windowId, controlId, property);
-    reach = target.reach;
-    if (holdsContent(target, property)) {
-      windows().setText(target.control, text);
-    } else if (holdsCheck(target, property)) {
-      windows().setChecked(target.control, number != 0);
-    }
-  }
-};
+  // Refused only once the loop has ended, when the window is gone.
+  if (!runOnMainThread([&] { reach = access(); })) reportFatalMessage(destroyedMessage);
+  if (reach != Reach::Control) reportUnreachable(reach, destroyedMessage);
+}
 
 }  // namespace
 
+// Sets prepared content on the main thread, answering how far it reached.
+struct PreparedWrite {
+  static Reach run(PreparedContent& content) {
+    const Target target = findTarget(content.windowId_, content.controlId_, property::kContent);
+    if (content.text_ != nullptr && holdsContent(target, property::kContent)) {
+      windows().setEditText(target.control, content.text_.release());
+    }
+    return target.reach;
+  }
+};
+
+void PreparedContent::release(PlatformText* text) { windows().releaseText(text); }
+
+PreparedContent prepareContent(uint32_t windowId, uint32_t controlId, const char* text) {
+  PreparedContent content;
+  content.windowId_ = windowId;
+  content.controlId_ = controlId;
+  accessOnMainThread(
+      [&] {
+        const Target target = findTarget(windowId, controlId, property::kContent);
+        if (holdsContent(target, property::kContent)) content.text_.reset(windows().newEditText(target.control));
+        return target.reach;
+      },
+      kWriteAfterDestroyed);
+  if (content.text_ != nullptr) windows().fillEditText(content.text_.get(), text != nullptr ? text : "");
+  return content;
+}
+
+void writePreparedContent(PreparedContent& content) {
+  const Reach reach = PreparedWrite::run(content);
+  if (reach != Reach::Control) reportUnreachable(reach, kWriteAfterDestroyed);
+}
+
 PropertyValue readControlProperty(uint32_t windowId, uint32_t controlId, int32_t property) {
-  Read read{windowId, controlId, property};
-  // Refused only once the loop has ended, when the window is gone.
-  if (!runOnMainThread([&read] { read.run(); })) reportFatalMessage(kReadAfterDestroyed);
-  if (read.reach != Reach::Control) reportUnreachable(read.reach, kReadAfterDestroyed);
   PropertyValue value;
-  value.number = read.number;
-  if (read.isText) value.text = toTextValue(read.text);
+  PlatformText* taken = nullptr;  // taken out of the box there, turned into bytes here
+  accessOnMainThread(
+      [&] {
+        const Target target = findTarget(windowId, controlId, property);
+        if (holdsContent(target, property)) {
+          taken = windows().takeEditText(target.control);
+        } else if (holdsCheck(target, property)) {
+          value.number = windows().isChecked(target.control) ? 1 : 0;
+        }
+        return target.reach;
+      },
+      kReadAfterDestroyed);
+  if (taken != nullptr) {
+    value.text = TextValue::copyOf(windows().ansiText(taken));
+    windows().releaseText(taken);
+  }
   return value;
 }
 
 void writeControlProperty(uint32_t windowId, uint32_t controlId, int32_t property, PropertyInput value) {
-  Write write{windowId, controlId, property, property == property::kContent ? toWide(value.text) : std::u16string(),
-              value.number};
-  if (!runOnMainThread([&write] { write.run(); })) reportFatalMessage(kWriteAfterDestroyed);
-  if (write.reach != Reach::Control) reportUnreachable(write.reach, kWriteAfterDestroyed);
+  if (property == property::kContent) {
+    PreparedContent content = prepareContent(windowId, controlId, value.text);
+    accessOnMainThread([&] { return PreparedWrite::run(content); }, kWriteAfterDestroyed);
+    return;
+  }
+  accessOnMainThread(
+      [&] {
+        const Target target = findTarget(windowId, controlId, property);
+        if (holdsCheck(target, property)) windows().setChecked(target.control, value.number != 0);
+        return target.reach;
+      },
+      kWriteAfterDestroyed);
 }

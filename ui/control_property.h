@@ -5,9 +5,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <utility>
 
 #include "runtime/text_value.h"
+
+struct PlatformText;
 
 // Property numbers; 0 to 7 are common to all unit types, 8 upward belong to the type.
 namespace property {
@@ -34,6 +37,33 @@ PropertyValue readControlProperty(uint32_t windowId, uint32_t controlId, int32_t
 // Writes the control: content shows a copy of text as the box's whole text ("\r\n" breaks);
 // checked sets the check. An unknown control or property is ignored.
 void writeControlProperty(uint32_t windowId, uint32_t controlId, int32_t property, PropertyInput value);
+
+// A content write in two steps, so that its heavy part runs on the caller's thread: the code
+// page's conversion, and laying the text out where the window system needs that. Made by
+// prepareContent on any thread; written by writePreparedContent on the main thread, where
+// nothing is left to do but set it. Dropping one unwritten releases what it holds.
+class PreparedContent {
+ public:
+  PreparedContent() = default;
+
+ private:
+  friend PreparedContent prepareContent(uint32_t windowId, uint32_t controlId, const char* text);
+  friend struct PreparedWrite;
+  static void release(PlatformText* text);
+
+  uint32_t windowId_ = 0;
+  uint32_t controlId_ = 0;
+  std::unique_ptr<PlatformText, void (*)(PlatformText*)> text_{nullptr, release};  // null: no content
+};
+
+// Makes text (GBK, "\r\n" breaks; null reads as "") ready to be the content of the control;
+// the box's look is read on the main thread. A window that is not loaded or destroyed ends
+// the program, as a write does; a control without content is prepared to do nothing.
+PreparedContent prepareContent(uint32_t windowId, uint32_t controlId, const char* text);
+
+// Main thread only: writes what prepareContent made, as writeControlProperty writes content
+// (the window is looked for again, and ends the program if it is gone). Writes it once.
+void writePreparedContent(PreparedContent& content);
 
 // Typed forms of the two operations.
 inline TextValue readContent(uint32_t windowId, uint32_t controlId) {

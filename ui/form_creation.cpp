@@ -59,12 +59,19 @@ void runClickHandler(void* context) { (*static_cast<EventHandler*>(context))(); 
 PlatformControl* createControl(LoadedForm& form, size_t index) {
   const UnitRecord& record = form.description.units[index];
   const std::u16string name = toWide(record.name);
-  const std::u16string text = toWide(record.settings.text);
-  const ControlSpec wanted{controlKind(record.type), name, text, record.left, record.top, record.width, record.height};
+  const bool editBox = record.type == UnitType::EditBox;
+  const std::u16string caption = editBox ? std::u16string() : toWide(record.settings.text);
+  const ControlSpec wanted{controlKind(record.type), name, caption, record.left, record.top, record.width, record.height};
   PlatformControl* control = windows().createControl(form.window(), wanted);
   const FontRecord& font = record.settings.font;
   const std::u16string family = font.family != nullptr ? toWide(font.family) : std::u16string();
   windows().setFont(control, FontSpec{family, font.height, font.weight});
+  if (editBox) {
+    // An edit box's text goes in as the program's bytes, laid out in the font just set.
+    PlatformText* text = windows().newEditText(control);
+    windows().fillEditText(text, record.settings.text != nullptr ? record.settings.text : "");
+    windows().setEditText(control, text);
+  }
   windows().setEnabled(control, (record.flags & unitFlags::kDisabled) == 0);
   windows().setTabStop(control, (record.flags & unitFlags::kTabStop) != 0);
   if (record.type == UnitType::RadioBox) windows().setChecked(control, record.settings.checked);

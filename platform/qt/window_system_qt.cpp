@@ -6,7 +6,6 @@
 #include <QGroupBox>
 #include <QIcon>
 #include <QImage>
-#include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
@@ -16,7 +15,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QTextDocument>
 #include <QTranslator>
 #include <QVariant>
 #include <QWidget>
@@ -25,6 +23,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/qt/edit_box.h"
 #include "platform/qt/font_mapping.h"
 #include "platform/qt/main_thread_gate.h"
 #include "platform/window_system.h"
@@ -38,55 +37,6 @@ struct PlatformControl {
 };
 
 namespace {
-
-// An edit box's text as it was last set, read back while nobody has edited the box since.
-// Kept only for a text the document cannot give back as it was (one with a lone CR or LF),
-// so a big table in the output box is not held twice.
-constexpr const char* kTextAsSet = "cellbraeTextAsSet";
-
-bool hasLoneLineBreak(std::u16string_view text) {
-  for (size_t at = 0; at < text.size(); ++at) {
-    if (text[at] == u'\r' && at + 1 < text.size() && text[at + 1] == u'\n') {
-      ++at;  // a "\r\n" pair
-    } else if (text[at] == u'\r' || text[at] == u'\n') {
-      return true;
-    }
-  }
-  return false;
-}
-
-// An edit box's text as its document takes it, "\r\n" as one "\n", made in one copy: a big
-// table would otherwise be copied once more only to have its line breaks replaced.
-QString documentText(std::u16string_view text) {
-  QString value(static_cast<qsizetype>(text.size()), Qt::Uninitialized);
-  QChar* out = value.data();
-  for (size_t at = 0; at < text.size(); ++at) {
-    if (text[at] == u'\r' && at + 1 < text.size() && text[at + 1] == u'\n') continue;
-    *out++ = QChar(text[at]);
-  }
-  value.truncate(out - value.constData());
-  return value;
-}
-
-// A multi-line edit box as a Windows one behaves in a window: Tab types a tab (the tool's
-// first separator is the tab). Ctrl+Tab and Shift+Ctrl+Tab move the focus instead, as Qt's
-// text boxes let a person leave them.
-class EditBox : public QPlainTextEdit {
- public:
-  using QPlainTextEdit::QPlainTextEdit;
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override {
-    const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
-    if (tab && (event->modifiers() & Qt::ControlModifier) != 0) {
-      // QPlainTextEdit's own refuses while Tab types; the scroll area's moves the focus.
-      QAbstractScrollArea::focusNextPrevChild(event->key() == Qt::Key_Tab &&
-                                               (event->modifiers() & Qt::ShiftModifier) == 0);
-      return;
-    }
-    QPlainTextEdit::keyPressEvent(event);
-  }
-};
 
 // Tab treats a frame's radio boxes as one stop, at the checked one, as Windows does: of the
 // boxes the description makes Tab stops, only the checked one takes Tab (all of them while
@@ -118,15 +68,6 @@ QString toQString(std::u16string_view text) {
 }
 
 std::u16string toU16(const QString& text) { return text.toStdU16String(); }
-
-// The box's text as the person typed or pasted it: the document's raw text, where nothing is
-// replaced (its plain text turns a no-break space into a space), with the document's own
-// paragraph separators as "\r\n".
-std::u16string editText(const QPlainTextEdit& edit) {
-  QString value = edit.document()->toRawText();
-  value.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
-  return toU16(value);
-}
 
 QWidget* widgetOf(PlatformControl* control) { return control != nullptr ? control->widget.data() : nullptr; }
 
@@ -260,7 +201,7 @@ QWidget* makeWidget(const ControlSpec& wanted, QWidget* parent, PlatformControl*
   QWidget* widget = nullptr;
   switch (wanted.kind) {
     case ControlKind::MultiLineEdit: {
-      auto* edit = new EditBox(parent);
+      auto* edit = new qtbackend::EditBox(parent);
       edit->setLineWrapMode(QPlainTextEdit::NoWrap);
       edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
       edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -289,15 +230,12 @@ QWidget* makeWidget(const ControlSpec& wanted, QWidget* parent, PlatformControl*
   return widget;
 }
 
-void setText(PlatformControl* control, std::u16string_view text);
-
 PlatformControl* createControl(PlatformControl* parent, const ControlSpec& wanted) {
   PlatformControl* control = nullptr;
   QWidget* widget = makeWidget(wanted, widgetOf(parent), &control);
   widget->setObjectName(toQString(wanted.name));
   widget->setGeometry(wanted.left, wanted.top, wanted.width, wanted.height);
   widget->hide();
-  if (control->editBox) setText(control, wanted.text);
   if (auto* button = qobject_cast<QPushButton*>(widget)) {
     QObject::connect(button, &QPushButton::clicked, [control] {
       if (control->clickHandler != nullptr) control->clickHandler(control->clickContext);
@@ -331,16 +269,7 @@ void setFont(PlatformControl* control, const FontSpec& font) {
 
 void setText(PlatformControl* control, std::u16string_view text) {
   QWidget* widget = widgetOf(control);
-  if (widget == nullptr) return;
-  if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
-    // The edit box shows "\r\n" as one break. A lone "\r" or "\n" is text inside its line,
-    // as in a Windows edit box, but the document would make each a paragraph break of its
-    // own; so such a text is also kept as given and read back whole until someone edits it.
-    edit->setProperty(kTextAsSet, hasLoneLineBreak(text) ? QVariant(toQString(text)) : QVariant());
-    edit->setPlainText(documentText(text));
-    edit->document()->setModified(false);
-    return;
-  }
+  if (widget == nullptr || control->editBox) return;
   const QString value = toQString(text);
   if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
     button->setText(value);
@@ -353,16 +282,36 @@ void setText(PlatformControl* control, std::u16string_view text) {
 
 std::u16string text(PlatformControl* control) {
   QWidget* widget = widgetOf(control);
-  if (widget == nullptr) return {};
-  if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
-    const QVariant asSet = edit->property(kTextAsSet);
-    if (asSet.isValid() && !edit->document()->isModified()) return toU16(asSet.toString());
-    return editText(*edit);
-  }
+  if (widget == nullptr || control->editBox) return {};
   if (auto* button = qobject_cast<QAbstractButton*>(widget)) return toU16(button->text());
   if (auto* group = qobject_cast<QGroupBox*>(widget)) return toU16(group->title());
   return toU16(widget->windowTitle());
 }
+
+qtbackend::EditBox* editBoxOf(PlatformControl* control) {
+  return control != nullptr && control->editBox ? static_cast<qtbackend::EditBox*>(control->widget.data()) : nullptr;
+}
+
+PlatformText* newEditText(PlatformControl* editBox) {
+  if (const qtbackend::EditBox* edit = editBoxOf(editBox)) return edit->newText();
+  return new PlatformText;
+}
+
+void fillEditText(PlatformText* text, std::string_view ansi) { qtbackend::fillText(*text, ansi); }
+
+void setEditText(PlatformControl* editBox, PlatformText* text) {
+  std::unique_ptr<PlatformText> owned(text);
+  if (qtbackend::EditBox* edit = editBoxOf(editBox)) edit->setText(std::move(owned));
+}
+
+PlatformText* takeEditText(PlatformControl* editBox) {
+  if (const qtbackend::EditBox* edit = editBoxOf(editBox)) return edit->takeText();
+  return new PlatformText;
+}
+
+std::string ansiText(PlatformText* text) { return qtbackend::ansiText(*text); }
+
+void releaseText(PlatformText* text) { delete text; }
 
 void setChecked(PlatformControl* control, bool checked) {
   if (auto* button = qobject_cast<QAbstractButton*>(widgetOf(control))) {
@@ -503,6 +452,12 @@ const WindowSystem kQtWindowSystem{
     .setFont = setFont,
     .setText = setText,
     .text = text,
+    .newEditText = newEditText,
+    .fillEditText = fillEditText,
+    .setEditText = setEditText,
+    .takeEditText = takeEditText,
+    .ansiText = ansiText,
+    .releaseText = releaseText,
     .setChecked = setChecked,
     .isChecked = isChecked,
     .setEnabled = setEnabled,

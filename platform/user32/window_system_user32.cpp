@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/code_page.h"
@@ -28,6 +29,11 @@ struct PlatformControl {
   ATOM nameAtom = 0;
   HICON icon = nullptr;
   bool busy = false;  // a top-level window: shows the busy pointer over itself and its controls
+};
+
+// An ANSI edit box holds the program's own bytes: its text needs no conversion either way.
+struct PlatformText {
+  std::string bytes;
 };
 
 namespace {
@@ -238,8 +244,6 @@ ClassAndStyle classAndStyle(ControlKind kind) {
   return {"STATIC", WS_CHILD, 0};
 }
 
-void setText(PlatformControl* control, std::u16string_view text);
-
 PlatformControl* createControl(PlatformControl* parent, const ControlSpec& wanted) {
   if (!isAlive(parent)) return nullptr;
   const ClassAndStyle made = classAndStyle(wanted.kind);
@@ -259,10 +263,7 @@ PlatformControl* createControl(PlatformControl* parent, const ControlSpec& wante
     control->buttonProc =
         reinterpret_cast<WNDPROC>(SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(groupFrameProc)));
   }
-  if (editBox) {
-    SendMessageA(hwnd, EM_LIMITTEXT, 0, 0);  // 0: the platform's maximum
-    setText(control, wanted.text);
-  }
+  if (editBox) SendMessageA(hwnd, EM_LIMITTEXT, 0, 0);  // 0: the platform's maximum
   return control;
 }
 
@@ -284,25 +285,51 @@ void setFont(PlatformControl* control, const FontSpec& font) {
   if (HFONT made = user32backend::fontFor(font)) SendMessageA(control->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(made), TRUE);
 }
 
+bool isEditBox(PlatformControl* control) {
+  return isAlive(control) && !control->topLevel && control->kind == ControlKind::MultiLineEdit;
+}
+
+std::string windowBytes(HWND hwnd) {
+  const auto length = static_cast<size_t>(SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0));
+  std::string bytes(length + 1, '\0');
+  const auto copied = static_cast<size_t>(
+      SendMessageA(hwnd, WM_GETTEXT, static_cast<WPARAM>(bytes.size()), reinterpret_cast<LPARAM>(bytes.data())));
+  bytes.resize(copied < length ? copied : length);
+  return bytes;
+}
+
 void setText(PlatformControl* control, std::u16string_view text) {
-  if (!isAlive(control)) return;
+  if (!isAlive(control) || isEditBox(control)) return;
   SendMessageA(control->hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(ansi(text).c_str()));
-  if (!control->topLevel && control->kind == ControlKind::MultiLineEdit) {
-    // A new text is shown from its start: caret at 0, scrolled into view.
-    SendMessageA(control->hwnd, EM_SETSEL, 0, 0);
-    SendMessageA(control->hwnd, EM_SCROLLCARET, 0, 0);
-  }
 }
 
 std::u16string text(PlatformControl* control) {
-  if (!isAlive(control)) return {};
-  const auto length = static_cast<size_t>(SendMessageA(control->hwnd, WM_GETTEXTLENGTH, 0, 0));
-  std::string bytes(length + 1, '\0');
-  const auto copied = static_cast<size_t>(
-      SendMessageA(control->hwnd, WM_GETTEXT, static_cast<WPARAM>(bytes.size()), reinterpret_cast<LPARAM>(bytes.data())));
-  bytes.resize(copied < length ? copied : length);
-  return platformCodePage().toUtf16(bytes);
+  if (!isAlive(control) || isEditBox(control)) return {};
+  return platformCodePage().toUtf16(windowBytes(control->hwnd));
 }
+
+PlatformText* newEditText(PlatformControl*) { return new PlatformText; }
+
+void fillEditText(PlatformText* text, std::string_view ansi) { text->bytes.assign(ansi); }
+
+void setEditText(PlatformControl* editBox, PlatformText* text) {
+  const std::unique_ptr<PlatformText> owned(text);
+  if (!isEditBox(editBox)) return;
+  SendMessageA(editBox->hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(owned->bytes.c_str()));
+  // A new text is shown from its start: caret at 0, scrolled into view.
+  SendMessageA(editBox->hwnd, EM_SETSEL, 0, 0);
+  SendMessageA(editBox->hwnd, EM_SCROLLCARET, 0, 0);
+}
+
+PlatformText* takeEditText(PlatformControl* editBox) {
+  auto* text = new PlatformText;
+  if (isEditBox(editBox)) text->bytes = windowBytes(editBox->hwnd);
+  return text;
+}
+
+std::string ansiText(PlatformText* text) { return std::exchange(text->bytes, std::string()); }
+
+void releaseText(PlatformText* text) { delete text; }
 
 void setChecked(PlatformControl* control, bool checked) {
   if (isAlive(control)) SendMessageA(control->hwnd, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -391,6 +418,12 @@ const WindowSystem kUser32WindowSystem{
     .setFont = setFont,
     .setText = setText,
     .text = text,
+    .newEditText = newEditText,
+    .fillEditText = fillEditText,
+    .setEditText = setEditText,
+    .takeEditText = takeEditText,
+    .ansiText = ansiText,
+    .releaseText = releaseText,
     .setChecked = setChecked,
     .isChecked = isChecked,
     .setEnabled = setEnabled,

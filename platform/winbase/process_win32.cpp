@@ -25,6 +25,9 @@ std::wstring programPath() {
   }
 }
 
+// The system's heap gives big blocks back by itself.
+void start() {}
+
 bool enterProgramFolder() {
   std::wstring path = programPath();
   const size_t slash = path.find_last_of(L"\\/");
@@ -39,7 +42,11 @@ void exitProcess(int32_t exitCode) {
   ExitProcess(static_cast<UINT>(exitCode));
 }
 
-const ProcessSystem kWin32Process{enterProgramFolder, exitProcess};
+const ProcessSystem kWin32Process{
+    .start = start,
+    .enterProgramFolder = enterProgramFolder,
+    .exit = exitProcess,
+};
 
 }  // namespace
 

@@ -20,13 +20,3 @@ struct ColumnMeasure {
 // leaves cellLengthsText as it was.
 void measureLine(ColumnMeasure& measure, int32_t lineNumber, const ArrayValue& cells,
                  int32_t previousLengthCount);
-
-// "+" then, per column, width + 3 dashes and a "+"; just "+" when there are no columns.
-TextValue borderLine(const ColumnMeasure& measure);
-
-// The framed table: a rule above the first line and under it, the rows padded to the
-// column widths, a closing rule; every line, the last too, ends in "\r\n". Each line is cut
-// into cells at `separator` again. Time is linear in the size of the table. Null, with
-// everything made released, once `run` has been superseded (asked before each line).
-TextValue renderTable(const ArrayValue& lines, const char* separator, const ColumnMeasure& measure,
-                      const RunPress& run = RunPress());

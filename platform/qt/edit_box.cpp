@@ -1,0 +1,159 @@
+// An edit box's text goes through the code page in slices. On the way in, off the main thread,
+// each slice of ANSI bytes is converted and inserted into the new document before the next, so
+// a table is never held whole a second time as UTF-16; on the way out, the document's line
+// breaks become "\r\n" in the same pass that converts them.
+#include "platform/qt/edit_box.h"
+
+#include <QKeyEvent>
+#include <QPlainTextDocumentLayout>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QThread>
+
+#include <utility>
+
+#include "platform/code_page.h"
+#include "platform/qt/main_thread_gate.h"
+
+namespace qtbackend {
+namespace {
+
+// About this many bytes (or UTF-16 units) go through the code page at a time; a slice ends
+// after a line break, so no character, and no "\r\n", is ever cut in two.
+constexpr size_t kSlice = size_t{64} * 1024;
+
+// '\r' and '\n' are never the trail byte of a GBK character, so bytes can be searched as is.
+bool hasLoneLineBreak(std::string_view text) {
+  for (size_t at = 0; at < text.size(); ++at) {
+    if (text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n') {
+      ++at;
+    } else if (text[at] == '\r' || text[at] == '\n') {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+EditBox::EditBox(QWidget* parent) : QPlainTextEdit(parent) {}
+
+void EditBox::keyPressEvent(QKeyEvent* event) {
+  const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
+  if (tab && (event->modifiers() & Qt::ControlModifier) != 0) {
+    // QPlainTextEdit's own refuses while Tab types; the scroll area's moves the focus.
+    QAbstractScrollArea::focusNextPrevChild(event->key() == Qt::Key_Tab &&
+                                             (event->modifiers() & Qt::ShiftModifier) == 0);
+    return;
+  }
+  QPlainTextEdit::keyPressEvent(event);
+}
+
+PlatformText* EditBox::newText() const {
+  auto* text = new PlatformText;
+  text->font = font();
+  text->option = document()->defaultTextOption();
+  text->undoRedo = document()->isUndoRedoEnabled();
+  return text;
+}
+
+void fillText(PlatformText& text, std::string_view ansi) {
+  text.document.reset();
+  text.wide.clear();
+  text.keepsAnsi = hasLoneLineBreak(ansi);
+  text.ansi = text.keepsAnsi ? std::string(ansi) : std::string();
+  // The main thread would pay for the document either way, and a box given a whole document
+  // makes a layout object for every block of it; its own document makes them for the lines
+  // it shows.
+  if (isMainThread()) {
+    text.wide = platformCodePage().toUtf16(ansi);
+    return;
+  }
+  auto document = std::make_unique<QTextDocument>();
+  document->setDocumentLayout(new QPlainTextDocumentLayout(document.get()));
+  document->setDefaultFont(text.font);
+  document->setDefaultTextOption(text.option);
+  document->setUndoRedoEnabled(false);
+  // The cursor takes "\r\n" as one line break, as the box shows it.
+  QTextCursor end(document.get());
+  for (size_t at = 0; at < ansi.size();) {
+    const size_t lineFeed = ansi.size() - at > kSlice ? ansi.find('\n', at + kSlice) : std::string_view::npos;
+    const size_t next = lineFeed == std::string_view::npos ? ansi.size() : lineFeed + 1;
+    const std::u16string wide = platformCodePage().toUtf16(ansi.substr(at, next - at));
+    end.insertText(QString::fromRawData(reinterpret_cast<const QChar*>(wide.data()), static_cast<qsizetype>(wide.size())));
+    at = next;
+  }
+  // The box lays every block out afresh when it takes a document, making a layout object for
+  // each block that has none; made here, they cost the main thread nothing but clearing.
+  for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) block.layout();
+  document->setUndoRedoEnabled(text.undoRedo);
+  document->setModified(false);
+  // Belonging to no thread, it can be pulled onto the main thread by the box, or released here.
+  document->moveToThread(nullptr);
+  text.document = std::move(document);
+}
+
+void EditBox::setText(std::unique_ptr<PlatformText> text) {
+  keepsTextAsSet_ = text->keepsAnsi;
+  textAsSet_ = std::move(text->ansi);
+  if (text->document == nullptr) {
+    // The cursor takes "\r\n" as one line break, as the box shows it.
+    setPlainText(QString::fromRawData(reinterpret_cast<const QChar*>(text->wide.data()),
+                                      static_cast<qsizetype>(text->wide.size())));
+    document()->setModified(false);
+    return;
+  }
+  QTextDocument* document = text->document.release();
+  document->moveToThread(thread());
+  document->setParent(this);
+  document->documentLayout()->setPaintDevice(viewport());
+  // Laid out in the font the box had when the text was started; should the box have changed
+  // since, the document follows it (one more pass over its blocks).
+  if (document->defaultFont() != font()) document->setDefaultFont(font());
+  QTextDocument* previous = this->document();
+  const bool previousIsOurs = previous->parent() == this;
+  // The box deletes the document it was made with itself.
+  setDocument(document);
+  if (previousIsOurs) delete previous;
+}
+
+PlatformText* EditBox::takeText() const {
+  auto* text = new PlatformText;
+  if (keepsTextAsSet_ && !document()->isModified()) {
+    text->keepsAnsi = true;
+    text->ansi = textAsSet_;
+  } else {
+    // The raw text, where nothing is replaced: its plain text would turn a no-break space
+    // into a space.
+    text->raw = document()->toRawText();
+  }
+  return text;
+}
+
+std::string ansiText(PlatformText& text) {
+  if (text.keepsAnsi) return std::exchange(text.ansi, std::string());
+  const QString raw = std::exchange(text.raw, QString());
+  std::string ansi;
+  ansi.reserve(static_cast<size_t>(raw.size()) * 2);  // at most two bytes a unit or a break
+  std::u16string slice;
+  for (qsizetype at = 0; at < raw.size();) {
+    const qsizetype separator = raw.size() - at > static_cast<qsizetype>(kSlice)
+                                    ? raw.indexOf(QChar::ParagraphSeparator, at + static_cast<qsizetype>(kSlice))
+                                    : -1;
+    const qsizetype next = separator < 0 ? raw.size() : separator + 1;
+    slice.clear();
+    for (qsizetype i = at; i < next; ++i) {
+      const QChar unit = raw[i];
+      if (unit == QChar::ParagraphSeparator) {
+        slice += u"\r\n";
+      } else {
+        slice += static_cast<char16_t>(unit.unicode());
+      }
+    }
+    ansi += platformCodePage().toAnsi(slice);
+    at = next;
+  }
+  return ansi;
+}
+
+}  // namespace qtbackend

@@ -1,0 +1,62 @@
+// The Qt backend's multi-line edit box, and its text as ANSI bytes. A big text is turned into
+// a document off the main thread (a QTextDocument is reentrant), so setting it into the box
+// is no more than handing the document over. Private to platform/qt.
+#pragma once
+
+#include <QFont>
+#include <QPlainTextEdit>
+#include <QString>
+#include <QTextDocument>
+#include <QTextOption>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/window_system.h"
+
+// A text for an edit box, started in the box's look on the main thread and filled on any
+// thread, or a text taken out of a box. `ansi` holds the bytes as given when the document
+// cannot give them back (a lone CR or LF), and holds such a text again when it is taken
+// before anyone has edited the box.
+struct PlatformText {
+  QFont font;
+  QTextOption option;
+  bool undoRedo = true;
+  // Filled on another thread: the document made in the look, belonging to no thread until the
+  // box takes it. Filled on the main thread: the text converted, for the box's own document.
+  std::unique_ptr<QTextDocument> document;
+  std::u16string wide;
+  bool keepsAnsi = false;
+  std::string ansi;
+  QString raw;  // taken: the document's raw text, U+2029 between its lines
+};
+
+namespace qtbackend {
+
+// A multi-line edit box as a Windows one behaves in a window: Tab types a tab (the tool's
+// first separator is the tab). Ctrl+Tab and Shift+Ctrl+Tab move the focus instead, as Qt's
+// text boxes let a person leave them.
+class EditBox : public QPlainTextEdit {
+ public:
+  explicit EditBox(QWidget* parent);
+
+  // The window system's edit box text operations, for this box; all on the main thread.
+  PlatformText* newText() const;
+  void setText(std::unique_ptr<PlatformText> text);
+  PlatformText* takeText() const;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  // The text as last set, while the document cannot give it back and nobody has edited it.
+  bool keepsTextAsSet_ = false;
+  std::string textAsSet_;
+};
+
+// The window system's fillEditText and ansiText; any thread.
+void fillText(PlatformText& text, std::string_view ansi);
+std::string ansiText(PlatformText& text);
+
+}  // namespace qtbackend
