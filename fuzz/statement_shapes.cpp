@@ -576,7 +576,7 @@ class ShapeWriter {
       case 5: out_ += kStringHole; break;
       case 6: {
         static constexpr std::array<std::u16string_view, 5> kConstants{u"true", u"false", u"null", u"undefined",
-                                                                       u"this.名字"};
+                                                                       u"typeof this.名字"};
         out_ += pick(c_, kConstants);
         break;
       }
