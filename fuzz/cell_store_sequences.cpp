@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "runtime/text_commands.h"
-#include "table/generate_table.h"
+#include "table/recording_pass.h"
 
 namespace {
 

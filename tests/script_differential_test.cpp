@@ -15,7 +15,7 @@
 #include "fuzz/script_outcome.h"
 #include "fuzz/statement_shapes.h"
 #include "runtime/text_commands.h"
-#include "table/generate_table.h"
+#include "table/recording_pass.h"
 
 namespace {
 
