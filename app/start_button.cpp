@@ -22,7 +22,8 @@ void onStartButtonClick() {
   } else {
     separator = TextValue::constant(",");
   }
-  pressWithSeparator(std::move(separator));
+  const uint32_t press = pressWithSeparator(std::move(separator));
   writeContent(unitId::kMainWindow, unitId::kEditBox2, "");
-  startThread(tableWorkerEntry);
+  // The press's number goes with the run: its worker may start after a later press.
+  startThread(tableWorkerEntry, static_cast<int32_t>(press));
 }

@@ -122,12 +122,12 @@ void BM_GenerateTable(benchmark::State& state) {
   mainWindow();
   const std::string input = generatedInput(state.range(0));
   writeContent(unitId::kMainWindow, unitId::kEditBox1, input.c_str());
-  pressWithSeparator(TextValue::constant(","));
+  const uint32_t press = pressWithSeparator(TextValue::constant(","));
   double peak = 0;
   for (auto _ : state) {
     resetPeakMemory();
     const int before = runsEnded.load();
-    std::thread worker([] { tableWorkerEntry(0); });
+    std::thread worker([press] { tableWorkerEntry(press); });
     waitForRuns(before + 1);
     worker.join();
     peak = peakMemoryMegabytes();

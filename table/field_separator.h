@@ -9,8 +9,9 @@
 #include "runtime/text_value.h"
 
 // Stores the separator of a new press (a one-byte tab or space text, or the constant ",")
-// and counts the press. The previous separator is released after the new one is stored.
-void pressWithSeparator(TextValue separator);
+// and counts the press; returns the press's number, which its run starts with. The previous
+// separator is released after the new one is stored.
+uint32_t pressWithSeparator(TextValue separator);
 
 // Tells a run whether a later press has superseded it, so its work can never be used. Asked
 // once per line: lock-free, safe on any thread. Asked on the main thread, where presses
@@ -19,11 +20,11 @@ void pressWithSeparator(TextValue separator);
 class RunPress {
  public:
   RunPress() = default;
-  explicit RunPress(uint64_t press) : press_(press), counted_(true) {}
+  explicit RunPress(uint32_t press) : press_(press), counted_(true) {}
   bool superseded() const;
 
  private:
-  uint64_t press_ = 0;
+  uint32_t press_ = 0;
   bool counted_ = false;
 };
 
@@ -32,6 +33,10 @@ struct RunStart {
   TextValue separator;
   RunPress press;
 };
+// The run of press number `press`: a worker may start after a later press has happened, so
+// the number comes from the click, not from the count when the run begins.
+RunStart beginRun(uint32_t press);
+// The run of the latest press (tests).
 RunStart beginRun();
 
 // Releases the separator at the end of the program; later runs see none.

@@ -39,10 +39,10 @@ void countRun(int change) {
 
 void observeRuns(const RunObserver* observer) { runObserver.store(observer); }
 
-void tableWorkerEntry(intptr_t /*parameter*/) {
+void tableWorkerEntry(intptr_t parameter) {
   // Once the loop has ended both are refused, and nothing is left to point at.
   runOnMainThread([] { countRun(+1); });
-  generateTable();
+  generateTable(static_cast<uint32_t>(parameter));
   runOnMainThread([] { countRun(-1); });
   notify(&RunObserver::ended);
 }
@@ -78,9 +78,9 @@ TextValue recordAndRender(const RunStart& run) {
 
 }  // namespace
 
-void generateTable() {
+void generateTable(uint32_t press) {
   // The separator is this run's own copy, so a later press can replace the global freely.
-  const RunStart run = beginRun();
+  const RunStart run = beginRun(press);
   TextValue table = recordAndRender(run);
   if (table.isNull() || run.press.superseded()) return;
   // Converted and laid out for the output box here, so the window only has to take it; the

@@ -7,11 +7,12 @@
 
 #include "json/json_document.h"
 
-// The worker's routine: runs generateTable once; the parameter is not used.
+// The worker's routine: runs generateTable once for the press whose number (from
+// pressWithSeparator) is the parameter.
 void tableWorkerEntry(intptr_t parameter);
 
-// One run, start to end, as the worker does it.
-void generateTable();
+// One run of press number `press`, start to end, as the worker does it.
+void generateTable(uint32_t press);
 
 // Lets a test follow the runs: when a run has read the input box, the cell store when the
 // recording pass has ended (before it is reset), and when a worker's run has ended. Any

@@ -98,6 +98,11 @@ TEST(SupersededRun, RenderingStopsOnceALaterPressHappens) {
   EXPECT_TRUE(renderTable(lines, ",", measure, run.press).isNull());
   EXPECT_FALSE(RunPress().superseded());
   EXPECT_FALSE(renderTable(lines, ",", measure).isNull());
+  // A worker that starts only after the next press is still its own press's run.
+  const uint32_t early = pressWithSeparator(TextValue::constant(","));
+  const uint32_t late = pressWithSeparator(TextValue::constant(","));
+  EXPECT_TRUE(beginRun(early).press.superseded());
+  EXPECT_FALSE(beginRun(late).press.superseded());
   releaseFieldSeparator();
 }
 
