@@ -3,9 +3,9 @@
 
 /*
  * Property lookups in front of the tree. An object's properties are a tree ordered by name,
- * so finding one takes a string comparison per level: about seventeen for an array of
- * 100,000 elements (mujs's arrays are objects like any other), at every `da.test[n]`. The
- * cache remembers the property last found for an object and a name, in a table indexed by
+ * so finding one takes a string comparison per level, at every identifier the global object
+ * resolves and every method a prototype gives (dense arrays keep their elements apart and
+ * need none of this). The cache remembers the property last found for an object and a name, in a table indexed by
  * both; a hit costs a few instructions. Only objects with enough properties for the
  * tree to be deep are cached. Entries are never wrong: a property found is checked to have
  * the name asked for, and the table is emptied whenever a property or an object can go (a
@@ -50,7 +50,7 @@ void jsX_propremember(js_State *J, unsigned slot, js_Object *obj, js_Property *r
 {
 	struct js_PropCache *cache = J->propcache;
 	if (!cache) {
-		/* made outside any handler's reach would abort: a failed allocation only costs the cache */
+		/* not js_malloc, which throws: a lookup must not fail for want of its cache */
 		cache = J->propcache = J->alloc(J->actx, NULL, sizeof *cache);
 		if (!cache)
 			return;
