@@ -13,7 +13,7 @@
 #include <utility>
 
 #include "platform/code_page.h"
-#include "platform/qt/main_thread_gate.h"
+#include "platform/qt/main_thread_receiver.h"
 
 namespace qtbackend {
 namespace {
@@ -65,7 +65,7 @@ void fillText(PlatformText& text, std::string_view ansi) {
   // The main thread would pay for the document either way, and a box given a whole document
   // makes a layout object for every block of it; its own document makes them for the lines
   // it shows.
-  if (isMainThread()) {
+  if (mainThreadGate.isMainThread()) {
     text.wide = platformCodePage().toUtf16(ansi);
     return;
   }

@@ -25,7 +25,7 @@
 
 #include "platform/qt/edit_box.h"
 #include "platform/qt/font_mapping.h"
-#include "platform/qt/main_thread_gate.h"
+#include "platform/qt/main_thread_receiver.h"
 #include "platform/window_system.h"
 
 struct PlatformControl {
@@ -53,8 +53,10 @@ void applyRadioStops(QWidget* frame) {
   }
 }
 
-using qtbackend::callOnMainThread;
-using qtbackend::isMainThread;
+using qtbackend::mainThreadGate;
+
+bool isMainThread() { return mainThreadGate.isMainThread(); }
+bool callOnMainThread(PlatformCall call, void* context) { return mainThreadGate.call(call, context); }
 
 struct Backend {
   QApplication* application = nullptr;
@@ -143,7 +145,7 @@ void stop() {
   // From inside the loop (a fatal error in a click or a carried call) nothing may be destroyed
   // under the dispatch still running; calls stop and the process ends right after.
   if (backend.loopRunning) {
-    qtbackend::closeGate();
+    mainThreadGate.close();
     return;
   }
   qtbackend::dropGate();
@@ -189,7 +191,7 @@ PlatformControl* createWindow(const WindowSpec& wanted) {
     // A widget says it is destroyed before its QPointers are cleared.
     control->widget.clear();
     if (backend.loopRunning && !anyWindowAlive()) {
-      qtbackend::closeGate();
+      mainThreadGate.close();
       QCoreApplication::exit(0);
     }
   });
@@ -420,13 +422,13 @@ void setBusyPointer(PlatformControl* window, bool busy) {
 
 int32_t runLoop() {
   if (!anyWindowAlive()) {
-    qtbackend::closeGate();
+    mainThreadGate.close();
     return 0;
   }
   backend.loopRunning = true;
   const int code = QApplication::exec();
   backend.loopRunning = false;
-  qtbackend::closeGate();
+  mainThreadGate.close();
   return code;
 }
 

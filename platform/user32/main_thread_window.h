@@ -1,23 +1,21 @@
-// The Win32 backend's hand-over of calls to the main thread: a hidden message-only window
-// on the main thread, to which a worker sends its call and waits, as SendMessage does.
-// Private to platform/user32.
+// The Win32 backend's main-thread gate: a hidden message-only window on the main thread, to
+// which a worker sends its call and waits, as SendMessage does. Private to platform/user32.
 #pragma once
 
 #include <windows.h>
 
-#include "platform/window_system.h"
+#include "platform/shared/main_thread_gate.h"
 
 namespace user32backend {
 
-// Records the calling thread as the main thread, creates the hidden window and starts taking
-// calls. False when the window cannot be created.
+// The gate of the Win32 window system; its carried calls go to the hidden window.
+extern MainThreadGate mainThreadGate;
+
+// Creates the hidden window if there is none and opens the gate on the calling thread. False,
+// leaving the gate closed, when the window cannot be created.
 bool openGate(HINSTANCE instance);
-// Refuses every later call, and every sent call not yet run. Idempotent.
-void closeGate();
 // Closes the gate and destroys the hidden window; a sender still waiting is released with a
 // refusal by the system. Main thread only.
 void dropGate();
-bool isMainThread();
-bool callOnMainThread(PlatformCall call, void* context);
 
 }  // namespace user32backend

@@ -2,6 +2,7 @@
 target_sources(cellbrae_platform PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/window_system_user32.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_thread_window.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/../shared/main_thread_gate.cpp
   ${CMAKE_CURRENT_LIST_DIR}/font_choice.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window_icon.cpp)
 include(${CMAKE_CURRENT_LIST_DIR}/../shared/grid_font.cmake)

@@ -38,8 +38,10 @@ struct PlatformText {
 
 namespace {
 
-using user32backend::callOnMainThread;
-using user32backend::isMainThread;
+using user32backend::mainThreadGate;
+
+bool isMainThread() { return mainThreadGate.isMainThread(); }
+bool callOnMainThread(PlatformCall call, void* context) { return mainThreadGate.call(call, context); }
 
 constexpr char kWindowClass[] = "CellbraeWindow";
 constexpr char kNameProperty[] = "CellbraeName";
@@ -99,7 +101,7 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       if (window != nullptr) window->destroyed = true;
       // The last window of the program ends the loop, and from then on no call is taken.
       if (backend.loopRunning && !anyWindowAlive()) {
-        user32backend::closeGate();
+        mainThreadGate.close();
         PostQuitMessage(0);
       }
       return 0;
@@ -163,7 +165,7 @@ void stop() {
   // From inside the loop (a fatal error in a click or a carried call) nothing may be destroyed
   // under the dispatch still running; calls stop and the process ends right after.
   if (backend.loopRunning) {
-    user32backend::closeGate();
+    mainThreadGate.close();
     return;
   }
   user32backend::dropGate();
@@ -379,7 +381,7 @@ void setBusyPointer(PlatformControl* window, bool busy) {
 
 int32_t runLoop() {
   if (!anyWindowAlive()) {
-    user32backend::closeGate();
+    mainThreadGate.close();
     return 0;
   }
   backend.loopRunning = true;
@@ -396,7 +398,7 @@ int32_t runLoop() {
     DispatchMessageA(&message);
   }
   backend.loopRunning = false;
-  user32backend::closeGate();
+  mainThreadGate.close();
   return code;
 }
 
