@@ -5,13 +5,14 @@
 #include <utility>
 
 #include "runtime/text_commands.h"
-#include "runtime/thread_commands.h"
 #include "table/field_separator.h"
 #include "table/generate_table.h"
 #include "ui/control_property.h"
 #include "ui/main_window.h"
 
-void onStartButtonClick() {
+void onStartButtonClick() { startRunOnClick(tableWorkerEntry); }
+
+void startRunOnClick(WorkerRoutine worker) {
   // "tab" before "空格" before the comma: "单选框3" is never read, the comma is the choice
   // whenever neither of the first two is checked.
   TextValue separator;
@@ -25,5 +26,5 @@ void onStartButtonClick() {
   const uint32_t press = pressWithSeparator(std::move(separator));
   writeContent(unitId::kMainWindow, unitId::kEditBox2, "");
   // The press's number goes with the run: its worker may start after a later press.
-  startThread(tableWorkerEntry, static_cast<int32_t>(press));
+  startThread(worker, static_cast<int32_t>(press));
 }

@@ -6,6 +6,10 @@
 #include <cstdint>
 
 #include "json/json_document.h"
+#include "runtime/array_value.h"
+#include "runtime/text_value.h"
+#include "table/field_separator.h"
+#include "table/measure_line.h"
 
 // The worker's routine: runs generateTable once for the press whose number (from
 // pressWithSeparator) is the parameter.
@@ -14,12 +18,43 @@ void tableWorkerEntry(intptr_t parameter);
 // One run of press number `press`, start to end, as the worker does it.
 void generateTable(uint32_t press);
 
-// Lets a test follow the runs: when a run has read the input box, the cell store when the
-// recording pass has ended (before it is reset), and when a worker's run has ended. Any
-// member may be null; a null observer (the default) follows nothing.
-struct RunObserver {
-  void (*inputRead)() = nullptr;
-  void (*recorded)(JsonDocument& cellStore) = nullptr;
-  void (*ended)() = nullptr;
+// One run on its worker, in the steps generateTable takes in order; a test takes them itself
+// to follow a run between them. The run counts as going, and the window shows the busy
+// pointer, from its making to its end; everything it makes is released by then.
+class TableRun {
+ public:
+  // Starts the run of press number `press` with its own copy of the separator, and makes the
+  // cell store on the calling thread.
+  explicit TableRun(uint32_t press);
+  TableRun(const TableRun&) = delete;
+  TableRun& operator=(const TableRun&) = delete;
+
+  // Reads the input box, once: a second read could see the box emptied in between. False
+  // when there is nothing to do: the box is empty or a later press has superseded the run.
+  bool readInput();
+  // Cuts the input into lines, releases it, records each line in the cell store and measures
+  // the columns. False, stopping before the next line, once the run has been superseded.
+  bool recordInput();
+  // The cell store as the recording pass left it, until writeTable resets it.
+  JsonDocument& cellStore() { return cellStore_; }
+  // Resets and ends the documents, lays out the table and writes it into the output box,
+  // unless a later press has superseded the run. The lines end before the write.
+  void writeTable();
+
+ private:
+  // Counts the run on the main thread while it lives.
+  struct Going {
+    Going();
+    ~Going();
+    Going(const Going&) = delete;
+    Going& operator=(const Going&) = delete;
+  };
+
+  Going going_;
+  RunStart start_;
+  JsonDocument cellStore_;
+  JsonDocument rowRecord_;
+  TextValue input_;
+  ArrayValue lines_{ElementType::Text};
+  ColumnMeasure measure_;
 };
-void observeRuns(const RunObserver* observer);

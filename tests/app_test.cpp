@@ -16,10 +16,10 @@
 #include "app/globals.h"
 #include "app/program.h"
 #include "table/field_separator.h"
-#include "table/generate_table.h"
 #include "runtime/array_value.h"
 #include "runtime/exit_routines.h"
 #include "runtime/thread_commands.h"
+#include "tests/run_watch.h"
 #include "tests/window_test_support.h"
 #include "ui/control_property.h"
 #include "ui/main_window.h"
@@ -100,21 +100,18 @@ void reportTimeSinceClose() {
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
   say(("ended " + std::to_string(ms) + " ms after the close\n").c_str());
 }
-// Called on the run's worker; the main thread sees the flag on its next timer tick and closes
+// The run's worker counts the read; the main thread sees it on its next timer tick and closes
 // the window there, as a user would.
-std::atomic<bool> runHasReadItsInput{false};
-void noteInputRead() { runHasReadItsInput = true; }
 void closeWhenTheRunHasReadItsInput() {
   auto* watch = new QTimer(qApp);
   QObject::connect(watch, &QTimer::timeout, [watch] {
-    if (!runHasReadItsInput.load()) return;
+    if (runWatch::inputsRead.load() == 0) return;
     watch->stop();
     closedAt = std::chrono::steady_clock::now();
     closeMainWindow();
   });
   watch->start(1);
 }
-const RunObserver kCloseDuringRun{noteInputRead, nullptr, nullptr};
 
 TEST(ProgramDeathTest, ClosingInTheMiddleOfARunEndsWithZeroAtOnce) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
@@ -122,7 +119,6 @@ TEST(ProgramDeathTest, ClosingInTheMiddleOfARunEndsWithZeroAtOnce) {
       {
         installFatalErrorBox();
         registerExitRoutine(reportTimeSinceClose);
-        observeRuns(&kCloseDuringRun);
         closeWhenTheRunHasReadItsInput();
         QTimer::singleShot(0, [] {
           std::string input;
@@ -130,7 +126,7 @@ TEST(ProgramDeathTest, ClosingInTheMiddleOfARunEndsWithZeroAtOnce) {
           writeContent(unitId::kMainWindow, unitId::kEditBox1, input.c_str());
           QTest::mouseClick(topLevelTitled(u"Cellbrae")->findChild<QPushButton*>(qs(u"按钮1")), Qt::LeftButton);
         });
-        endProgram(runProgram());
+        endProgram(runProgramFrom(MainWindow, runWatch::kWatchedHandlers));
       },
       ExitedWithCode(0), AllOf(::testing::ContainsRegex("ended [0-9]{1,3} ms after the close\n"), quietEnd()));
 }

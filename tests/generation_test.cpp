@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -28,21 +29,30 @@ using unitId::kEditBox2;
 using unitId::kMainWindow;
 
 using runWatch::inputsRead;
-using runWatch::kObserver;
 using runWatch::runsEnded;
-constexpr auto& kHandlers = runWatch::kProgramHandlers;
+constexpr auto& kHandlers = runWatch::kWatchedHandlers;
+
+// Pumps the main thread's events until `done` holds, for a minute at most.
+void waitUntil(const std::function<bool()>& done) {
+  QEventLoop loop;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (done()) loop.quit();
+  });
+  poll.start(1);
+  QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+  loop.exec();
+}
 
 class GenerationTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    observeRuns(&kObserver);
     window_ = openMainWindow(kHandlers);
     ASSERT_NE(window_, nullptr);
   }
   void TearDown() override {
     waitForRuns(started_);
     closeMainWindowForm();
-    observeRuns(nullptr);
   }
 
   void setInput(const std::string& gbkText) { writeContent(kMainWindow, kEditBox1, gbkText.c_str()); }
@@ -55,14 +65,7 @@ class GenerationTest : public ::testing::Test {
   }
   // Pumps the main thread's events until `counter` has counted `count` since the test began.
   static void waitFor(const std::atomic<int>& counter, int before, int count) {
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-      if (counter.load() - before >= count) loop.quit();
-    });
-    poll.start(1);
-    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
-    loop.exec();
+    waitUntil([&] { return counter.load() - before >= count; });
     ASSERT_GE(counter.load() - before, count) << "the runs did not get there";
   }
   void waitForRuns(int count) { waitFor(runsEnded, runsBefore_, count); }
@@ -166,7 +169,6 @@ TEST_F(GenerationTest, LatestPressWinsAndTheWindowAnswersDuringARun) {
 // pass ends, and writes nothing. The window shows the busy pointer, over its edit boxes too,
 // until every run has ended, superseded ones included; then its usual pointers again.
 TEST_F(GenerationTest, SupersededRunStopsAndTheBusyPointerShowsWhileRunsGo) {
-  observeRuns(&runWatch::kHoldingObserver);
   runWatch::holdNextRun();
   const int recordedBefore = runWatch::recordingsEnded;
   QWidget* outputArea = childNamed<QPlainTextEdit>(window_, qs(u"编辑框2"))->viewport();
@@ -174,14 +176,7 @@ TEST_F(GenerationTest, SupersededRunStopsAndTheBusyPointerShowsWhileRunsGo) {
   setInput(gbk(u"a,b\r\nc,d\r\ne,f"));
   choose(u"单选框3");
   press();
-  QEventLoop loop;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    if (window_->cursor().shape() == Qt::BusyCursor) loop.quit();
-  });
-  poll.start(1);
-  QTimer::singleShot(60000, &loop, &QEventLoop::quit);
-  loop.exec();
+  waitUntil([&] { return window_->cursor().shape() == Qt::BusyCursor; });
   EXPECT_EQ(window_->cursor().shape(), Qt::BusyCursor);
   EXPECT_EQ(outputArea->cursor().shape(), Qt::BusyCursor);
   setInput(gbk(u"x,y"));
@@ -228,6 +223,28 @@ TEST_F(GenerationTest, TwoHundredPressesWhileTheChoiceChanges) {
   waitForRuns(200);
   // The last press had "空格" checked.
   EXPECT_EQ(output(), "+----+--------+\r\n| a  | b,c\td  |\r\n+----+--------+\r\n| 1  | 2,3\t4  |\r\n+----+--------+\r\n");
+}
+
+// The program's own click and worker, as the program binds them (the tests above follow their
+// runs through a worker of their own): the table lands in the output box, and the busy
+// pointer goes again once the run has ended.
+TEST(ProgramWorker, TheProgramsClickWritesTheTableAndEndsItsRun) {
+  // A loaded description keeps the handlers it was loaded with: dropped before and after, so
+  // this window, and the next test's, bind their own.
+  dropForm(kMainWindow);
+  static const NamedHandler handlers[] = {{kStartButtonClickHandler, onStartButtonClick}};
+  QWidget* window = openMainWindow(handlers);
+  ASSERT_NE(window, nullptr);
+  writeContent(kMainWindow, kEditBox1, "a,b\r\nc,d");
+  QTest::mouseClick(childNamed<QRadioButton>(window, qs(u"单选框3")), Qt::LeftButton);
+  QTest::mouseClick(childNamed<QPushButton>(window, qs(u"按钮1")), Qt::LeftButton);
+  const std::string table = "+----+----+\r\n| a  | b  |\r\n+----+----+\r\n| c  | d  |\r\n+----+----+\r\n";
+  const auto output = [] { return std::string(readContent(kMainWindow, kEditBox2).c_str()); };
+  waitUntil([&] { return output() == table && window->cursor().shape() == Qt::ArrowCursor; });
+  EXPECT_EQ(output(), table);
+  EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
+  closeMainWindowForm();
+  dropForm(kMainWindow);
 }
 
 }  // namespace

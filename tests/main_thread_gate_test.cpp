@@ -3,6 +3,7 @@
 // exactly when the gate opens, closes and meets a carried call.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -12,34 +13,34 @@
 
 namespace {
 
-// A carried call and its sender's wake-up.
+// A carried call, and its sender's wake-up.
 struct Pending {
   const CarriedCall* carried;
   bool done = false;
   bool ran = false;
 };
 
-// The stand-in for a backend: carried calls wait in `queue` until serveOne passes them to the
-// gate on the calling thread.
-struct TestLoop {
-  std::mutex lock;
-  std::condition_variable changed;
-  std::deque<Pending*> queue;
-  int carriedCount = 0;
-};
-TestLoop* loop = nullptr;
+std::mutex loopLock;
+std::condition_variable loopChanged;
+std::deque<Pending*> queue;  // guarded by loopLock
+int carriedCount = 0;        // guarded by loopLock
+// Set while a test is going to serve its calls; otherwise a call that reaches the loop counts
+// as carried and cannot be handed over, so a wrong answer fails the test instead of hanging it.
+bool serving = false;  // guarded by loopLock
 
 bool carry(const CarriedCall& carried) {
   Pending pending{&carried};
-  std::unique_lock guard(loop->lock);
-  loop->queue.push_back(&pending);
-  ++loop->carriedCount;
-  loop->changed.notify_all();
-  loop->changed.wait(guard, [&] { return pending.done; });
+  std::unique_lock guard(loopLock);
+  ++carriedCount;
+  if (!serving) return false;
+  queue.push_back(&pending);
+  loopChanged.notify_all();
+  loopChanged.wait(guard, [&] { return pending.done; });
   return pending.ran;
 }
 
-// What a call saw when it ran.
+// What a call saw when it ran; read by the sender after its call returned, so ThreadSanitizer
+// checks that the run is ordered before the return.
 struct Probe {
   int runs = 0;
   std::thread::id thread;
@@ -53,99 +54,102 @@ void record(void* context) {
 
 class MainThreadGateTest : public ::testing::Test {
  protected:
-  void SetUp() override { loop = &loop_; }
-  void TearDown() override { loop = nullptr; }
-
-  // Waits until `count` calls have been carried in all.
-  void awaitCarried(int count) {
-    std::unique_lock guard(loop_.lock);
-    loop_.changed.wait(guard, [&] { return loop_.carriedCount >= count; });
+  void TearDown() override {
+    std::lock_guard guard(loopLock);
+    carriedCount = 0;
+    serving = false;
   }
-  // Passes the oldest carried call to the gate on this thread and wakes its sender.
+
+  // Sends a call from a thread of its own, which notes what it saw once the call returned.
+  std::thread send() {
+    return std::thread([this] {
+      answer_ = gate_.call(record, &probe_);
+      runsSeen_ = probe_.runs;
+    });
+  }
+  // Waits, ten seconds at most, until a carried call waits in the loop.
+  static bool awaitQueued() {
+    std::unique_lock guard(loopLock);
+    return loopChanged.wait_for(guard, std::chrono::seconds(10), [] { return !queue.empty(); });
+  }
+  // Passes the next carried call to the gate on this thread, as a loop does.
   void serveOne() {
-    std::unique_lock guard(loop_.lock);
-    loop_.changed.wait(guard, [&] { return !loop_.queue.empty(); });
-    Pending* pending = loop_.queue.front();
-    loop_.queue.pop_front();
+    if (!awaitQueued()) {
+      ADD_FAILURE() << "no call was carried";
+      return;
+    }
+    std::unique_lock guard(loopLock);
+    Pending* pending = queue.front();
+    queue.pop_front();
     guard.unlock();
     const bool ran = gate_.runCarried(*pending->carried);
     guard.lock();
     pending->ran = ran;
     pending->done = true;
-    loop_.changed.notify_all();
+    loopChanged.notify_all();
   }
-  int carriedCount() {
-    std::lock_guard guard(loop_.lock);
-    return loop_.carriedCount;
+  static void serve(bool on) {
+    std::lock_guard guard(loopLock);
+    serving = on;
+  }
+  static int carried() {
+    std::lock_guard guard(loopLock);
+    return carriedCount;
   }
 
-  TestLoop loop_;
   MainThreadGate gate_{carry};
+  Probe probe_;
+  bool answer_ = false;
+  int runsSeen_ = -1;
 };
 
 TEST_F(MainThreadGateTest, ClosedUntilOpenedOnEveryThread) {
-  Probe probe;
   EXPECT_FALSE(gate_.isMainThread());
-  EXPECT_FALSE(gate_.call(record, &probe));
-  bool answer = true;
-  std::thread([&] { answer = gate_.call(record, &probe); }).join();
-  EXPECT_FALSE(answer);
-  EXPECT_EQ(probe.runs, 0);
-  EXPECT_EQ(carriedCount(), 0) << "a refused call is not carried";
+  EXPECT_FALSE(gate_.call(record, &probe_));
+  answer_ = true;
+  send().join();
+  EXPECT_FALSE(answer_);
+  EXPECT_EQ(probe_.runs, 0);
+  EXPECT_EQ(carried(), 0) << "a refused call is not carried";
 }
 
-TEST_F(MainThreadGateTest, OnTheMainThreadACallRunsAtOnce) {
+TEST_F(MainThreadGateTest, OpenGateRunsCallsOnTheMainThreadAtOnceOrWhenTheLoopServesThem) {
   gate_.open();
   EXPECT_TRUE(gate_.isMainThread());
+  EXPECT_TRUE(gate_.call(record, &probe_));
+  EXPECT_EQ(probe_.runs, 1) << "run at once, not carried";
+  EXPECT_EQ(carried(), 0);
+
+  serve(true);
+  std::thread sender = send();
+  serveOne();
+  sender.join();
+  EXPECT_TRUE(answer_);
+  EXPECT_EQ(runsSeen_, 2) << "the sender waited for its call to run";
+  EXPECT_EQ(probe_.thread, std::this_thread::get_id());
   bool otherIsMain = true;
   std::thread([&] { otherIsMain = gate_.isMainThread(); }).join();
   EXPECT_FALSE(otherIsMain);
-
-  Probe probe;
-  EXPECT_TRUE(gate_.call(record, &probe));
-  EXPECT_EQ(probe.runs, 1);
-  EXPECT_EQ(probe.thread, std::this_thread::get_id());
-  EXPECT_EQ(carriedCount(), 0);
-}
-
-TEST_F(MainThreadGateTest, CallFromAnotherThreadRunsOnTheMainThreadWhileItsSenderWaits) {
-  gate_.open();
-  Probe probe;
-  bool answer = false;
-  int seenBySender = 0;
-  std::thread sender([&] {
-    answer = gate_.call(record, &probe);
-    // Read after the call returned: the run is over by then (ThreadSanitizer checks the order).
-    seenBySender = probe.runs;
-  });
-  awaitCarried(1);
-  EXPECT_EQ(probe.runs, 0) << "carried calls run only when the loop serves them";
-  serveOne();
-  sender.join();
-  EXPECT_TRUE(answer);
-  EXPECT_EQ(seenBySender, 1);
-  EXPECT_EQ(probe.thread, std::this_thread::get_id());
 }
 
 TEST_F(MainThreadGateTest, ClosingRefusesLaterCallsAndCarriedCallsNotYetRun) {
   gate_.open();
-  Probe probe;
-  bool answer = true;
-  std::thread sender([&] { answer = gate_.call(record, &probe); });
-  awaitCarried(1);
+  serve(true);
+  std::thread sender = send();
+  EXPECT_TRUE(awaitQueued());
   gate_.close();
   serveOne();
   sender.join();
-  EXPECT_FALSE(answer) << "carried before the close, served after it";
+  EXPECT_FALSE(answer_) << "carried before the close, served after it";
+  serve(false);
 
-  EXPECT_FALSE(gate_.call(record, &probe)) << "on the main thread";
-  bool later = true;
-  std::thread([&] { later = gate_.call(record, &probe); }).join();
-  EXPECT_FALSE(later);
-  EXPECT_EQ(carriedCount(), 1) << "a call after the close is refused before it is carried";
-  gate_.close();  // again: both loops' ends may close it
-  EXPECT_FALSE(gate_.call(record, &probe));
-  EXPECT_EQ(probe.runs, 0);
+  gate_.close();  // again: a loop's end may close it twice
+  EXPECT_FALSE(gate_.call(record, &probe_)) << "on the main thread";
+  answer_ = true;
+  send().join();
+  EXPECT_FALSE(answer_);
+  EXPECT_EQ(carried(), 1) << "a call after the close is refused before it is carried";
+  EXPECT_EQ(probe_.runs, 0);
   EXPECT_TRUE(gate_.isMainThread()) << "the main thread stays known once closed";
 }
 
@@ -157,15 +161,8 @@ TEST_F(MainThreadGateTest, ReopeningMakesTheOpenerTheMainThread) {
   EXPECT_FALSE(gate_.isMainThread());
   gate_.open();
   EXPECT_TRUE(gate_.isMainThread());
-  Probe probe;
-  bool answer = false;
-  std::thread sender([&] { answer = gate_.call(record, &probe); });
-  awaitCarried(1);
-  serveOne();
-  sender.join();
-  EXPECT_TRUE(answer);
-  EXPECT_EQ(probe.runs, 1);
-  EXPECT_EQ(probe.thread, std::this_thread::get_id());
+  EXPECT_TRUE(gate_.call(record, &probe_));
+  EXPECT_EQ(carried(), 0);
 }
 
 }  // namespace

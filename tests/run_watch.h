@@ -1,6 +1,7 @@
-// Following the program's runs from a window test on either platform: how many runs have read
-// their input and how many have ended, and the cell store's JSON as the last recording pass
-// left it (taken on the worker, before the run resets the store).
+// Following the program's runs from a window test on either platform: the click starts a
+// worker of the tests' own, which takes the program's run step by step and counts how many
+// runs have read their input and how many have ended, and keeps the cell store's JSON as the
+// last recording pass left it (taken on the worker, before the run resets the store).
 #pragma once
 
 #include <atomic>
@@ -17,11 +18,11 @@ namespace runWatch {
 
 inline std::atomic<int> inputsRead{0};
 inline std::atomic<int> runsEnded{0};
+// The recording passes that reach their end (a superseded run's does not).
+inline std::atomic<int> recordingsEnded{0};
 inline std::mutex storeLock;
 inline std::string lastCellStore;
 
-inline void countInputRead() { ++inputsRead; }
-inline void countRunEnd() { ++runsEnded; }
 inline void keepCellStore(JsonDocument& cellStore) {
   const TextValue json = cellStore.toJson();
   std::lock_guard guard(storeLock);
@@ -37,16 +38,12 @@ inline void forgetCellStore() {
   lastCellStore.clear();
 }
 
-inline const RunObserver kObserver{countInputRead, keepCellStore, countRunEnd};
-
 // Holding a run still: after holdNextRun, the next run to read its input waits there until
-// releaseHeldRun, so a test can press again while it goes. recordingsEnded counts the
-// recording passes that reach their end (a superseded run's does not).
+// releaseHeldRun, so a test can press again while it goes.
 inline std::mutex holdLock;
 inline std::condition_variable holdReleased;
 inline bool holdWanted = false;
 inline bool heldRunReleased = false;
-inline std::atomic<int> recordingsEnded{0};
 
 inline void holdNextRun() {
   std::lock_guard guard(holdLock);
@@ -59,18 +56,31 @@ inline void releaseHeldRun() {
   holdReleased.notify_all();
 }
 inline void holdIfWanted() {
-  countInputRead();
   std::unique_lock guard(holdLock);
   if (!holdWanted) return;
   holdWanted = false;
   holdReleased.wait(guard, [] { return heldRunReleased; });
 }
-inline void countRecording(JsonDocument& cellStore) {
-  keepCellStore(cellStore);
-  ++recordingsEnded;
+
+// The program's run as generateTable takes it, watched between its steps.
+inline void watchedWorkerEntry(intptr_t parameter) {
+  {
+    TableRun run(static_cast<uint32_t>(parameter));
+    const bool read = run.readInput();
+    ++inputsRead;
+    holdIfWanted();
+    if (read && run.recordInput()) {
+      keepCellStore(run.cellStore());
+      ++recordingsEnded;
+      run.writeTable();
+    }
+  }
+  ++runsEnded;
 }
-inline const RunObserver kHoldingObserver{holdIfWanted, countRecording, countRunEnd};
-// MainWindow's handler bound as the program binds it.
-inline const NamedHandler kProgramHandlers[] = {{kStartButtonClickHandler, onStartButtonClick}};
+
+inline void onWatchedStartButtonClick() { startRunOnClick(watchedWorkerEntry); }
+// MainWindow's handler bound as the program binds it, with the watched worker in place of
+// the program's.
+inline const NamedHandler kWatchedHandlers[] = {{kStartButtonClickHandler, onWatchedStartButtonClick}};
 
 }  // namespace runWatch

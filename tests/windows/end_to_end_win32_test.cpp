@@ -23,8 +23,7 @@ class EndToEndWin32 : public ::testing::Test {
   static void SetUpTestSuite() { ASSERT_TRUE(initialiseMainThreadOle()); }
 
   void SetUp() override {
-    observeRuns(&runWatch::kObserver);
-    ASSERT_TRUE(loadForm(MainWindow, runWatch::kProgramHandlers));
+    ASSERT_TRUE(loadForm(MainWindow, runWatch::kWatchedHandlers));
     ASSERT_TRUE(createForm(unitId::kMainWindow));
     const auto windows = topLevelWindows(GetCurrentProcessId(), kWindowClass, "Cellbrae");
     ASSERT_EQ(windows.size(), 1u);
@@ -37,7 +36,6 @@ class EndToEndWin32 : public ::testing::Test {
   void TearDown() override {
     destroyForm(unitId::kMainWindow);
     pumpMessages();
-    observeRuns(nullptr);
   }
 
   // One press as a person makes it, then the main thread pumps until the worker's run ends.
@@ -82,7 +80,6 @@ TEST_F(EndToEndWin32, SharedEndToEndCases) {
 // pass ends, and writes nothing. The window shows the busy-in-background pointer, over its
 // edit boxes too, until every run has ended; then their usual pointer again.
 TEST_F(EndToEndWin32, SupersededRunStopsAndTheBusyPointerShowsWhileRunsGo) {
-  observeRuns(&runWatch::kHoldingObserver);
   runWatch::holdNextRun();
   const int recordedBefore = runWatch::recordingsEnded;
   const int before = runsEnded;
