@@ -76,10 +76,11 @@ void fillText(PlatformText& text, std::string_view ansi) {
   document->setUndoRedoEnabled(false);
   // The cursor takes "\r\n" as one line break, as the box shows it.
   QTextCursor end(document.get());
+  std::u16string wide;
   for (size_t at = 0; at < ansi.size();) {
     const size_t lineFeed = ansi.size() - at > kSlice ? ansi.find('\n', at + kSlice) : std::string_view::npos;
     const size_t next = lineFeed == std::string_view::npos ? ansi.size() : lineFeed + 1;
-    const std::u16string wide = platformCodePage().toUtf16(ansi.substr(at, next - at));
+    platformCodePage().convertToUtf16(ansi.substr(at, next - at), &wide);
     end.insertText(QString::fromRawData(reinterpret_cast<const QChar*>(wide.data()), static_cast<qsizetype>(wide.size())));
     at = next;
   }
@@ -136,6 +137,7 @@ std::string ansiText(PlatformText& text) {
   std::string ansi;
   ansi.reserve(static_cast<size_t>(raw.size()) * 2);  // at most two bytes a unit or a break
   std::u16string slice;
+  std::string converted;
   for (qsizetype at = 0; at < raw.size();) {
     const qsizetype separator = raw.size() - at > static_cast<qsizetype>(kSlice)
                                     ? raw.indexOf(QChar::ParagraphSeparator, at + static_cast<qsizetype>(kSlice))
@@ -150,7 +152,8 @@ std::string ansiText(PlatformText& text) {
         slice += static_cast<char16_t>(unit.unicode());
       }
     }
-    ansi += platformCodePage().toAnsi(slice);
+    platformCodePage().convertToAnsi(slice, &converted);
+    ansi += converted;
     at = next;
   }
   return ansi;
