@@ -118,6 +118,20 @@ void BM_RecordingPass(benchmark::State& state) {
 }
 BENCHMARK(BM_RecordingPass)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// The same pass with the row records built ahead on a second thread, as a run makes it.
+void BM_RecordingPassAhead(benchmark::State& state) {
+  const std::string input = generatedInput(state.range(0));
+  const ArrayValue lines = splitText(input.c_str(), "\r\n");
+  for (auto _ : state) {
+    JsonDocument cellStore;
+    ColumnMeasure measure;
+    recordLinesAhead(lines, ",", cellStore, measure);
+    benchmark::DoNotOptimize(measure.columnCount);
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_RecordingPassAhead)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
 void BM_GenerateTable(benchmark::State& state) {
   mainWindow();
   const std::string input = generatedInput(state.range(0));

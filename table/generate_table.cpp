@@ -49,31 +49,32 @@ void tableWorkerEntry(intptr_t parameter) {
 
 namespace {
 
-// Reads the input, records its lines in the cell store and lays out the table; null for an
-// empty input. The input, its lines and both documents end here, before the table is
-// written: at that moment the output box's copies of the table are the largest things alive.
-TextValue recordAndRender(const RunStart& run) {
+// Reads the input, records its lines in the cell store and lays the table out into content,
+// a piece at a time, so that it is never held whole beside the output box's copy. False for
+// an empty input and for a run superseded on the way. The input, its lines and the store end
+// here, before the table is written.
+bool recordAndRender(const RunStart& run, PreparedContent& content) {
   JsonDocument cellStore;
-  JsonDocument rowRecord;
 
   // Read once: a second read could see the box emptied in between and find no line at all.
   TextValue input = readContent(unitId::kMainWindow, unitId::kEditBox1);
   notify(&RunObserver::inputRead);
-  if (compareText(input.data(), "") == 0 || run.press.superseded()) return {};
+  if (compareText(input.data(), "") == 0 || run.press.superseded()) return false;
 
   const ArrayValue lines = splitText(input.c_str(), "\r\n");
   input.reset();
   ColumnMeasure measure;
-  if (!recordLines(lines, run.separator.c_str(), cellStore, rowRecord, measure, run.press)) return {};
+  if (!recordLinesAhead(lines, run.separator.c_str(), cellStore, measure, run.press)) return false;
   notify(&RunObserver::recorded, cellStore);
-  rowRecord.clear();
   cellStore.clear();
-  // The documents have done their part: ending them here gives their engines' memory back
-  // before the table is built (a 100,000-line store holds ~90 MB).
-  rowRecord.destroy();
+  // The store has done its part: ending it here gives its engine's memory back before the
+  // table is built (a 100,000-line store holds ~50 MB).
   cellStore.destroy();
 
-  return renderTable(lines, run.separator.c_str(), measure, run.press);
+  // Converted and laid out for the output box here, so the window only has to take it.
+  content = prepareContent(unitId::kMainWindow, unitId::kEditBox2);
+  return renderTablePieces(lines, run.separator.c_str(), measure, run.press,
+                           [&](std::string_view piece) { content.append(piece); });
 }
 
 }  // namespace
@@ -81,12 +82,8 @@ TextValue recordAndRender(const RunStart& run) {
 void generateTable(uint32_t press) {
   // The separator is this run's own copy, so a later press can replace the global freely.
   const RunStart run = beginRun(press);
-  TextValue table = recordAndRender(run);
-  if (table.isNull() || run.press.superseded()) return;
-  // Converted and laid out for the output box here, so the window only has to take it; the
-  // bytes go before the write, leaving the box's copy the only one.
-  PreparedContent content = prepareContent(unitId::kMainWindow, unitId::kEditBox2, table.c_str());
-  table.reset();
+  PreparedContent content;
+  if (!recordAndRender(run, content) || run.press.superseded()) return;
   // Checked and written in one step on the main thread, where presses happen: a run that a
   // later press has superseded leaves the output box to that press's run.
   runOnMainThread([&] {
