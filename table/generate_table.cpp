@@ -6,6 +6,7 @@
 
 #include <atomic>
 
+#include "platform/process.h"
 #include "runtime/text_commands.h"
 #include "table/field_separator.h"
 #include "table/recording_pass.h"
@@ -70,6 +71,7 @@ bool recordAndRender(const RunStart& run, PreparedContent& content) {
   // The store has done its part: ending it here gives its engine's memory back before the
   // table is built (a 100,000-line store holds ~50 MB).
   cellStore.destroy();
+  platformProcess().giveBackFreeMemory();
 
   // Converted and laid out for the output box here, so the window only has to take it.
   content = prepareContent(unitId::kMainWindow, unitId::kEditBox2);
