@@ -88,17 +88,15 @@ class AheadRecords {
   }
 
  private:
-  // The thread: its own document and its own measure, each line's read-back taken as what
-  // its previous record listed.
+  // The thread: its own document and its own measure, of which only the lengths are used;
+  // they do not depend on the read-back, so none is passed.
   void build() {
     JsonDocument rowRecord;
     ColumnMeasure measure;
-    int32_t previousLengthCount = 0;
     std::vector<AheadRecord> batch;
     for (int32_t i = 1; i <= lines_.count() && !run_.superseded(); ++i) {
-      measureLine(measure, i, splitText(lines_.textAt(i), separator_), previousLengthCount);
+      measureLine(measure, i, splitText(lines_.textAt(i), separator_), 0);
       batch.push_back({i, buildRecord(rowRecord, i, measure), TextValue::copyOf(measure.cellLengthsText.view())});
-      previousLengthCount = splitText(measure.cellLengthsText.c_str(), ",").count();
       if (batch.size() == kBatchLines || i == lines_.count()) {
         if (!hand(std::move(batch))) break;
         batch.clear();
