@@ -48,21 +48,6 @@ bool createObject(ComObject& target, const char* progId) {
 
 namespace {
 
-// Replaces *wide with the GBK text in UTF-16: copied as ASCII first, converted again only
-// when a byte turns out not to be.
-void widen(const char* text, std::u16string* wide) {
-  const std::string_view bytes(text);
-  wide->resize(bytes.size());
-  char16_t* out = wide->data();
-  unsigned char seen = 0;
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(bytes[i]);
-    out[i] = byte;
-    seen |= byte;
-  }
-  if (seen >= 0x80) *wide = platformCodePage().toUtf16(bytes);
-}
-
 // Makes the access and leaves the answer, already coerced to `want`, in the returned
 // per-thread variant (the zero value of `want` on failure).
 Variant& access(const ComObject& object, const char* member, MemberAccess kind, const char* argument,
@@ -70,10 +55,11 @@ Variant& access(const ComObject& object, const char* member, MemberAccess kind, 
   thread_local Variant answer;
   thread_local std::u16string name;
   thread_local std::u16string text;
-  widen(member, &name);
+  const CodePage& codePage = platformCodePage();
+  codePage.convertToUtf16(member, &name);
   Argument passed;
   if (argument != nullptr) {
-    widen(argument, &text);
+    codePage.convertToUtf16(argument, &text);
     passed.type = VariantType::Text;
     passed.text = text;
   }
@@ -82,20 +68,12 @@ Variant& access(const ComObject& object, const char* member, MemberAccess kind, 
   return answer;
 }
 
-// The answer as a new GBK text, copied as ASCII first like widen.
+// The answer as a new GBK text.
 TextValue takeText(const Variant& answer) {
-  const std::u16string& wide = answer.text;
-  if (wide.empty()) return TextValue();
-  auto* bytes = static_cast<char*>(allocate(wide.size() + 1));
-  char16_t seen = 0;
-  for (size_t i = 0; i < wide.size(); ++i) {
-    bytes[i] = static_cast<char>(wide[i]);
-    seen |= wide[i];
-  }
-  bytes[wide.size()] = '\0';
-  TextValue text = TextValue::adopt(bytes);
-  if (seen >= 0x80) text = TextValue::copyOf(platformCodePage().toAnsi(wide));
-  return text;
+  if (answer.text.empty()) return TextValue();
+  thread_local std::string bytes;
+  platformCodePage().convertToAnsi(answer.text, &bytes);
+  return TextValue::copyOf(bytes);
 }
 
 ComObject takeObject(Variant& answer) {

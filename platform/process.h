@@ -10,6 +10,9 @@ struct ProcessSystem {
   // Memory freed in big blocks (an engine's heap when its document ends) goes back to the
   // system instead of staying with the C library.
   void (*start)();
+  // Hands what the C library holds free back to the system: after a big piece of work has
+  // ended (a cell store), so the next (the table's document) is not built on top of it.
+  void (*giveBackFreeMemory)();
   // Makes the folder that holds the program file the current directory; false when it cannot.
   bool (*enterProgramFolder)();
   // Ends the process with exitCode at once; threads still running end with it. Never returns.

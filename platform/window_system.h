@@ -93,9 +93,11 @@ struct WindowSystem {
   // Starts an empty text in the edit box's look (font, tab stops), to be filled on any
   // thread and set into that box. Main thread; the caller owns the result, never null.
   PlatformText* (*newEditText)(PlatformControl* editBox);
-  // Makes text hold ansi (copied), converted and laid out as its box will show it; what the
-  // code page cannot read shows as U+FFFD. Any thread.
-  void (*fillEditText)(PlatformText* text, std::string_view ansi);
+  // Adds ansi (copied) at the end of text, converted and laid out as its box will show it;
+  // what the code page cannot read shows as U+FFFD. A text may be filled in pieces, each but
+  // the last ending after a line break, so that no character or "\r\n" is cut. Any thread,
+  // one at a time.
+  void (*appendEditText)(PlatformText* text, std::string_view ansi);
   // Replaces the whole text of the box with text, shown from its start, and releases text.
   // Main thread.
   void (*setEditText)(PlatformControl* editBox, PlatformText* text);

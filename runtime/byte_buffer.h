@@ -26,6 +26,8 @@ class ByteBuffer {
   void appendRepeated(char byte, std::size_t count);
 
   std::size_t size() const { return used_; }
+  // Empties the buffer and keeps its room.
+  void clear() { used_ = 0; }
   std::string_view view() const { return {data_, used_}; }
 
   // Hands the bytes out as a NUL-terminated owned text, or null when there are none;

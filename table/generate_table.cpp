@@ -4,6 +4,7 @@
 // never be shown, and impatient presses would otherwise pile up work and memory.
 #include "table/generate_table.h"
 
+#include "platform/process.h"
 #include "runtime/text_commands.h"
 #include "table/recording_pass.h"
 #include "table/render_table.h"
@@ -48,26 +49,24 @@ bool TableRun::readInput() {
 bool TableRun::recordInput() {
   lines_ = splitText(input_.c_str(), "\r\n");
   input_.reset();
-  return recordLines(lines_, start_.separator.c_str(), cellStore_, rowRecord_, measure_, start_.press);
+  return recordLinesAhead(lines_, start_.separator.c_str(), cellStore_, measure_, start_.press);
 }
 
 void TableRun::writeTable() {
-  rowRecord_.clear();
   cellStore_.clear();
-  // The documents have done their part: ending them here gives their engines' memory back
-  // before the table is built (a 100,000-line store holds ~90 MB).
-  rowRecord_.destroy();
+  // The store has done its part: ending it here gives its engine's memory back before the
+  // table is built (a 100,000-line store holds ~50 MB).
   cellStore_.destroy();
-  TextValue table = renderTable(lines_, start_.separator.c_str(), measure_, start_.press);
-  // The input's lines and widths end before the table is written: at that moment the output
-  // box's copies of the table are the largest things alive.
+  platformProcess().giveBackFreeMemory();
+  // Converted and laid out for the output box here, a piece at a time, so that the table is
+  // never held whole beside the box's copy and the window only has to take it.
+  PreparedContent content = prepareContent(unitId::kMainWindow, unitId::kEditBox2);
+  const bool rendered = renderTablePieces(lines_, start_.separator.c_str(), measure_, start_.press,
+                                          [&](std::string_view piece) { content.append(piece); });
+  // The input's lines and widths end before the table is written.
   lines_ = ArrayValue(ElementType::Text);
   measure_ = ColumnMeasure();
-  if (table.isNull() || start_.press.superseded()) return;
-  // Converted and laid out for the output box here, so the window only has to take it; the
-  // bytes go before the write, leaving the box's copy the only one.
-  PreparedContent content = prepareContent(unitId::kMainWindow, unitId::kEditBox2, table.c_str());
-  table.reset();
+  if (!rendered || start_.press.superseded()) return;
   // Checked and written in one step on the main thread, where presses happen: a run that a
   // later press has superseded leaves the output box to that press's run.
   runOnMainThread([&] {

@@ -32,13 +32,15 @@ class TableRun {
   // Reads the input box, once: a second read could see the box emptied in between. False
   // when there is nothing to do: the box is empty or a later press has superseded the run.
   bool readInput();
-  // Cuts the input into lines, releases it, records each line in the cell store and measures
-  // the columns. False, stopping before the next line, once the run has been superseded.
+  // Cuts the input into lines, releases it, records each line in the cell store (the row
+  // records built ahead on a second thread) and measures the columns. False, stopping before
+  // the next line, once the run has been superseded.
   bool recordInput();
   // The cell store as the recording pass left it, until writeTable resets it.
   JsonDocument& cellStore() { return cellStore_; }
-  // Resets and ends the documents, lays out the table and writes it into the output box,
-  // unless a later press has superseded the run. The lines end before the write.
+  // Resets and ends the cell store, lays the table out for the output box a piece at a time
+  // and writes it there, unless a later press has superseded the run. The lines end before
+  // the write.
   void writeTable();
 
  private:
@@ -53,7 +55,6 @@ class TableRun {
   Going going_;
   RunStart start_;
   JsonDocument cellStore_;
-  JsonDocument rowRecord_;
   TextValue input_;
   ArrayValue lines_{ElementType::Text};
   ColumnMeasure measure_;

@@ -1,8 +1,26 @@
 // The recording pass keeps one row record per line in the cell store. The record of the line
 // before decides whether a line may widen columns already known: its "column" list is read
 // back from the store and only its number of entries is used.
-#include "runtime/text_commands.h"
+//
+// The records are built in a document of their own, an engine apart from the store's, so
+// recordLinesAhead builds them on a second thread while the worker stores them. A record
+// depends on its line alone (its number and its cells' lengths; what the store reads back
+// decides only the widths), so that thread measures the lines with its own measure. The worker
+// still reads every record back from the store and measures every line with the store's
+// answer, and stores a record built ahead only when it is for its line and lists the lengths
+// it measured itself; should one ever not, it stops the thread and builds the rest itself.
+// Either way the store and the table are what one thread doing every step in order makes.
 #include "table/recording_pass.h"
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "platform/threads.h"
+#include "runtime/text_commands.h"
 
 namespace {
 
@@ -12,19 +30,154 @@ int32_t recordedLengthCount(JsonDocument& cellStore, int32_t lineNumber) {
   return splitText(cellStore.getValue(path.c_str()).c_str(), ",").count();
 }
 
-}  // namespace
+// Line `lineNumber`'s record as JSON, listing the lengths measure holds after it.
+TextValue buildRecord(JsonDocument& rowRecord, int32_t lineNumber, const ColumnMeasure& measure) {
+  rowRecord.setValue("row", toText(lineNumber).c_str());
+  rowRecord.setValue("column", measure.cellLengthsText.c_str());
+  return rowRecord.toJson();
+}
 
-bool recordLines(const ArrayValue& lines, const char* separator, JsonDocument& cellStore,
-                 JsonDocument& rowRecord, ColumnMeasure& measure, const RunPress& run) {
+// A record built ahead, with the line it is for and the lengths it lists.
+struct AheadRecord {
+  int32_t lineNumber = 0;
+  TextValue record;
+  TextValue lengths;
+};
+
+// The records built ahead, handed from their thread to the worker in batches, so the two
+// meet once per batch rather than once per line; at most kMaxBatches wait at a time.
+class AheadRecords {
+ public:
+  static constexpr size_t kBatchLines = 256;
+  static constexpr size_t kMaxBatches = 16;
+
+  AheadRecords(const ArrayValue& lines, const char* separator, const RunPress& run)
+      : lines_(lines), separator_(separator), run_(run) {}
+
+  bool start() {
+    thread_ = platformThreads().start(
+        [](intptr_t self) { reinterpret_cast<AheadRecords*>(self)->build(); }, reinterpret_cast<intptr_t>(this));
+    return thread_ != nullptr;
+  }
+
+  // The next record, in line order; false once none will come (the thread stopped early).
+  bool next(AheadRecord& record) {
+    if (at_ == taken_.size()) {
+      std::unique_lock guard(lock_);
+      changed_.wait(guard, [&] { return !ready_.empty() || ended_; });
+      if (ready_.empty()) return false;
+      taken_ = std::move(ready_.front());
+      ready_.pop_front();
+      at_ = 0;
+      changed_.notify_all();
+    }
+    record = std::move(taken_[at_++]);
+    return true;
+  }
+
+  // Stops the thread at its next line and waits for it to end; idempotent.
+  void stop() {
+    if (thread_ == nullptr) return;
+    {
+      std::lock_guard guard(lock_);
+      stopped_ = true;
+      changed_.notify_all();
+    }
+    platformThreads().wait(thread_, -1);
+    platformThreads().close(std::exchange(thread_, nullptr));
+  }
+
+ private:
+  // The thread: its own document and its own measure, of which only the lengths are used;
+  // they do not depend on the read-back, so none is passed.
+  void build() {
+    JsonDocument rowRecord;
+    ColumnMeasure measure;
+    std::vector<AheadRecord> batch;
+    for (int32_t i = 1; i <= lines_.count() && !run_.superseded(); ++i) {
+      measureLine(measure, i, splitText(lines_.textAt(i), separator_), 0);
+      batch.push_back({i, buildRecord(rowRecord, i, measure), TextValue::copyOf(measure.cellLengthsText.view())});
+      if (batch.size() == kBatchLines || i == lines_.count()) {
+        if (!hand(std::move(batch))) break;
+        batch.clear();
+      }
+    }
+    rowRecord.clear();
+    rowRecord.destroy();
+    std::lock_guard guard(lock_);
+    ended_ = true;
+    changed_.notify_all();
+  }
+
+  // Passes a batch on, waiting while kMaxBatches are waiting; false once stopped.
+  bool hand(std::vector<AheadRecord> batch) {
+    std::unique_lock guard(lock_);
+    changed_.wait(guard, [&] { return ready_.size() < kMaxBatches || stopped_; });
+    if (stopped_) return false;
+    ready_.push_back(std::move(batch));
+    changed_.notify_all();
+    return true;
+  }
+
+  const ArrayValue& lines_;
+  const char* separator_;
+  const RunPress& run_;
+  PlatformThread* thread_ = nullptr;
+
+  std::mutex lock_;
+  std::condition_variable changed_;
+  std::deque<std::vector<AheadRecord>> ready_;
+  bool ended_ = false;
+  bool stopped_ = false;
+
+  // The worker's batch being used.
+  std::vector<AheadRecord> taken_;
+  size_t at_ = 0;
+};
+
+// The pass itself, on the worker. Records come from `ahead` while they list the lengths the
+// worker measures; otherwise, or without `ahead`, from rowRecord (made on first use when null).
+bool recordLoop(const ArrayValue& lines, const char* separator, JsonDocument& cellStore, JsonDocument* rowRecord,
+                ColumnMeasure& measure, const RunPress& run, AheadRecords* ahead, int32_t* builtAhead) {
+  std::optional<JsonDocument> ownRowRecord;
+  AheadRecord built;
   for (int32_t i = 1; i <= lines.count(); ++i) {
     if (run.superseded()) return false;
     const int32_t previousLengthCount = i >= 2 ? recordedLengthCount(cellStore, i - 1) : 0;
     measureLine(measure, i, splitText(lines.textAt(i), separator), previousLengthCount);
 
-    rowRecord.setValue("row", toText(i).c_str());
-    rowRecord.setValue("column", measure.cellLengthsText.c_str());
-    const TextValue record = rowRecord.toJson();
-    cellStore.append(record.c_str(), "test", true);
+    if (ahead != nullptr && !(ahead->next(built) && built.lineNumber == i && built.lengths == measure.cellLengthsText)) {
+      // The store answered otherwise than the thread assumed, or the thread stopped early
+      // (superseded, seen above at the next line): the rest of the records are built here.
+      ahead->stop();
+      ahead = nullptr;
+      if (run.superseded()) return false;
+    }
+    if (ahead == nullptr) {
+      if (rowRecord == nullptr) rowRecord = &ownRowRecord.emplace();
+      built.record = buildRecord(*rowRecord, i, measure);
+    } else if (builtAhead != nullptr) {
+      ++*builtAhead;
+    }
+    cellStore.append(built.record.c_str(), "test", true);
   }
   return true;
+}
+
+}  // namespace
+
+bool recordLines(const ArrayValue& lines, const char* separator, JsonDocument& cellStore,
+                 JsonDocument& rowRecord, ColumnMeasure& measure, const RunPress& run) {
+  return recordLoop(lines, separator, cellStore, &rowRecord, measure, run, nullptr, nullptr);
+}
+
+bool recordLinesAhead(const ArrayValue& lines, const char* separator, JsonDocument& cellStore,
+                      ColumnMeasure& measure, const RunPress& run, int32_t* builtAhead) {
+  if (builtAhead != nullptr) *builtAhead = 0;
+  AheadRecords ahead(lines, separator, run);
+  const bool started = ahead.start();
+  const bool recorded =
+      recordLoop(lines, separator, cellStore, nullptr, measure, run, started ? &ahead : nullptr, builtAhead);
+  ahead.stop();
+  return recorded;
 }

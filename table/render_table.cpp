@@ -1,4 +1,4 @@
-// Lays the measured lines out as the framed table, appending to one growing buffer.
+// Lays the measured lines out as the framed table, a piece at a time.
 #include <algorithm>
 #include <string_view>
 
@@ -10,6 +10,7 @@ namespace {
 
 constexpr int32_t kRuleExtra = 3;     // a column's run of "-" is its width plus 3
 constexpr int32_t kPaddingExtra = 2;  // spaces after a cell: width - length + 2
+constexpr std::size_t kPieceSize = std::size_t{64} * 1024;
 
 }  // namespace
 
@@ -23,17 +24,17 @@ TextValue borderLine(const ColumnMeasure& measure) {
   return rule.takeText();
 }
 
-TextValue renderTable(const ArrayValue& lines, const char* separator, const ColumnMeasure& measure,
-                      const RunPress& run) {
+bool renderTablePieces(const ArrayValue& lines, const char* separator, const ColumnMeasure& measure,
+                       const RunPress& run, const std::function<void(std::string_view piece)>& take) {
   const TextValue rule = borderLine(measure);
-  ByteBuffer table;
+  ByteBuffer table(kPieceSize + 1024);
   auto appendRule = [&] {
     table.append(rule.view());
     table.append("\r\n");
   };
 
   for (int32_t i = 1; i <= lines.count(); ++i) {
-    if (run.superseded()) return {};
+    if (run.superseded()) return false;
     const ArrayValue cells = splitText(lines.textAt(i), separator);
     const int32_t cellCount = cells.count();
     if (i <= 2) appendRule();
@@ -52,7 +53,21 @@ TextValue renderTable(const ArrayValue& lines, const char* separator, const Colu
       table.appendByte('|');
     }
     table.append("\r\n");
+    if (table.size() >= kPieceSize) {
+      take(table.view());
+      table.clear();
+    }
   }
   appendRule();
+  take(table.view());
+  return true;
+}
+
+TextValue renderTable(const ArrayValue& lines, const char* separator, const ColumnMeasure& measure,
+                      const RunPress& run) {
+  ByteBuffer table;
+  if (!renderTablePieces(lines, separator, measure, run, [&](std::string_view piece) { table.append(piece); })) {
+    return {};
+  }
   return table.takeText();
 }

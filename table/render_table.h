@@ -1,6 +1,9 @@
 // The framed table drawn from the lines and the column widths measured for them.
 #pragma once
 
+#include <functional>
+#include <string_view>
+
 #include "runtime/array_value.h"
 #include "runtime/text_value.h"
 #include "table/field_separator.h"
@@ -15,3 +18,9 @@ TextValue borderLine(const ColumnMeasure& measure);
 // everything made released, once `run` has been superseded (asked before each line).
 TextValue renderTable(const ArrayValue& lines, const char* separator, const ColumnMeasure& measure,
                       const RunPress& run = RunPress());
+
+// The same table handed to `take` in pieces of about 64 KiB, in order, each ending after a
+// "\r\n", so that it is never held whole. False once `run` has been superseded, having
+// handed out only whole pieces.
+bool renderTablePieces(const ArrayValue& lines, const char* separator, const ColumnMeasure& measure,
+                       const RunPress& run, const std::function<void(std::string_view piece)>& take);

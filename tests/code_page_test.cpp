@@ -44,6 +44,42 @@ TEST(CodePage, BrokenGbkBecomesReplacementAndTheRestConverts) {
   EXPECT_EQ(codePage().toUtf16("\xCE\x0A" "b"), u"\uFFFD\nb") << "a lead byte before a line break";
 }
 
+TEST(CodePage, LongTextsConvertAsTheirPiecesDo) {
+  // ASCII runs longer than the converters copy at a time, between characters of every kind:
+  // a pair whose trail byte is in ASCII's range, broken bytes, a lead byte before a space.
+  struct Piece {
+    std::string ansi;
+    std::u16string wide;
+  };
+  const Piece pieces[] = {
+      {"0123456789abcdefghij", u"0123456789abcdefghij"},
+      {"x", u"x"},
+      {"\xD0\xF2\xBA\xC5", u"序号"},
+      {"\x81\x40", u"\u4E02"},
+      {"\xFF", u"\uFFFD"},
+      {"\xCE ", u"\uFFFD "},
+      {"\x80", codePage().toUtf16("\x80")},
+  };
+  std::mt19937 random(11);
+  std::u16string wide = u"a longer text this buffer held before, to be replaced entirely";
+  std::string ansi = "left over";
+  for (int round = 0; round < 300; ++round) {
+    std::string bytes;
+    std::u16string expected;
+    std::string expectedBack;
+    for (int count = static_cast<int>(random() % 12); count > 0; --count) {
+      const Piece& piece = pieces[random() % std::size(pieces)];
+      bytes += piece.ansi;
+      expected += piece.wide;
+      expectedBack += codePage().toAnsi(piece.wide);
+    }
+    codePage().convertToUtf16(bytes, &wide);
+    ASSERT_EQ(wide, expected) << bytes;
+    codePage().convertToAnsi(wide, &ansi);
+    ASSERT_EQ(ansi, expectedBack) << bytes;
+  }
+}
+
 TEST(CodePage, EveryByteStringConverts) {
   // All one- and two-byte strings, then random longer ones: each converts to at most one
   // unit per byte, and what it gives back converts to GBK again.

@@ -163,6 +163,13 @@ TEST(ScriptTextEncoding, UnitByUnitBothWays) {
   EXPECT_EQ(bytes, "a\xED\xA0\xBD\xED\xB8\x80" "b");
   encodeScriptText(std::u16string_view(u"ab\0cd", 5), &bytes);
   EXPECT_EQ(bytes, "ab");
+  // The same past the length copied at a time, and a longer text left in the buffer before.
+  encodeScriptText(std::u16string_view(u"0123456789abcdef\0xyz", 20), &bytes);
+  EXPECT_EQ(bytes, "0123456789abcdef");
+  encodeScriptText(u"0123456789abcdef序", &bytes);
+  EXPECT_EQ(bytes, "0123456789abcdef\xE5\xBA\x8F");
+  encodeScriptText(u"012345678\u00e9", &bytes);
+  EXPECT_EQ(bytes, "012345678\xC3\xA9");
 
   std::u16string units;
   decodeScriptText("\xE5\xBA\x8F" "x", &units);

@@ -488,6 +488,30 @@ TEST_F(MainWindowTest, PreparedContentIsWrittenOnlyWhenAsked) {
   PreparedContent onButton = prepareContent(kMainWindow, unitId::kButton1, "x");
   writePreparedContent(onButton);
   EXPECT_EQ(control<QPushButton>(u"按钮1")->text(), qs(u"字符表格"));
+
+  // Filled in pieces, on a worker or here: the pieces read back joined, also when a lone
+  // break first comes in a later piece (the earlier ones are then kept as bytes as well).
+  for (const bool fromWorker : {true, false}) {
+    for (const char16_t* third : {u"c\r\n", u"c\nd\r\n"}) {
+      const std::u16string pieces[] = {u"a,b\r\n", u"留下\r\n", third, u"end"};
+      std::u16string whole;
+      for (const std::u16string& piece : pieces) whole += piece;
+      const auto fill = [&] {
+        PreparedContent content = prepareContent(kMainWindow, unitId::kEditBox2);
+        for (const std::u16string& piece : pieces) content.append(gbk(piece));
+        runOnMainThread([&] { writePreparedContent(content); });
+      };
+      if (fromWorker) {
+        runOnWorkerWhilePumping(fill);
+      } else {
+        fill();
+      }
+      EXPECT_EQ(std::string(readContent(kMainWindow, unitId::kEditBox2).view()), gbk(whole));
+      QString shown = QString::fromStdU16String(whole);
+      shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+      EXPECT_TRUE(control<QPlainTextEdit>(u"编辑框2")->toPlainText() == shown) << fromWorker;
+    }
+  }
 }
 
 TEST_F(MainWindowTest, MainThreadCallsRunInPlace) {

@@ -72,7 +72,7 @@ struct PreparedWrite {
 
 void PreparedContent::release(PlatformText* text) { windows().releaseText(text); }
 
-PreparedContent prepareContent(uint32_t windowId, uint32_t controlId, const char* text) {
+PreparedContent prepareContent(uint32_t windowId, uint32_t controlId) {
   PreparedContent content;
   content.windowId_ = windowId;
   content.controlId_ = controlId;
@@ -83,8 +83,17 @@ PreparedContent prepareContent(uint32_t windowId, uint32_t controlId, const char
         return target.reach;
       },
       kWriteAfterDestroyed);
-  if (content.text_ != nullptr) windows().fillEditText(content.text_.get(), text != nullptr ? text : "");
   return content;
+}
+
+PreparedContent prepareContent(uint32_t windowId, uint32_t controlId, const char* text) {
+  PreparedContent content = prepareContent(windowId, controlId);
+  content.append(text != nullptr ? text : "");
+  return content;
+}
+
+void PreparedContent::append(std::string_view text) {
+  if (text_ != nullptr) windows().appendEditText(text_.get(), text);
 }
 
 void writePreparedContent(PreparedContent& content) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <utility>
 
 #include "runtime/text_value.h"
@@ -40,14 +41,20 @@ void writeControlProperty(uint32_t windowId, uint32_t controlId, int32_t propert
 
 // A content write in two steps, so that its heavy part runs on the caller's thread: the code
 // page's conversion, and laying the text out where the window system needs that. Made by
-// prepareContent on any thread; written by writePreparedContent on the main thread, where
-// nothing is left to do but set it. Dropping one unwritten releases what it holds.
+// prepareContent on any thread, filled there, and written by writePreparedContent on the main
+// thread, where nothing is left to do but set it. Dropping one unwritten releases what it
+// holds.
 class PreparedContent {
  public:
   PreparedContent() = default;
 
+  // Adds text (GBK, "\r\n" breaks) at the end of the content; a content may be filled in
+  // pieces, each but the last ending after a line break. Nothing for a control without
+  // content. One thread at a time.
+  void append(std::string_view text);
+
  private:
-  friend PreparedContent prepareContent(uint32_t windowId, uint32_t controlId, const char* text);
+  friend PreparedContent prepareContent(uint32_t windowId, uint32_t controlId);
   friend struct PreparedWrite;
   static void release(PlatformText* text);
 
@@ -56,9 +63,11 @@ class PreparedContent {
   std::unique_ptr<PlatformText, void (*)(PlatformText*)> text_{nullptr, release};  // null: no content
 };
 
-// Makes text (GBK, "\r\n" breaks; null reads as "") ready to be the content of the control;
-// the box's look is read on the main thread. A window that is not loaded or destroyed ends
-// the program, as a write does; a control without content is prepared to do nothing.
+// Starts an empty content for the control, in the box's look (read on the main thread). A
+// window that is not loaded or destroyed ends the program, as a write does; a control without
+// content is prepared to do nothing.
+PreparedContent prepareContent(uint32_t windowId, uint32_t controlId);
+// The same, holding text (null reads as "").
 PreparedContent prepareContent(uint32_t windowId, uint32_t controlId, const char* text);
 
 // Main thread only: writes what prepareContent made, as writeControlProperty writes content

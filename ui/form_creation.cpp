@@ -69,7 +69,7 @@ PlatformControl* createControl(LoadedForm& form, size_t index) {
   if (editBox) {
     // An edit box's text goes in as the program's bytes, laid out in the font just set.
     PlatformText* text = windows().newEditText(control);
-    windows().fillEditText(text, record.settings.text != nullptr ? record.settings.text : "");
+    windows().appendEditText(text, record.settings.text != nullptr ? record.settings.text : "");
     windows().setEditText(control, text);
   }
   windows().setEnabled(control, (record.flags & unitFlags::kDisabled) == 0);

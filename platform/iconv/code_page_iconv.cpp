@@ -1,6 +1,7 @@
 // GBK <-> UTF-16 over iconv. ASCII runs are copied without iconv, since most of what crosses
-// (script expressions, member paths) is ASCII; the rest goes through one descriptor per
-// thread and direction, and every sequence iconv refuses is replaced and stepped over.
+// (script expressions, member paths) is ASCII; the stretches between them go through one
+// descriptor per thread and direction, and every sequence iconv refuses is replaced and
+// stepped over.
 #include <errno.h>
 #include <iconv.h>
 
@@ -8,6 +9,7 @@
 #include <cstdint>
 
 #include "platform/code_page.h"
+#include "platform/shared/ascii_runs.h"
 
 namespace {
 
@@ -40,78 +42,84 @@ class Converter {
   iconv_t descriptor_;
 };
 
-std::u16string toUtf16(std::string_view ansi) {
+void convertToUtf16(std::string_view ansi, std::u16string* wide) {
   // Every GBK character is one or two bytes and one UTF-16 unit, so bytes bound the units.
-  std::u16string wide(ansi.size(), u'\0');
+  wide->resize(ansi.size());
+  char16_t* const out = wide->data();
   size_t written = 0;
   size_t at = 0;
   thread_local Converter converter(kWide, kAnsi);
   while (at < ansi.size()) {
-    const auto byte = static_cast<unsigned char>(ansi[at]);
-    if (byte < 0x80) {
-      wide[written++] = byte;
-      ++at;
-      continue;
+    const size_t run = asciiRuns::widen(ansi.substr(at), out + written);
+    at += run;
+    written += run;
+    // The characters up to the next ASCII one go to iconv together; a trail byte may be in
+    // ASCII's range, so the stretch steps over whole pairs.
+    size_t end = at;
+    while (end < ansi.size() && static_cast<unsigned char>(ansi[end]) >= 0x80) {
+      const bool pair = end + 1 < ansi.size() && isGbkLeadByte(static_cast<unsigned char>(ansi[end])) &&
+                        isGbkTrailByte(static_cast<unsigned char>(ansi[end + 1]));
+      end += pair ? 2 : 1;
     }
-    if (!converter.usable()) {
-      wide[written++] = kReplacement;
-      at += (at + 1 < ansi.size() && isGbkLeadByte(byte)) ? 2 : 1;
-      continue;
+    while (at < end) {
+      int failure = EILSEQ;
+      if (converter.usable()) {
+        const char* in = ansi.data() + at;
+        size_t inLeft = end - at;
+        char* converted = reinterpret_cast<char*>(out + written);
+        size_t outLeft = (ansi.size() - written) * sizeof(char16_t);
+        failure = converter.convert(in, inLeft, converted, outLeft);
+        written = static_cast<size_t>(reinterpret_cast<char16_t*>(converted) - out);
+        at = static_cast<size_t>(in - ansi.data());
+        if (failure == 0) break;
+      }
+      // A refused sequence: an unmapped lead/trail pair is one character, anything else one byte.
+      out[written++] = kReplacement;
+      const bool pair = at + 1 < end && isGbkLeadByte(static_cast<unsigned char>(ansi[at])) &&
+                        isGbkTrailByte(static_cast<unsigned char>(ansi[at + 1]));
+      at += (failure == EILSEQ && pair) ? 2 : 1;
     }
-    const char* in = ansi.data() + at;
-    size_t inLeft = ansi.size() - at;
-    char* out = reinterpret_cast<char*>(wide.data() + written);
-    size_t outLeft = (wide.size() - written) * sizeof(char16_t);
-    const int failure = converter.convert(in, inLeft, out, outLeft);
-    written = static_cast<size_t>(reinterpret_cast<char16_t*>(out) - wide.data());
-    at = static_cast<size_t>(in - ansi.data());
-    if (failure == 0) break;
-    // A refused sequence: an unmapped lead/trail pair is one character, anything else one byte.
-    wide[written++] = kReplacement;
-    const bool pair = at + 1 < ansi.size() && isGbkLeadByte(static_cast<unsigned char>(ansi[at])) &&
-                      isGbkTrailByte(static_cast<unsigned char>(ansi[at + 1]));
-    at += (failure == EILSEQ && pair) ? 2 : 1;
   }
-  wide.resize(written);
-  return wide;
+  wide->resize(written);
 }
 
 bool isHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool isLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
-std::string toAnsi(std::u16string_view wide) {
+void convertToAnsi(std::u16string_view wide, std::string* ansi) {
   // At most two bytes per unit; a replaced pair shrinks to one "?".
-  std::string ansi(wide.size() * 2, '\0');
+  ansi->resize(wide.size() * 2);
+  char* const out = ansi->data();
   size_t written = 0;
   size_t at = 0;
   thread_local Converter converter(kAnsi, kWide);
   while (at < wide.size()) {
-    const char16_t unit = wide[at];
-    if (unit < 0x80) {
-      ansi[written++] = static_cast<char>(unit);
-      ++at;
-      continue;
+    const size_t run = asciiRuns::narrow(wide.substr(at), out + written);
+    at += run;
+    written += run;
+    size_t end = at;
+    while (end < wide.size() && wide[end] >= 0x80) ++end;
+    while (at < end) {
+      int failure = EILSEQ;
+      if (converter.usable()) {
+        const char* in = reinterpret_cast<const char*>(wide.data() + at);
+        size_t inLeft = (end - at) * sizeof(char16_t);
+        char* converted = out + written;
+        size_t outLeft = ansi->size() - written;
+        failure = converter.convert(in, inLeft, converted, outLeft);
+        written = static_cast<size_t>(converted - out);
+        at = static_cast<size_t>(reinterpret_cast<const char16_t*>(in) - wide.data());
+        if (failure == 0) break;
+      }
+      out[written++] = '?';
+      const bool pair = at + 1 < end && isHighSurrogate(wide[at]) && isLowSurrogate(wide[at + 1]);
+      at += pair ? 2 : 1;
     }
-    int failure = EILSEQ;
-    if (converter.usable()) {
-      const char* in = reinterpret_cast<const char*>(wide.data() + at);
-      size_t inLeft = (wide.size() - at) * sizeof(char16_t);
-      char* out = ansi.data() + written;
-      size_t outLeft = ansi.size() - written;
-      failure = converter.convert(in, inLeft, out, outLeft);
-      written = static_cast<size_t>(out - ansi.data());
-      at = static_cast<size_t>(reinterpret_cast<const char16_t*>(in) - wide.data());
-      if (failure == 0) break;
-    }
-    ansi[written++] = '?';
-    const bool pair = at + 1 < wide.size() && isHighSurrogate(wide[at]) && isLowSurrogate(wide[at + 1]);
-    at += pair ? 2 : 1;
   }
-  ansi.resize(written);
-  return ansi;
+  ansi->resize(written);
 }
 
-const CodePage kIconvCodePage{toUtf16, toAnsi};
+const CodePage kIconvCodePage{.convertToUtf16 = convertToUtf16, .convertToAnsi = convertToAnsi};
 
 }  // namespace
 

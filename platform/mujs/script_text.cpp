@@ -3,6 +3,8 @@
 // buffer the caller reuses.
 #include "platform/mujs/script_text.h"
 
+#include "platform/shared/ascii_runs.h"
+
 namespace {
 
 constexpr char16_t kReplacement = u'\uFFFD';
@@ -12,24 +14,20 @@ bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 }  // namespace
 
 void encodeScriptText(std::u16string_view text, std::string* out) {
-  // Narrowed unit for unit first; encoded again only when a unit is not ASCII or is U+0000.
+  // The leading ASCII is narrowed unit for unit; the rest, from the first unit that is not
+  // ASCII or is U+0000 (where the text ends for the interpreter), is measured and encoded.
   out->resize(text.size());
-  char* narrow = out->data();
-  bool plain = true;
-  for (size_t i = 0; i < text.size(); ++i) {
-    narrow[i] = static_cast<char>(text[i]);
-    plain &= static_cast<char16_t>(text[i] - 1) < 0x7F;
-  }
-  if (plain) return;
-  size_t length = 0;
-  size_t units = 0;
+  const size_t ascii = asciiRuns::narrow(text, out->data(), true);
+  if (ascii == text.size()) return;
+  size_t length = ascii;
+  size_t units = ascii;
   for (; units < text.size() && text[units] != 0; ++units) {
     const char16_t unit = text[units];
     length += unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3;
   }
   out->resize(length);
-  char* at = out->data();
-  for (size_t i = 0; i < units; ++i) {
+  char* at = out->data() + ascii;
+  for (size_t i = ascii; i < units; ++i) {
     const char16_t unit = text[i];
     if (unit < 0x80) {
       *at++ = static_cast<char>(unit);

@@ -57,40 +57,99 @@ PlatformText* EditBox::newText() const {
   return text;
 }
 
-void fillText(PlatformText& text, std::string_view ansi) {
-  text.document.reset();
-  text.wide.clear();
-  text.keepsAnsi = hasLoneLineBreak(ansi);
-  text.ansi = text.keepsAnsi ? std::string(ansi) : std::string();
-  // The main thread would pay for the document either way, and a box given a whole document
-  // makes a layout object for every block of it; its own document makes them for the lines
-  // it shows.
-  if (mainThreadGate.isMainThread()) {
-    text.wide = platformCodePage().toUtf16(ansi);
-    return;
+namespace {
+
+// The bytes a text's converted form stands for, "\r\n" between lines; for a document, from
+// its raw text, where U+2029 is the break between blocks.
+std::string ansiOfRaw(const QString& raw) {
+  std::string ansi;
+  ansi.reserve(static_cast<size_t>(raw.size()) * 2);  // at most two bytes a unit or a break
+  std::u16string slice;
+  std::string converted;
+  for (qsizetype at = 0; at < raw.size();) {
+    const qsizetype separator = raw.size() - at > static_cast<qsizetype>(kSlice)
+                                    ? raw.indexOf(QChar::ParagraphSeparator, at + static_cast<qsizetype>(kSlice))
+                                    : -1;
+    const qsizetype next = separator < 0 ? raw.size() : separator + 1;
+    slice.clear();
+    for (qsizetype i = at; i < next; ++i) {
+      const QChar unit = raw[i];
+      if (unit == QChar::ParagraphSeparator) {
+        slice += u"\r\n";
+      } else {
+        slice += static_cast<char16_t>(unit.unicode());
+      }
+    }
+    platformCodePage().convertToAnsi(slice, &converted);
+    ansi += converted;
+    at = next;
   }
+  return ansi;
+}
+
+// A new document in the text's look, laid out as the box lays out its own.
+std::unique_ptr<QTextDocument> newDocument(const PlatformText& text) {
   auto document = std::make_unique<QTextDocument>();
   document->setDocumentLayout(new QPlainTextDocumentLayout(document.get()));
   document->setDefaultFont(text.font);
   document->setDefaultTextOption(text.option);
   document->setUndoRedoEnabled(false);
+  return document;
+}
+
+// Inserts ansi at the end of the document, a slice at a time.
+void insertAtEnd(QTextDocument& document, std::string_view ansi) {
   // The cursor takes "\r\n" as one line break, as the box shows it.
-  QTextCursor end(document.get());
+  QTextCursor end(&document);
+  end.movePosition(QTextCursor::End);
+  const int firstNewBlock = document.blockCount() - 1;
+  std::u16string wide;
   for (size_t at = 0; at < ansi.size();) {
     const size_t lineFeed = ansi.size() - at > kSlice ? ansi.find('\n', at + kSlice) : std::string_view::npos;
     const size_t next = lineFeed == std::string_view::npos ? ansi.size() : lineFeed + 1;
-    const std::u16string wide = platformCodePage().toUtf16(ansi.substr(at, next - at));
+    platformCodePage().convertToUtf16(ansi.substr(at, next - at), &wide);
     end.insertText(QString::fromRawData(reinterpret_cast<const QChar*>(wide.data()), static_cast<qsizetype>(wide.size())));
     at = next;
   }
   // The box lays every block out afresh when it takes a document, making a layout object for
   // each block that has none; made here, they cost the main thread nothing but clearing.
-  for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) block.layout();
-  document->setUndoRedoEnabled(text.undoRedo);
-  document->setModified(false);
+  for (QTextBlock block = document.findBlockByNumber(firstNewBlock); block.isValid(); block = block.next()) {
+    block.layout();
+  }
+}
+
+}  // namespace
+
+void appendText(PlatformText& text, std::string_view ansi) {
+  // A text with a lone line break is kept as bytes as well, from its first piece on: the
+  // pieces before it had none, so what they became gives them back.
+  if (!text.keepsAnsi && hasLoneLineBreak(ansi)) {
+    text.keepsAnsi = true;
+    if (text.document != nullptr) {
+      text.ansi = ansiOfRaw(text.document->toRawText());
+    } else {
+      platformCodePage().convertToAnsi(text.wide, &text.ansi);
+    }
+  }
+  if (text.keepsAnsi) text.ansi += ansi;
+  // The main thread would pay for the document either way, and a box given a whole document
+  // makes a layout object for every block of it; its own document makes them for the lines
+  // it shows.
+  if (mainThreadGate.isMainThread() && text.document == nullptr) {
+    std::u16string wide;
+    platformCodePage().convertToUtf16(ansi, &wide);
+    text.wide += wide;
+    return;
+  }
+  if (text.document == nullptr) {
+    text.document = newDocument(text);
+  } else {
+    // Left belonging to no thread by the last piece; pulled onto this one to be filled.
+    text.document->moveToThread(QThread::currentThread());
+  }
+  insertAtEnd(*text.document, ansi);
   // Belonging to no thread, it can be pulled onto the main thread by the box, or released here.
-  document->moveToThread(nullptr);
-  text.document = std::move(document);
+  text.document->moveToThread(nullptr);
 }
 
 void EditBox::setText(std::unique_ptr<PlatformText> text) {
@@ -105,6 +164,8 @@ void EditBox::setText(std::unique_ptr<PlatformText> text) {
   }
   QTextDocument* document = text->document.release();
   document->moveToThread(thread());
+  document->setUndoRedoEnabled(text->undoRedo);
+  document->setModified(false);
   document->setParent(this);
   document->documentLayout()->setPaintDevice(viewport());
   // Laid out in the font the box had when the text was started; should the box have changed
@@ -132,28 +193,7 @@ PlatformText* EditBox::takeText() const {
 
 std::string ansiText(PlatformText& text) {
   if (text.keepsAnsi) return std::exchange(text.ansi, std::string());
-  const QString raw = std::exchange(text.raw, QString());
-  std::string ansi;
-  ansi.reserve(static_cast<size_t>(raw.size()) * 2);  // at most two bytes a unit or a break
-  std::u16string slice;
-  for (qsizetype at = 0; at < raw.size();) {
-    const qsizetype separator = raw.size() - at > static_cast<qsizetype>(kSlice)
-                                    ? raw.indexOf(QChar::ParagraphSeparator, at + static_cast<qsizetype>(kSlice))
-                                    : -1;
-    const qsizetype next = separator < 0 ? raw.size() : separator + 1;
-    slice.clear();
-    for (qsizetype i = at; i < next; ++i) {
-      const QChar unit = raw[i];
-      if (unit == QChar::ParagraphSeparator) {
-        slice += u"\r\n";
-      } else {
-        slice += static_cast<char16_t>(unit.unicode());
-      }
-    }
-    ansi += platformCodePage().toAnsi(slice);
-    at = next;
-  }
-  return ansi;
+  return ansiOfRaw(std::exchange(text.raw, QString()));
 }
 
 }  // namespace qtbackend

@@ -55,8 +55,8 @@ class EditBox : public QPlainTextEdit {
   std::string textAsSet_;
 };
 
-// The window system's fillEditText and ansiText; any thread.
-void fillText(PlatformText& text, std::string_view ansi);
+// The window system's appendEditText and ansiText; any thread.
+void appendText(PlatformText& text, std::string_view ansi);
 std::string ansiText(PlatformText& text);
 
 }  // namespace qtbackend

@@ -299,7 +299,7 @@ PlatformText* newEditText(PlatformControl* editBox) {
   return new PlatformText;
 }
 
-void fillEditText(PlatformText* text, std::string_view ansi) { qtbackend::fillText(*text, ansi); }
+void appendEditText(PlatformText* text, std::string_view ansi) { qtbackend::appendText(*text, ansi); }
 
 void setEditText(PlatformControl* editBox, PlatformText* text) {
   std::unique_ptr<PlatformText> owned(text);
@@ -455,7 +455,7 @@ const WindowSystem kQtWindowSystem{
     .setText = setText,
     .text = text,
     .newEditText = newEditText,
-    .fillEditText = fillEditText,
+    .appendEditText = appendEditText,
     .setEditText = setEditText,
     .takeEditText = takeEditText,
     .ansiText = ansiText,

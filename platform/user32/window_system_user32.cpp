@@ -312,7 +312,7 @@ std::u16string text(PlatformControl* control) {
 
 PlatformText* newEditText(PlatformControl*) { return new PlatformText; }
 
-void fillEditText(PlatformText* text, std::string_view ansi) { text->bytes.assign(ansi); }
+void appendEditText(PlatformText* text, std::string_view ansi) { text->bytes.append(ansi); }
 
 void setEditText(PlatformControl* editBox, PlatformText* text) {
   const std::unique_ptr<PlatformText> owned(text);
@@ -421,7 +421,7 @@ const WindowSystem kUser32WindowSystem{
     .setText = setText,
     .text = text,
     .newEditText = newEditText,
-    .fillEditText = fillEditText,
+    .appendEditText = appendEditText,
     .setEditText = setEditText,
     .takeEditText = takeEditText,
     .ansiText = ansiText,

@@ -17,21 +17,23 @@ int convertStrict(const char* bytes, int count, wchar_t* out, int room) {
   return MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes, count, out, room);
 }
 
-std::u16string toUtf16(std::string_view ansi) {
-  if (ansi.empty()) return {};
+void convertToUtf16(std::string_view ansi, std::u16string* wide) {
   // Every ANSI character is one or two bytes and becomes one UTF-16 unit.
-  std::wstring wide(ansi.size(), L'\0');
-  const int whole = convertStrict(ansi.data(), static_cast<int>(ansi.size()), wide.data(),
-                                  static_cast<int>(wide.size()));
-  if (whole > 0) return std::u16string(reinterpret_cast<const char16_t*>(wide.data()), whole);
+  wide->resize(ansi.size());
+  if (ansi.empty()) return;
+  auto* const out = reinterpret_cast<wchar_t*>(wide->data());
+  const int whole = convertStrict(ansi.data(), static_cast<int>(ansi.size()), out, static_cast<int>(ansi.size()));
+  if (whole > 0) {
+    wide->resize(static_cast<size_t>(whole));
+    return;
+  }
 
-  std::u16string result;
-  result.reserve(ansi.size());
+  size_t written = 0;
   size_t at = 0;
   while (at < ansi.size()) {
     const auto byte = static_cast<unsigned char>(ansi[at]);
     if (byte < 0x80) {
-      result += static_cast<char16_t>(byte);
+      out[written++] = byte;
       ++at;
       continue;
     }
@@ -39,16 +41,16 @@ std::u16string toUtf16(std::string_view ansi) {
     const size_t length = lead && at + 1 < ansi.size() ? 2 : 1;
     wchar_t unit = 0;
     if ((!lead || length == 2) && convertStrict(ansi.data() + at, static_cast<int>(length), &unit, 1) == 1) {
-      result += static_cast<char16_t>(unit);
+      out[written++] = unit;
       at += length;
       continue;
     }
     // An unmapped lead/trail pair is one broken character; a lead byte before a byte that
     // cannot trail it is broken alone, and the next byte is read afresh.
-    result += static_cast<char16_t>(kReplacement);
+    out[written++] = kReplacement;
     at += length == 2 && isGbkTrailByte(static_cast<unsigned char>(ansi[at + 1])) ? 2 : 1;
   }
-  return result;
+  wide->resize(written);
 }
 
 bool isSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
@@ -67,11 +69,11 @@ void appendAnsi(std::u16string_view units, std::string& out) {
   out.resize(start + static_cast<size_t>(written > 0 ? written : 0));
 }
 
-std::string toAnsi(std::u16string_view wide) {
+void convertToAnsi(std::u16string_view wide, std::string* out) {
   // No ANSI code page has characters beyond the BMP: a surrogate pair, or a lone surrogate,
   // is one "?". The runs between them convert in one call each.
-  std::string ansi;
-  ansi.reserve(wide.size() * 2);
+  std::string& ansi = *out;
+  ansi.clear();
   size_t runStart = 0;
   size_t at = 0;
   while (at < wide.size()) {
@@ -86,10 +88,9 @@ std::string toAnsi(std::u16string_view wide) {
     runStart = at;
   }
   appendAnsi(wide.substr(runStart), ansi);
-  return ansi;
 }
 
-const CodePage kWin32CodePage{toUtf16, toAnsi};
+const CodePage kWin32CodePage{.convertToUtf16 = convertToUtf16, .convertToAnsi = convertToAnsi};
 
 }  // namespace
 

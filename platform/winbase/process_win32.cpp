@@ -3,6 +3,8 @@
 // be 0x5C, so cutting an ANSI path at its last backslash can cut a character in half.
 #include <windows.h>
 
+#include <malloc.h>
+
 #include <cstdio>
 #include <string>
 
@@ -28,6 +30,9 @@ std::wstring programPath() {
 // The system's heap gives big blocks back by itself.
 void start() {}
 
+// The C runtime's heap keeps freed blocks for reuse; _heapmin decommits what it can.
+void giveBackFreeMemory() { _heapmin(); }
+
 bool enterProgramFolder() {
   std::wstring path = programPath();
   const size_t slash = path.find_last_of(L"\\/");
@@ -44,6 +49,7 @@ void exitProcess(int32_t exitCode) {
 
 const ProcessSystem kWin32Process{
     .start = start,
+    .giveBackFreeMemory = giveBackFreeMemory,
     .enterProgramFolder = enterProgramFolder,
     .exit = exitProcess,
 };

@@ -1,0 +1,64 @@
+// Copying a run of ASCII between byte texts and UTF-16, many units at a time. Nearly everything the
+// program converts (script texts, member paths, the table's frame) is ASCII, so each converter
+// copies the run up to the first other unit this way and leaves only the rest to slower code.
+// Private to platform/.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+namespace asciiRuns {
+
+// Copies bytes to out (room for bytes.size() units) as UTF-16 up to the first byte of 0x80 or
+// above; answers how many were copied.
+inline size_t widen(std::string_view bytes, char16_t* out) {
+  size_t at = 0;
+  for (; bytes.size() - at >= 16; at += 16) {
+    // Copied out first: out may alias bytes as far as the compiler knows, and a local copy
+    // lets the stores go together.
+    unsigned char chunk[16];
+    std::memcpy(chunk, bytes.data() + at, sizeof chunk);
+    uint64_t words[2];
+    std::memcpy(words, chunk, sizeof words);
+    if (((words[0] | words[1]) & 0x8080808080808080u) != 0) break;
+    char16_t wide[16];
+    for (size_t i = 0; i < 16; ++i) wide[i] = chunk[i];
+    std::memcpy(out + at, wide, sizeof wide);
+  }
+  while (at < bytes.size() && static_cast<unsigned char>(bytes[at]) < 0x80) {
+    out[at] = static_cast<unsigned char>(bytes[at]);
+    ++at;
+  }
+  return at;
+}
+
+// Copies units to out (room for units.size() bytes) as bytes up to the first unit that is not
+// ASCII or, with stopAtNul, is U+0000; answers how many were copied.
+inline size_t narrow(std::u16string_view units, char* out, bool stopAtNul = false) {
+  // U+0000 is caught by subtracting one from every unit: it wraps to 0xFFFF, outside ASCII.
+  const uint64_t nulBias = stopAtNul ? 0x0001000100010001u : 0;
+  const char16_t firstKept = stopAtNul ? 1 : 0;
+  size_t at = 0;
+  for (; units.size() - at >= 8; at += 8) {
+    char16_t chunk[8];
+    std::memcpy(chunk, units.data() + at, sizeof chunk);
+    uint64_t words[2];
+    std::memcpy(words, chunk, sizeof words);
+    // Every unit of a word is below 0x80 exactly when, less the bias, no bit above the
+    // seventh is set in any of them; the bias borrows across a unit only from U+0000.
+    const uint64_t seen = (words[0] - nulBias) | words[0] | (words[1] - nulBias) | words[1];
+    if ((seen & 0xFF80FF80FF80FF80u) != 0) break;
+    char narrowed[8];
+    for (size_t i = 0; i < 8; ++i) narrowed[i] = static_cast<char>(chunk[i]);
+    std::memcpy(out + at, narrowed, sizeof narrowed);
+  }
+  while (at < units.size() && units[at] < 0x80 && units[at] >= firstKept) {
+    out[at] = static_cast<char>(units[at]);
+    ++at;
+  }
+  return at;
+}
+
+}  // namespace asciiRuns
