@@ -6,6 +6,7 @@
 
 #include "platform/process.h"
 #include "runtime/text_commands.h"
+#include "table/hand_over.h"
 #include "table/recording_pass.h"
 #include "table/render_table.h"
 #include "ui/busy_pointer.h"
@@ -14,6 +15,9 @@
 #include "ui/main_window.h"
 
 namespace {
+
+// Rendered pieces (about 64 KiB each) that may wait for the output box's layout at a time.
+constexpr size_t kPiecesWaiting = 4;
 
 // Runs going, counted on the main thread: the window shows the busy pointer while any is,
 // superseded ones included, since each still holds the machine until it stops.
@@ -58,18 +62,40 @@ void TableRun::writeTable() {
   // table is built (a 100,000-line store holds ~50 MB).
   cellStore_.destroy();
   platformProcess().giveBackFreeMemory();
-  // Converted and laid out for the output box here, a piece at a time, so that the table is
-  // never held whole beside the box's copy and the window only has to take it.
+  // Converted and laid out for the output box a piece at a time, so that the table is never
+  // held whole beside the box's copy and the window only has to take it. The pieces are laid
+  // out on a thread of their own while the next is rendered, and that thread writes them:
+  // Qt's fonts belong to the thread that used them, so the thread that laid the table out
+  // must still be there when the box takes it. Should no thread start, all is done here.
   PreparedContent content = prepareContent(unitId::kMainWindow, unitId::kEditBox2);
-  const bool rendered = renderTablePieces(lines_, start_.separator.c_str(), measure_, start_.press,
-                                          [&](std::string_view piece) { content.append(piece); });
+  HandOver<std::string> pieces(kPiecesWaiting);
+  bool rendered = false;
+  const auto write = [&] {
+    // Checked and written in one step on the main thread, where presses happen: a run that a
+    // later press has superseded leaves the output box to that press's run.
+    runOnMainThread([&] {
+      if (rendered && !start_.press.superseded()) writePreparedContent(content);
+    });
+  };
+  SideThread layout;
+  const bool laidOutApart = layout.start([&] {
+    for (std::string piece; pieces.take(piece);) content.append(piece);
+    write();
+  });
+  rendered = renderTablePieces(lines_, start_.separator.c_str(), measure_, start_.press, [&](std::string_view piece) {
+    if (laidOutApart) {
+      pieces.give(std::string(piece));
+    } else {
+      content.append(piece);
+    }
+  });
   // The input's lines and widths end before the table is written.
   lines_ = ArrayValue(ElementType::Text);
   measure_ = ColumnMeasure();
-  if (!rendered || start_.press.superseded()) return;
-  // Checked and written in one step on the main thread, where presses happen: a run that a
-  // later press has superseded leaves the output box to that press's run.
-  runOnMainThread([&] {
-    if (!start_.press.superseded()) writePreparedContent(content);
-  });
+  pieces.end();
+  if (laidOutApart) {
+    layout.join();
+  } else {
+    write();
+  }
 }

@@ -12,15 +12,12 @@
 // Either way the store and the table are what one thread doing every step in order makes.
 #include "table/recording_pass.h"
 
-#include <condition_variable>
-#include <deque>
-#include <mutex>
 #include <optional>
 #include <utility>
 #include <vector>
 
-#include "platform/threads.h"
 #include "runtime/text_commands.h"
+#include "table/hand_over.h"
 
 namespace {
 
@@ -45,31 +42,19 @@ struct AheadRecord {
 };
 
 // The records built ahead, handed from their thread to the worker in batches, so the two
-// meet once per batch rather than once per line; at most kMaxBatches wait at a time.
+// meet once per batch rather than once per line.
 class AheadRecords {
  public:
-  static constexpr size_t kBatchLines = 256;
-  static constexpr size_t kMaxBatches = 16;
-
   AheadRecords(const ArrayValue& lines, const char* separator, const RunPress& run)
       : lines_(lines), separator_(separator), run_(run) {}
 
-  bool start() {
-    thread_ = platformThreads().start(
-        [](intptr_t self) { reinterpret_cast<AheadRecords*>(self)->build(); }, reinterpret_cast<intptr_t>(this));
-    return thread_ != nullptr;
-  }
+  bool start() { return thread_.start([this] { build(); }); }
 
   // The next record, in line order; false once none will come (the thread stopped early).
   bool next(AheadRecord& record) {
     if (at_ == taken_.size()) {
-      std::unique_lock guard(lock_);
-      changed_.wait(guard, [&] { return !ready_.empty() || ended_; });
-      if (ready_.empty()) return false;
-      taken_ = std::move(ready_.front());
-      ready_.pop_front();
+      if (!batches_.take(taken_)) return false;
       at_ = 0;
-      changed_.notify_all();
     }
     record = std::move(taken_[at_++]);
     return true;
@@ -77,17 +62,14 @@ class AheadRecords {
 
   // Stops the thread at its next line and waits for it to end; idempotent.
   void stop() {
-    if (thread_ == nullptr) return;
-    {
-      std::lock_guard guard(lock_);
-      stopped_ = true;
-      changed_.notify_all();
-    }
-    platformThreads().wait(thread_, -1);
-    platformThreads().close(std::exchange(thread_, nullptr));
+    batches_.stop();
+    thread_.join();
   }
 
  private:
+  static constexpr size_t kBatchLines = 256;
+  static constexpr size_t kBatchesWaiting = 16;
+
   // The thread: its own document and its own measure, of which only the lengths are used;
   // they do not depend on the read-back, so none is passed.
   void build() {
@@ -98,37 +80,20 @@ class AheadRecords {
       measureLine(measure, i, splitText(lines_.textAt(i), separator_), 0);
       batch.push_back({i, buildRecord(rowRecord, i, measure), TextValue::copyOf(measure.cellLengthsText.view())});
       if (batch.size() == kBatchLines || i == lines_.count()) {
-        if (!hand(std::move(batch))) break;
+        if (!batches_.give(std::move(batch))) break;
         batch.clear();
       }
     }
     rowRecord.clear();
     rowRecord.destroy();
-    std::lock_guard guard(lock_);
-    ended_ = true;
-    changed_.notify_all();
-  }
-
-  // Passes a batch on, waiting while kMaxBatches are waiting; false once stopped.
-  bool hand(std::vector<AheadRecord> batch) {
-    std::unique_lock guard(lock_);
-    changed_.wait(guard, [&] { return ready_.size() < kMaxBatches || stopped_; });
-    if (stopped_) return false;
-    ready_.push_back(std::move(batch));
-    changed_.notify_all();
-    return true;
+    batches_.end();
   }
 
   const ArrayValue& lines_;
   const char* separator_;
   const RunPress& run_;
-  PlatformThread* thread_ = nullptr;
-
-  std::mutex lock_;
-  std::condition_variable changed_;
-  std::deque<std::vector<AheadRecord>> ready_;
-  bool ended_ = false;
-  bool stopped_ = false;
+  HandOver<std::vector<AheadRecord>> batches_{kBatchesWaiting};
+  SideThread thread_;
 
   // The worker's batch being used.
   std::vector<AheadRecord> taken_;

@@ -97,17 +97,16 @@ std::unique_ptr<QTextDocument> newDocument(const PlatformText& text) {
   return document;
 }
 
-// Inserts ansi at the end of the document, a slice at a time.
-void insertAtEnd(QTextDocument& document, std::string_view ansi) {
-  // The cursor takes "\r\n" as one line break, as the box shows it.
-  QTextCursor end(&document);
-  end.movePosition(QTextCursor::End);
+// Inserts ansi at `end`, the end of its document, a slice at a time.
+void insertAtEnd(QTextCursor& end, std::string_view ansi) {
+  QTextDocument& document = *end.document();
   const int firstNewBlock = document.blockCount() - 1;
   std::u16string wide;
   for (size_t at = 0; at < ansi.size();) {
     const size_t lineFeed = ansi.size() - at > kSlice ? ansi.find('\n', at + kSlice) : std::string_view::npos;
     const size_t next = lineFeed == std::string_view::npos ? ansi.size() : lineFeed + 1;
     platformCodePage().convertToUtf16(ansi.substr(at, next - at), &wide);
+    // The cursor takes "\r\n" as one line break, as the box shows it.
     end.insertText(QString::fromRawData(reinterpret_cast<const QChar*>(wide.data()), static_cast<qsizetype>(wide.size())));
     at = next;
   }
@@ -143,11 +142,12 @@ void appendText(PlatformText& text, std::string_view ansi) {
   }
   if (text.document == nullptr) {
     text.document = newDocument(text);
+    text.end = QTextCursor(text.document.get());
   } else {
     // Left belonging to no thread by the last piece; pulled onto this one to be filled.
     text.document->moveToThread(QThread::currentThread());
   }
-  insertAtEnd(*text.document, ansi);
+  insertAtEnd(text.end, ansi);
   // Belonging to no thread, it can be pulled onto the main thread by the box, or released here.
   text.document->moveToThread(nullptr);
 }
@@ -162,6 +162,7 @@ void EditBox::setText(std::unique_ptr<PlatformText> text) {
     document()->setModified(false);
     return;
   }
+  text->end = QTextCursor();
   QTextDocument* document = text->document.release();
   document->moveToThread(thread());
   document->setUndoRedoEnabled(text->undoRedo);

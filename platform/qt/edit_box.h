@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QPlainTextEdit>
 #include <QString>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextOption>
 
@@ -26,6 +27,9 @@ struct PlatformText {
   // Filled on another thread: the document made in the look, belonging to no thread until the
   // box takes it. Filled on the main thread: the text converted, for the box's own document.
   std::unique_ptr<QTextDocument> document;
+  // Where the next piece goes in the document: kept from piece to piece, since moving a new
+  // cursor to the end would lay out the block it starts in, on the filling thread.
+  QTextCursor end;
   std::u16string wide;
   bool keepsAnsi = false;
   std::string ansi;
