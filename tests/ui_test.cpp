@@ -489,27 +489,27 @@ TEST_F(MainWindowTest, PreparedContentIsWrittenOnlyWhenAsked) {
   writePreparedContent(onButton);
   EXPECT_EQ(control<QPushButton>(u"按钮1")->text(), qs(u"字符表格"));
 
-  // Filled in pieces, on a worker or here: the pieces read back joined, also when a lone
-  // break first comes in a later piece (the earlier ones are then kept as bytes as well).
-  for (const bool fromWorker : {true, false}) {
+  // Filled in pieces, on a worker, here, or begun here and finished on a worker: the pieces
+  // read back joined, also when a lone break first comes in a later piece (the earlier ones
+  // are then kept as bytes as well).
+  enum class Filled { OnAWorker, Here, BegunHere };
+  for (const Filled filled : {Filled::OnAWorker, Filled::Here, Filled::BegunHere}) {
     for (const char16_t* third : {u"c\r\n", u"c\nd\r\n"}) {
       const std::u16string pieces[] = {u"a,b\r\n", u"留下\r\n", third, u"end"};
       std::u16string whole;
       for (const std::u16string& piece : pieces) whole += piece;
-      const auto fill = [&] {
-        PreparedContent content = prepareContent(kMainWindow, unitId::kEditBox2);
-        for (const std::u16string& piece : pieces) content.append(gbk(piece));
-        runOnMainThread([&] { writePreparedContent(content); });
+      PreparedContent content = prepareContent(kMainWindow, unitId::kEditBox2);
+      const auto append = [&](size_t from, size_t to) {
+        for (size_t i = from; i < to; ++i) content.append(gbk(pieces[i]));
       };
-      if (fromWorker) {
-        runOnWorkerWhilePumping(fill);
-      } else {
-        fill();
-      }
+      const size_t here = filled == Filled::Here ? 4 : filled == Filled::BegunHere ? 1 : 0;
+      append(0, here);
+      runOnWorkerWhilePumping([&] { append(here, 4); });
+      writePreparedContent(content);
       EXPECT_EQ(std::string(readContent(kMainWindow, unitId::kEditBox2).view()), gbk(whole));
       QString shown = QString::fromStdU16String(whole);
       shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-      EXPECT_TRUE(control<QPlainTextEdit>(u"编辑框2")->toPlainText() == shown) << fromWorker;
+      EXPECT_TRUE(control<QPlainTextEdit>(u"编辑框2")->toPlainText() == shown) << static_cast<int>(filled);
     }
   }
 }

@@ -133,8 +133,8 @@ void appendText(PlatformText& text, std::string_view ansi) {
   if (text.keepsAnsi) text.ansi += ansi;
   // The main thread would pay for the document either way, and a box given a whole document
   // makes a layout object for every block of it; its own document makes them for the lines
-  // it shows.
-  if (mainThreadGate.isMainThread() && text.document == nullptr) {
+  // it shows. A text begun that way stays that way, whichever thread adds to it.
+  if (text.document == nullptr && (mainThreadGate.isMainThread() || !text.wide.empty())) {
     std::u16string wide;
     platformCodePage().convertToUtf16(ansi, &wide);
     text.wide += wide;
