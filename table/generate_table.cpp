@@ -42,8 +42,10 @@ void generateTable(uint32_t press) {
 TableRun::Going::Going() { runOnMainThread([] { countRun(+1); }); }
 TableRun::Going::~Going() { runOnMainThread([] { countRun(-1); }); }
 
-// The separator is this run's own copy, so a later press can replace the global freely.
-TableRun::TableRun(uint32_t press) : start_(beginRun(press)) {}
+// The separator is this run's own copy, so a later press can replace the global freely. The
+// click emptied the output box before the run started: what the last table held goes back to
+// the system here, or this run's store would be built on top of it.
+TableRun::TableRun(uint32_t press) : start_(beginRun(press)) { platformProcess().giveBackFreeMemory(); }
 
 bool TableRun::readInput() {
   input_ = readContent(unitId::kMainWindow, unitId::kEditBox1);
