@@ -53,15 +53,4 @@ TEST(HandOver, StoppingReleasesAGiverWaitingForRoom) {
   EXPECT_FALSE(batches.give({4})) << "a give after the stop";
 }
 
-TEST(SideThread, JoinWithoutAStartAndTwiceIsHarmless) {
-  SideThread idle;
-  idle.join();
-  int ran = 0;
-  SideThread once;
-  ASSERT_TRUE(once.start([&] { ++ran; }));
-  once.join();
-  once.join();
-  EXPECT_EQ(ran, 1);
-}
-
 }  // namespace
