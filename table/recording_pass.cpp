@@ -100,8 +100,9 @@ class AheadRecords {
   size_t at_ = 0;
 };
 
-// The pass itself, on the worker. Records come from `ahead` while they list the lengths the
-// worker measures; otherwise, or without `ahead`, from rowRecord (made on first use when null).
+// The pass itself, on the worker. Records come from `ahead` while they are for the line and
+// list the lengths the worker measures; otherwise, or without `ahead`, from rowRecord (made
+// on first use when null).
 bool recordLoop(const ArrayValue& lines, const char* separator, JsonDocument& cellStore, JsonDocument* rowRecord,
                 ColumnMeasure& measure, const RunPress& run, AheadRecords* ahead, int32_t* builtAhead) {
   std::optional<JsonDocument> ownRowRecord;
@@ -112,8 +113,9 @@ bool recordLoop(const ArrayValue& lines, const char* separator, JsonDocument& ce
     measureLine(measure, i, splitText(lines.textAt(i), separator), previousLengthCount);
 
     if (ahead != nullptr && !(ahead->next(built) && built.lineNumber == i && built.lengths == measure.cellLengthsText)) {
-      // The store answered otherwise than the thread assumed, or the thread stopped early
-      // (superseded, seen above at the next line): the rest of the records are built here.
+      // No record, the thread having stopped early (superseded, seen just below), or one that
+      // is not what this line's measure lists (which only a width rule whose lengths depended
+      // on the read-back would make): the rest of the records are built here.
       ahead->stop();
       ahead = nullptr;
       if (run.superseded()) return false;
