@@ -42,6 +42,12 @@ class Converter {
   iconv_t descriptor_;
 };
 
+// Whether a lead byte and a byte that can trail it start at `at`: one character of two bytes.
+bool startsPair(std::string_view bytes, size_t at) {
+  return at + 1 < bytes.size() && isGbkLeadByte(static_cast<unsigned char>(bytes[at])) &&
+         isGbkTrailByte(static_cast<unsigned char>(bytes[at + 1]));
+}
+
 void convertToUtf16(std::string_view ansi, std::u16string* wide) {
   // Every GBK character is one or two bytes and one UTF-16 unit, so bytes bound the units.
   wide->resize(ansi.size());
@@ -56,11 +62,7 @@ void convertToUtf16(std::string_view ansi, std::u16string* wide) {
     // The characters up to the next ASCII one go to iconv together; a trail byte may be in
     // ASCII's range, so the stretch steps over whole pairs.
     size_t end = at;
-    while (end < ansi.size() && static_cast<unsigned char>(ansi[end]) >= 0x80) {
-      const bool pair = end + 1 < ansi.size() && isGbkLeadByte(static_cast<unsigned char>(ansi[end])) &&
-                        isGbkTrailByte(static_cast<unsigned char>(ansi[end + 1]));
-      end += pair ? 2 : 1;
-    }
+    while (end < ansi.size() && static_cast<unsigned char>(ansi[end]) >= 0x80) end += startsPair(ansi, end) ? 2 : 1;
     while (at < end) {
       int failure = EILSEQ;
       if (converter.usable()) {
@@ -75,9 +77,7 @@ void convertToUtf16(std::string_view ansi, std::u16string* wide) {
       }
       // A refused sequence: an unmapped lead/trail pair is one character, anything else one byte.
       out[written++] = kReplacement;
-      const bool pair = at + 1 < end && isGbkLeadByte(static_cast<unsigned char>(ansi[at])) &&
-                        isGbkTrailByte(static_cast<unsigned char>(ansi[at + 1]));
-      at += (failure == EILSEQ && pair) ? 2 : 1;
+      at += (failure == EILSEQ && startsPair(ansi.substr(0, end), at)) ? 2 : 1;
     }
   }
   wide->resize(written);
