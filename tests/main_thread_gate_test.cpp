@@ -8,6 +8,7 @@
 #include <deque>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "platform/shared/main_thread_gate.h"
 
@@ -163,6 +164,50 @@ TEST_F(MainThreadGateTest, ReopeningMakesTheOpenerTheMainThread) {
   EXPECT_TRUE(gate_.isMainThread());
   EXPECT_TRUE(gate_.call(record, &probe_));
   EXPECT_EQ(carried(), 0);
+}
+
+// A loop of the test's own, with windows the test opens and closes.
+bool windowsAlive = false;
+bool anyWindowAlive() { return windowsAlive; }
+MainThreadGate* loopGate = nullptr;
+int loopRuns = 0;
+Probe inLoop;
+std::vector<bool> seenInLoop;  // what the gate answered inside the loop, in order
+
+int32_t testLoop() {
+  ++loopRuns;
+  MainThreadGate& gate = *loopGate;
+  seenInLoop.push_back(gate.windowGone(anyWindowAlive));  // another window is still open
+  seenInLoop.push_back(gate.call(record, &inLoop));
+  windowsAlive = false;
+  seenInLoop.push_back(gate.windowGone(anyWindowAlive));  // the last one went
+  seenInLoop.push_back(gate.call(record, &inLoop));
+  seenInLoop.push_back(gate.stopInsideLoop());
+  return 5;
+}
+
+TEST_F(MainThreadGateTest, TheLoopsEndClosesTheGateHoweverItCame) {
+  loopGate = &gate_;
+  gate_.open();
+  windowsAlive = false;
+  EXPECT_EQ(gate_.runLoop(anyWindowAlive, testLoop), 0);
+  EXPECT_EQ(loopRuns, 0) << "no window to wait for";
+  EXPECT_FALSE(gate_.call(record, &probe_));
+
+  gate_.open();
+  windowsAlive = true;
+  EXPECT_FALSE(gate_.stopInsideLoop()) << "no loop running yet";
+  EXPECT_TRUE(gate_.call(record, &probe_)) << "so the gate stays open";
+  EXPECT_EQ(gate_.runLoop(anyWindowAlive, testLoop), 5);
+  EXPECT_EQ(loopRuns, 1);
+  EXPECT_EQ(seenInLoop, (std::vector<bool>{false, true, true, false, true}));
+  EXPECT_FALSE(gate_.windowGone(anyWindowAlive)) << "no loop left to end";
+  EXPECT_FALSE(gate_.stopInsideLoop());
+
+  gate_.open();
+  windowsAlive = true;
+  EXPECT_EQ(gate_.runLoop(anyWindowAlive, [] { return int32_t{9}; }), 9);
+  EXPECT_FALSE(gate_.call(record, &probe_)) << "a loop that ended on its own closed it too";
 }
 
 }  // namespace

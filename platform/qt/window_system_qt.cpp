@@ -61,7 +61,6 @@ bool callOnMainThread(PlatformCall call, void* context) { return mainThreadGate.
 struct Backend {
   QApplication* application = nullptr;
   std::vector<std::unique_ptr<PlatformControl>> controls;
-  bool loopRunning = false;
 };
 Backend backend;
 
@@ -142,12 +141,7 @@ bool start(int* argc, char** argv) {
 }
 
 void stop() {
-  // From inside the loop (a fatal error in a click or a carried call) nothing may be destroyed
-  // under the dispatch still running; calls stop and the process ends right after.
-  if (backend.loopRunning) {
-    mainThreadGate.close();
-    return;
-  }
+  if (mainThreadGate.stopInsideLoop()) return;
   qtbackend::dropGate();
   for (const auto& control : backend.controls) {
     if (control->topLevel) delete control->widget.data();
@@ -190,10 +184,7 @@ PlatformControl* createWindow(const WindowSpec& wanted) {
   QObject::connect(window, &QObject::destroyed, [control] {
     // A widget says it is destroyed before its QPointers are cleared.
     control->widget.clear();
-    if (backend.loopRunning && !anyWindowAlive()) {
-      mainThreadGate.close();
-      QCoreApplication::exit(0);
-    }
+    if (mainThreadGate.windowGone(anyWindowAlive)) QCoreApplication::exit(0);
   });
   return control;
 }
@@ -421,15 +412,7 @@ void setBusyPointer(PlatformControl* window, bool busy) {
 }
 
 int32_t runLoop() {
-  if (!anyWindowAlive()) {
-    mainThreadGate.close();
-    return 0;
-  }
-  backend.loopRunning = true;
-  const int code = QApplication::exec();
-  backend.loopRunning = false;
-  mainThreadGate.close();
-  return code;
+  return mainThreadGate.runLoop(anyWindowAlive, [] { return int32_t{QApplication::exec()}; });
 }
 
 void showErrorBox(std::u16string_view caption, std::u16string_view text) {

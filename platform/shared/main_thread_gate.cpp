@@ -25,3 +25,26 @@ bool MainThreadGate::runCarried(const CarriedCall& carried) {
   carried.call(carried.context);
   return true;
 }
+
+int32_t MainThreadGate::runLoop(bool (*anyWindowAlive)(), int32_t (*loop)()) {
+  int32_t code = 0;
+  if (anyWindowAlive()) {
+    loopRunning_ = true;
+    code = loop();
+    loopRunning_ = false;
+  }
+  close();
+  return code;
+}
+
+bool MainThreadGate::windowGone(bool (*anyWindowAlive)()) {
+  if (!loopRunning_ || anyWindowAlive()) return false;
+  close();
+  return true;
+}
+
+bool MainThreadGate::stopInsideLoop() {
+  if (!loopRunning_) return false;
+  close();
+  return true;
+}

@@ -1,9 +1,11 @@
 // The main-thread gate both window backends keep: which thread is the main thread, whether
-// calls are still taken, and that a refused call is never run. A backend only carries a call
-// to its loop and wakes the caller once the gate has run or refused it there.
+// calls are still taken, that a refused call is never run, and that none is taken once the
+// loop has ended. A backend only carries a call to its loop and wakes the caller once the gate
+// has run or refused it there, and tells the gate of its loop and its windows.
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <thread>
 
 #include "platform/window_system.h"
@@ -40,8 +42,21 @@ class MainThreadGate {
   // since it was sent. True when it ran.
   bool runCarried(const CarriedCall& carried);
 
+  // The main thread's message loop, on the main thread. Runs loop() and closes the gate when it
+  // returns, whatever ended it; with no window to wait for, closes the gate at once and answers
+  // 0 without running it.
+  int32_t runLoop(bool (*anyWindowAlive)(), int32_t (*loop)());
+  // A window has gone. When that leaves the running loop no window, closes the gate and answers
+  // true: the backend ends its loop.
+  bool windowGone(bool (*anyWindowAlive)());
+  // The backend's stop, asked first. Inside the running loop (a fatal error in a click or a
+  // carried call) nothing may be destroyed under the dispatch still going: closes the gate and
+  // answers true, and the backend leaves the rest to the process's end, which comes next.
+  bool stopInsideLoop();
+
  private:
   const Carrier carrier_;
+  bool loopRunning_ = false;  // the main thread's alone
   std::atomic<bool> open_{false};
   std::atomic<std::thread::id> mainThread_{};
 };

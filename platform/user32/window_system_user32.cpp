@@ -49,7 +49,6 @@ constexpr char kNameProperty[] = "CellbraeName";
 struct Backend {
   HINSTANCE instance = nullptr;
   bool classRegistered = false;
-  bool loopRunning = false;
   std::vector<std::unique_ptr<PlatformControl>> controls;
 };
 Backend backend;
@@ -100,10 +99,7 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       PlatformControl* window = controlOf(hwnd);
       if (window != nullptr) window->destroyed = true;
       // The last window of the program ends the loop, and from then on no call is taken.
-      if (backend.loopRunning && !anyWindowAlive()) {
-        mainThreadGate.close();
-        PostQuitMessage(0);
-      }
+      if (mainThreadGate.windowGone(anyWindowAlive)) PostQuitMessage(0);
       return 0;
     }
     default:
@@ -162,12 +158,7 @@ void releaseNames() {
 
 void stop() {
   releaseNames();
-  // From inside the loop (a fatal error in a click or a carried call) nothing may be destroyed
-  // under the dispatch still running; calls stop and the process ends right after.
-  if (backend.loopRunning) {
-    mainThreadGate.close();
-    return;
-  }
+  if (mainThreadGate.stopInsideLoop()) return;
   user32backend::dropGate();
   for (const auto& control : backend.controls) {
     if (control->topLevel && !control->destroyed) DestroyWindow(control->hwnd);
@@ -379,28 +370,18 @@ void setBusyPointer(PlatformControl* window, bool busy) {
   SendMessageA(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(hit, WM_MOUSEMOVE));
 }
 
-int32_t runLoop() {
-  if (!anyWindowAlive()) {
-    mainThreadGate.close();
-    return 0;
-  }
-  backend.loopRunning = true;
+int32_t pumpMessages() {
   MSG message{};
-  int32_t code = 0;
   for (;;) {
     const BOOL got = GetMessageA(&message, nullptr, 0, 0);
-    if (got == 0) {
-      code = static_cast<int32_t>(message.wParam);
-      break;
-    }
-    if (got == -1) break;
+    if (got == 0) return static_cast<int32_t>(message.wParam);
+    if (got == -1) return 0;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
-  backend.loopRunning = false;
-  mainThreadGate.close();
-  return code;
 }
+
+int32_t runLoop() { return mainThreadGate.runLoop(anyWindowAlive, pumpMessages); }
 
 void showErrorBox(std::u16string_view caption, std::u16string_view text) {
   MessageBoxA(nullptr, ansi(text).c_str(), ansi(caption).c_str(), MB_OK | MB_ICONERROR);
