@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -92,13 +91,12 @@ TEST(ProgramDeathTest, ClosingWhileAWorkerReadsEndsAtOnceWithZero) {
       ExitedWithCode(0), quietEnd());
 }
 
-// Closing the window while a real run records a big input: the program ends with 0 at once,
-// without waiting for the run, and the run touches nothing released after the end.
-std::chrono::steady_clock::time_point closedAt;
-void reportTimeSinceClose() {
-  const auto elapsed = std::chrono::steady_clock::now() - closedAt;
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
-  say(("ended " + std::to_string(ms) + " ms after the close\n").c_str());
+// Closing the window while a real run records a big input: the program ends with 0 without
+// waiting for the run, and the run touches nothing released after the end. The exit routines run a
+// few milliseconds after the close, and recording the input takes tens of times that on any
+// machine and under any load (both slow down together), so the run is still recording then.
+void reportWhetherTheRunHasEnded() {
+  say(runWatch::recordingsEnded.load() == 0 ? "the run was still recording at the end\n" : "the run had ended\n");
 }
 // The run's worker counts the read; the main thread sees it on its next timer tick and closes
 // the window there, as a user would.
@@ -107,7 +105,6 @@ void closeWhenTheRunHasReadItsInput() {
   QObject::connect(watch, &QTimer::timeout, [watch] {
     if (runWatch::inputsRead.load() == 0) return;
     watch->stop();
-    closedAt = std::chrono::steady_clock::now();
     closeMainWindow();
   });
   watch->start(1);
@@ -118,7 +115,7 @@ TEST(ProgramDeathTest, ClosingInTheMiddleOfARunEndsWithZeroAtOnce) {
   EXPECT_EXIT(
       {
         installFatalErrorBox();
-        registerExitRoutine(reportTimeSinceClose);
+        registerExitRoutine(reportWhetherTheRunHasEnded);
         closeWhenTheRunHasReadItsInput();
         QTimer::singleShot(0, [] {
           std::string input;
@@ -128,7 +125,7 @@ TEST(ProgramDeathTest, ClosingInTheMiddleOfARunEndsWithZeroAtOnce) {
         });
         endProgram(runProgramFrom(MainWindow, runWatch::kWatchedHandlers));
       },
-      ExitedWithCode(0), AllOf(::testing::ContainsRegex("ended [0-9]{1,3} ms after the close\n"), quietEnd()));
+      ExitedWithCode(0), AllOf(HasSubstr("the run was still recording at the end\n"), quietEnd()));
 }
 
 void indexPastTheEnd(intptr_t) {

@@ -16,6 +16,7 @@
 #include "table/generate_table.h"
 #include "tests/end_to_end_cases.h"
 #include "tests/run_watch.h"
+#include "tests/stall_watch.h"
 #include "tests/window_test_support.h"
 #include "ui/control_property.h"
 #include "ui/form_creation.h"
@@ -32,15 +33,16 @@ using runWatch::inputsRead;
 using runWatch::runsEnded;
 constexpr auto& kHandlers = runWatch::kWatchedHandlers;
 
-// Pumps the main thread's events until `done` holds, for a minute at most.
+// Pumps the main thread's events until `done` holds, or until the process has stopped
+// working (a hang): however slow the build or busy the machine, a run that goes on gets there.
 void waitUntil(const std::function<bool()>& done) {
   QEventLoop loop;
   QTimer poll;
+  StallWatch watch;
   QObject::connect(&poll, &QTimer::timeout, [&] {
-    if (done()) loop.quit();
+    if (done() || watch.ownProcessStalled()) loop.quit();
   });
-  poll.start(1);
-  QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+  poll.start(5);
   loop.exec();
 }
 
@@ -66,7 +68,7 @@ class GenerationTest : public ::testing::Test {
   // Pumps the main thread's events until `counter` has counted `count` since the test began.
   static void waitFor(const std::atomic<int>& counter, int before, int count) {
     waitUntil([&] { return counter.load() - before >= count; });
-    ASSERT_GE(counter.load() - before, count) << "the runs did not get there";
+    ASSERT_GE(counter.load() - before, count) << "the runs stopped before they got there";
   }
   void waitForRuns(int count) { waitFor(runsEnded, runsBefore_, count); }
   std::string output() { return readContent(kMainWindow, kEditBox2).c_str(); }

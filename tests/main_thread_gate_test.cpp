@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/shared/main_thread_gate.h"
+#include "tests/stall_watch.h"
 
 namespace {
 
@@ -68,10 +69,15 @@ class MainThreadGateTest : public ::testing::Test {
       runsSeen_ = probe_.runs;
     });
   }
-  // Waits, ten seconds at most, until a carried call waits in the loop.
+  // Waits until a carried call waits in the loop; false once the process has stopped working
+  // without one coming.
   static bool awaitQueued() {
+    StallWatch watch;
     std::unique_lock guard(loopLock);
-    return loopChanged.wait_for(guard, std::chrono::seconds(10), [] { return !queue.empty(); });
+    while (!loopChanged.wait_for(guard, std::chrono::milliseconds(50), [] { return !queue.empty(); })) {
+      if (watch.ownProcessStalled()) return false;
+    }
+    return true;
   }
   // Passes the next carried call to the gate on this thread, as a loop does.
   void serveOne() {

@@ -22,11 +22,11 @@
 #include <thread>
 #include <vector>
 
+#include "tests/stall_watch.h"
+
 extern char** environ;
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 pid_t spawn(const std::vector<std::string>& arguments, const std::vector<std::string>& extraEnvironment,
             posix_spawn_file_actions_t* actions) {
@@ -47,14 +47,14 @@ pid_t spawn(const std::vector<std::string>& arguments, const std::vector<std::st
   return pid;
 }
 
-// Waits up to `limit` for the child; its wait status, or nothing when it is still running.
-std::optional<int> waitFor(pid_t pid, std::chrono::milliseconds limit) {
-  const auto deadline = Clock::now() + limit;
+// Waits for the child to end; its wait status, or nothing when it stopped working first.
+std::optional<int> waitFor(pid_t pid) {
+  StallWatch watch;
   do {
     int status = 0;
     if (waitpid(pid, &status, WNOHANG) == pid) return status;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  } while (Clock::now() < deadline);
+  } while (!watch.stalled(wallSeconds(), childProcessorSeconds(pid)));
   return std::nullopt;
 }
 
@@ -133,8 +133,8 @@ TEST(ProgramProcess, OpensCentredAndEndsWithZeroWhenItsWindowIsClosed) {
 
   Window window = 0;
   XWindowAttributes attributes{};
-  const auto deadline = Clock::now() + std::chrono::seconds(20);
-  while (Clock::now() < deadline) {
+  StallWatch starting;
+  while (!starting.stalled(wallSeconds(), childProcessorSeconds(program))) {
     window = findTitled(display, DefaultRootWindow(display), "Cellbrae");
     if (window != 0 && XGetWindowAttributes(display, window, &attributes) != 0 && attributes.map_state == IsViewable) break;
     window = 0;
@@ -161,7 +161,7 @@ TEST(ProgramProcess, OpensCentredAndEndsWithZeroWhenItsWindowIsClosed) {
   XSendEvent(display, window, False, NoEventMask, &close);
   XFlush(display);
 
-  const std::optional<int> status = waitFor(program, std::chrono::seconds(20));
+  const std::optional<int> status = waitFor(program);
   if (!status) {
     kill(program, SIGKILL);
     waitpid(program, nullptr, 0);
