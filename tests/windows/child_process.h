@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "tests/stall_watch.h"
 #include "tests/windows/win32_window_support.h"
 
 // The Windows path of a file given relative to this test program, with '/' between parts.
@@ -16,6 +17,16 @@ inline std::string besideTests(const std::string& relative) {
   path.resize(path.find_last_of('\\') + 1);
   for (const char c : relative) path += c == '/' ? '\\' : c;
   return path;
+}
+
+// Waits for a process to end; false when it stops working first (a hang), however slow or
+// busy the machine. The handle needs SYNCHRONIZE and PROCESS_QUERY_LIMITED_INFORMATION.
+inline bool waitWhileWorking(HANDLE process) {
+  StallWatch watch;
+  while (WaitForSingleObject(process, 50) == WAIT_TIMEOUT) {
+    if (watch.stalled(wallSeconds(), childProcessorSeconds(reinterpret_cast<intptr_t>(process)))) return false;
+  }
+  return true;
 }
 
 // A started program; the handles are closed, and a program still running is ended, at scope exit.
@@ -41,20 +52,26 @@ class Child {
   bool started() const { return started_; }
   DWORD id() const { return info_.dwProcessId; }
 
-  // The first top-level window of the program with this class and caption; null when none
-  // shows up while the program runs (a guard against hanging, not a measure of speed).
+  // The first top-level window of the program with this class and caption; null when the
+  // program ends, or stops working, without showing one.
   HWND waitForWindow(const char* windowClass, const char* caption) {
-    for (int attempt = 0; attempt < 1500; ++attempt) {
+    StallWatch watch;
+    do {
       const std::vector<HWND> found = topLevelWindows(info_.dwProcessId, windowClass, caption);
       if (!found.empty() && IsWindowVisible(found.front())) return found.front();
       if (WaitForSingleObject(info_.hProcess, 20) == WAIT_OBJECT_0) return nullptr;
-    }
+    } while (!stalled(watch));
     return nullptr;
   }
 
-  // The exit code once the program has ended; STILL_ACTIVE when it does not end.
+  // True once the program has stopped working (a hang) over a whole stretch of the watch.
+  bool stalled(StallWatch& watch) const {
+    return watch.stalled(wallSeconds(), childProcessorSeconds(reinterpret_cast<intptr_t>(info_.hProcess)));
+  }
+
+  // The exit code once the program has ended; STILL_ACTIVE when it stops working first.
   DWORD exitCode() {
-    WaitForSingleObject(info_.hProcess, 30000);
+    waitWhileWorking(info_.hProcess);
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(info_.hProcess, &code);
     return code;

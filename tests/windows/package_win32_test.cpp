@@ -59,7 +59,7 @@ std::string knownFolder(int csidl) {
 
 // The shared list's first case, made in the window of a running cellbrae.exe: the input set,
 // the separator's radio box and "按钮1" clicked, then the output box read once the table is
-// there (or the run has plainly gone wrong: the wait is a guard against hanging).
+// there (or the program has stopped working: the wait is a guard against hanging).
 void expectTableMadeBy(const std::string& program) {
   const EndToEndCase each = endToEndCases().front();
   Child running(program);
@@ -75,7 +75,8 @@ void expectTableMadeBy(const std::string& program) {
   SendMessageA(radio, BM_CLICK, 0, 0);
   SendMessageA(button, BM_CLICK, 0, 0);
   std::string table;
-  for (int attempt = 0; attempt < 1500 && (table = windowText(output)) != each.output; ++attempt) Sleep(20);
+  StallWatch watch;
+  while ((table = windowText(output)) != each.output && !running.stalled(watch)) Sleep(20);
   EXPECT_EQ(table, each.output);
   PostMessageA(window, WM_CLOSE, 0, 0);
   EXPECT_EQ(running.exitCode(), 0u);
@@ -177,7 +178,7 @@ DWORD runAndWaitForAll(const std::string& commandLine) {
   if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
     return 0xFFFFFFFFu;
   }
-  WaitForSingleObject(info.hProcess, 60000);
+  waitWhileWorking(info.hProcess);
   DWORD code = STILL_ACTIVE;
   GetExitCodeProcess(info.hProcess, &code);
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -185,8 +186,8 @@ DWORD runAndWaitForAll(const std::string& commandLine) {
   entry.dwSize = sizeof entry;
   for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
     if (entry.th32ParentProcessID != info.dwProcessId) continue;
-    if (HANDLE child = OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
-      WaitForSingleObject(child, 60000);
+    if (HANDLE child = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID)) {
+      waitWhileWorking(child);
       CloseHandle(child);
     }
   }

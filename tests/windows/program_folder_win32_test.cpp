@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/process.h"
+#include "tests/windows/child_process.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ TEST(ProgramFolder, EnteredWhenItsPathIsOutsideTheCodePage) {
   ASSERT_TRUE(CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                              temp, &startup, &child))
       << GetLastError();
-  EXPECT_EQ(WaitForSingleObject(child.hProcess, 30000), WAIT_OBJECT_0);
+  EXPECT_TRUE(waitWhileWorking(child.hProcess));
   DWORD exitCode = 99;
   GetExitCodeProcess(child.hProcess, &exitCode);
   CloseHandle(child.hThread);
