@@ -15,42 +15,15 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <functional>
 
-#include "app/start_button.h"
-#include "table/generate_table.h"
-#include "ui/form_creation.h"
-#include "ui/loaded_forms.h"
-#include "ui/main_window.h"
+#include "bench/bench_window.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-double millisecondsSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-std::atomic<int> runsEnded{0};
-void countedWorkerEntry(intptr_t parameter) {
-  tableWorkerEntry(parameter);
-  ++runsEnded;
-}
-void onCountedStartButtonClick() { startRunOnClick(countedWorkerEntry); }
-
-QWidget* pasteWindow() {
-  static QWidget* window = [] {
-    static const NamedHandler handlers[] = {{kStartButtonClickHandler, onCountedStartButtonClick}};
-    loadForm(MainWindow, handlers);
-    createForm(unitId::kMainWindow);
-    for (QWidget* top : QApplication::topLevelWidgets()) {
-      if (top->windowTitle() == QStringLiteral("Cellbrae")) return top;
-    }
-    return static_cast<QWidget*>(nullptr);
-  }();
-  return window;
-}
+using benchWindow::Clock;
+using benchWindow::millisecondsSince;
+using benchWindow::runsEnded;
 
 // The text for each shape: 0 one 10 MB line of two cells, 1 one line of 100,000 columns,
 // otherwise that many lines of five fields.
@@ -95,7 +68,7 @@ bool pumpUntil(const std::function<bool()>& done, double limitMs, Clock::time_po
 }
 
 void BM_PasteToTable(benchmark::State& state) {
-  QWidget* window = pasteWindow();
+  QWidget* window = benchWindow::mainWindow();
   auto* input = window->findChild<QPlainTextEdit*>(QString::fromUtf16(u"编辑框1"));
   auto* button = window->findChild<QPushButton*>(QString::fromUtf16(u"按钮1"));
   QTest::mouseClick(window->findChild<QRadioButton*>(QString::fromUtf16(u"单选框3")), Qt::LeftButton);
