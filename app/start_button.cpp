@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "runtime/runtime_error.h"
 #include "runtime/text_commands.h"
 #include "table/field_separator.h"
 #include "table/generate_table.h"
@@ -25,6 +26,8 @@ void startRunOnClick(WorkerRoutine worker) {
   }
   const uint32_t press = pressWithSeparator(std::move(separator));
   writeContent(unitId::kMainWindow, unitId::kEditBox2, "");
-  // The press's number goes with the run: its worker may start after a later press.
-  startThread(worker, static_cast<int32_t>(press));
+  // The press's number goes with the run: its worker may start after a later press. A press
+  // that starts no run would leave the person before an empty box, believing it done: a
+  // refused thread (the system out of memory or threads) ends the program with the box.
+  if (!startThread(worker, static_cast<int32_t>(press))) reportFatalMessage("创建工作线程失败!");
 }

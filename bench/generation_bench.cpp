@@ -20,6 +20,7 @@
 #include <thread>
 
 #include "app/start_button.h"
+#include "bench/bench_window.h"
 #include "bench/generated_input.h"
 #include "runtime/text_commands.h"
 #include "table/field_separator.h"
@@ -43,18 +44,11 @@ double peakMemoryMegabytes() {
   return 0;
 }
 
-// The program's worker, counting the runs it has ended.
-std::atomic<int> runsEnded{0};
-void countedWorkerEntry(intptr_t parameter) {
-  tableWorkerEntry(parameter);
-  ++runsEnded;
-}
-void onCountedStartButtonClick() { startRunOnClick(countedWorkerEntry); }
-
-using Clock = std::chrono::steady_clock;
-double millisecondsSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
+using benchWindow::Clock;
+using benchWindow::countedWorkerEntry;
+using benchWindow::mainWindow;
+using benchWindow::millisecondsSince;
+using benchWindow::runsEnded;
 
 // Pumps the main thread until `count` runs have ended and what their writes queued (the
 // output box's first paint) has been handled. Returns the longest the main thread went
@@ -82,21 +76,6 @@ double waitForRuns(int count) {
   poll.start(1);
   loop.exec();
   return longestStall;
-}
-
-// MainWindow, created once for the window benchmarks: its button does the program's click, with
-// the program's worker counted.
-QWidget* mainWindow() {
-  static QWidget* window = [] {
-    static const NamedHandler handlers[] = {{kStartButtonClickHandler, onCountedStartButtonClick}};
-    loadForm(MainWindow, handlers);
-    createForm(unitId::kMainWindow);
-    for (QWidget* top : QApplication::topLevelWidgets()) {
-      if (top->windowTitle() == QStringLiteral("Cellbrae")) return top;
-    }
-    return static_cast<QWidget*>(nullptr);
-  }();
-  return window;
 }
 
 // Puts the generated lines into the input box, as a paste would, and answers their size. The

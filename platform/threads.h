@@ -17,5 +17,10 @@ struct ThreadSystem {
   void (*close)(PlatformThread* thread);
 };
 
-// The backend chosen at build time.
+// The threads in use: the backend chosen at build time, unless its start is replaced.
 const ThreadSystem& platformThreads();
+
+// Puts `start` in place of the backend's thread start (null: the backend's own again) and
+// returns the one replaced, so that a test can make the system refuse a thread. Any thread.
+using ThreadStart = PlatformThread* (*)(ThreadRoutine routine, intptr_t parameter);
+ThreadStart replaceThreadStart(ThreadStart start);

@@ -3,10 +3,12 @@
 #include "runtime/heap.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <new>
 #include <string>
 
 #include "platform/out_of_memory.h"
@@ -19,7 +21,13 @@ char constantBlock[kConstantBlockSize];
 std::size_t constantUsed = 0;
 std::mutex constantLock;
 
+// Memory held back from the start and given up when an allocation is refused, so that the
+// box saying so still has room to be shown.
+constexpr std::size_t kReserveSize = std::size_t{8} * 1024 * 1024;
+std::atomic<void*> reserve{std::malloc(kReserveSize)};
+
 [[noreturn]] void reportFailedAllocation(std::size_t size) {
+  std::free(reserve.exchange(nullptr));
   const std::string message = "分配 " + std::to_string(size) + " 字节内存失败!";
   reportFatalMessage(message.c_str(), ErrorSite{});
 }
@@ -64,3 +72,17 @@ bool isConstant(const void* address) {
   const auto begin = reinterpret_cast<std::uintptr_t>(constantBlock);
   return p >= begin && p < begin + kConstantBlockSize;
 }
+
+// Every new of the process, the toolkit's included, ends the program the way allocate() does
+// when it is refused, rather than with an exception nobody catches; the nothrow forms still
+// answer null. Deletes free what these news took.
+void* operator new(std::size_t size) { return allocate(size); }
+void* operator new[](std::size_t size) { return allocate(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return std::malloc(size == 0 ? 1 : size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return std::malloc(size == 0 ? 1 : size); }
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete[](void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
+void operator delete(void* block, const std::nothrow_t&) noexcept { std::free(block); }
+void operator delete[](void* block, const std::nothrow_t&) noexcept { std::free(block); }

@@ -7,7 +7,8 @@
 #include <string_view>
 
 // Returns a block of `size` bytes (not cleared). Never null: when the heap refuses, the
-// fatal-error service ends the program with "分配 <size> 字节内存失败!".
+// fatal-error service ends the program with "分配 <size> 字节内存失败!". Every plain new of
+// the process comes here too; the nothrow forms answer null.
 void* allocate(std::size_t size);
 
 // Returns a block to the heap; does nothing for null and for an address in the constant block.

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -32,7 +33,17 @@ constexpr const char* kMessages[] = {
     "所提供参数的数据类型不符合要求",
 };
 
+// Set while this thread shows its error: an error raised by the showing itself (no memory
+// left for the box) ends the program at once instead of showing boxes without end.
+thread_local bool reporting = false;
+
 [[noreturn]] void showAndEnd(RuntimeError code, const char* message, ErrorSite site) {
+  if (std::exchange(reporting, true)) {
+    const char* said = message != nullptr ? message : runtimeErrorMessage(code);
+    std::fputs(said, stderr);
+    std::fflush(stderr);
+    std::_Exit(-1);
+  }
   const std::string text = runtimeErrorText(code, message, site);
   FatalErrorHandler handler = installedHandler.load();
   if (handler != nullptr) handler(text, -1);

@@ -17,6 +17,7 @@
 #include "table/field_separator.h"
 #include "runtime/array_value.h"
 #include "runtime/exit_routines.h"
+#include "platform/threads.h"
 #include "runtime/thread_commands.h"
 #include "tests/run_watch.h"
 #include "tests/window_test_support.h"
@@ -161,6 +162,28 @@ TEST(ProgramDeathTest, FatalErrorOnTheMainThreadShowsTheBoxThere) {
       ExitedWithCode(255),
       AllOf(HasSubstr(boxReport(u"运行时出错!\r\n\r\n错误代码：1\r\n")), HasSubstr(gbk(u"\r\n11, 22\r\n\nbox end\n")),
             Not(HasSubstr("Sanitizer"))));
+}
+
+PlatformThread* refuseThread(ThreadRoutine, intptr_t) { return nullptr; }
+
+// A press whose run cannot start says so, rather than leaving the output box empty.
+TEST(ProgramDeathTest, RefusedWorkerThreadShowsTheBoxAndEndsWithMinusOne) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        installFatalErrorBox();
+        answerErrorBoxWhenShown();
+        registerExitRoutine(reportExitRoutines);
+        replaceThreadStart(refuseThread);
+        QTimer::singleShot(0, [] {
+          writeContent(unitId::kMainWindow, unitId::kEditBox1, "a,b");
+          QTest::mouseClick(topLevelTitled(u"Cellbrae")->findChild<QPushButton*>(qs(u"按钮1")), Qt::LeftButton);
+        });
+        endProgram(runProgram());
+      },
+      ExitedWithCode(255),
+      AllOf(HasSubstr(boxReport(u"运行时出错!\r\n\r\n错误信息：创建工作线程失败!\r\n\r\n")),
+            HasSubstr("\nbox end\nexit routines ran\n"), Not(HasSubstr("Sanitizer"))));
 }
 
 TEST(ProgramDeathTest, UnloadableDescriptionShowsTheBoxAndEndsWithMinusOne) {

@@ -1,5 +1,7 @@
 // The whole tool through the real window: text set into the input box, real clicks on the
 // radio boxes and the button, the table read back from the output box after the worker's run.
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -266,6 +268,27 @@ TEST_F(HostileInputTest, CharactersTheCodePageLacksAndBrokenBytes) {
   press();
   waitForRuns(started_);
   EXPECT_EQ(output(), "+----+-----+\r\n| a  | b?  |\r\n+----+-----+\r\n");
+}
+
+// Pasted as a person pastes: the clipboard, then Ctrl+V into the input box.
+void pasteIntoInput(QWidget* window, const QString& text) {
+  auto* input = childNamed<QPlainTextEdit>(window, qs(u"编辑框1"));
+  input->clear();
+  QGuiApplication::clipboard()->setText(text);
+  input->setFocus();
+  QTest::keyClick(input, Qt::Key_V, Qt::ControlModifier);
+}
+
+// A NUL cannot stand inside a text: each reads as "?" and nothing after it is lost.
+TEST_F(HostileInputTest, PastedNulsReadAsQuestionMarks) {
+  const QChar nul(0);
+  pasteIntoInput(window_, QStringLiteral("a") + nul + QStringLiteral("b,c\nd,") + nul + QStringLiteral("\ne") + nul +
+                              QStringLiteral(",f") + nul + QStringLiteral("g"));
+  choose(u"单选框3");
+  press();
+  waitForRuns(started_);
+  EXPECT_EQ(output(), "+------+------+\r\n| a?b  | c    |\r\n+------+------+\r\n| d    | ?    |\r\n"
+                      "| e?   | f?g  |\r\n+------+------+\r\n");
 }
 
 TEST_F(HostileInputTest, OnlySeparatorsAndOnlyLineBreaks) {

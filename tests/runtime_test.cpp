@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <new>
 
 #include "runtime/array_value.h"
 #include "runtime/command_call.h"
@@ -131,6 +132,17 @@ TEST_F(RuntimeErrorDeathTest, RefusedAllocationReportsItsSize) {
   const std::size_t huge = std::numeric_limits<std::size_t>::max();
   EXPECT_EXIT(allocate(huge), endedWithMinusOne,
               ::testing::HasSubstr(expectedBox(0, ("分配 " + std::to_string(huge) + " 字节内存失败!").c_str(), 0, 0)));
+}
+
+// A new refused anywhere in the process, the toolkit's included, ends it as allocate() does;
+// a nothrow new answers null and the program goes on.
+TEST_F(RuntimeErrorDeathTest, RefusedNewReportsItsSizeAndNothrowNewAnswersNull) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const std::size_t huge = std::numeric_limits<std::size_t>::max() / 2;
+  volatile std::size_t size = huge;  // keeps the compiler from judging the new itself
+  EXPECT_EXIT(delete[] new char[size], endedWithMinusOne,
+              ::testing::HasSubstr(expectedBox(0, ("分配 " + std::to_string(huge) + " 字节内存失败!").c_str(), 0, 0)));
+  EXPECT_EQ(new (std::nothrow) char[size], nullptr);
 }
 
 TEST(NumberConversion, TruncatesTowardZeroKeepingLow32Bits) {

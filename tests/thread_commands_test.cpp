@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/threads.h"
 #include "runtime/exit_routines.h"
 #include "runtime/thread_commands.h"
 
@@ -130,6 +131,24 @@ TEST(ExitRoutines, RunOnceInRegistrationOrderWithoutRepeats) {
   EXPECT_EQ(calls, (std::vector<int>{2, 1}));
   runExitRoutines();
   EXPECT_EQ(calls, (std::vector<int>{2, 1})) << "the list is emptied by the end";
+}
+
+// A start replaced to refuse, as a test makes the system refuse, gives false and the null
+// handle; put back, threads start again.
+PlatformThread* refuse(ThreadRoutine, intptr_t) { return nullptr; }
+
+TEST_F(StartThread, ARefusedStartGivesFalseAndTheNullHandle) {
+  const ThreadStart own = replaceThreadStart(refuse);
+  ThreadHandle handle = 99;
+  EXPECT_FALSE(startThread(report, 1, &handle));
+  EXPECT_EQ(handle, 0);
+  EXPECT_FALSE(startThread(report));
+  EXPECT_EQ(replaceThreadStart(nullptr), refuse);
+  EXPECT_EQ(replaceThreadStart(nullptr), own) << "null puts the backend's own start back";
+  EXPECT_TRUE(startThread(report, 2));
+  waitForReports(1);
+  std::lock_guard guard(reports.lock);
+  EXPECT_EQ(reports.parameters, std::vector<intptr_t>{2});
 }
 
 // Last: after the end notice no thread starts, and a handle variable gets the null handle.

@@ -232,6 +232,56 @@ TEST_F(MainWindowTest, TabTypesATabAndFocusMovesAsTheWindowReads) {
   EXPECT_EQ(std::string(readContent(kMainWindow, unitId::kEditBox1).c_str()), gbk(u"张?三丰 25\r\n李四 30"));
 }
 
+// A big paste goes into the box a piece at a time, the main thread taking other events between
+// pieces, over the selection it replaces, and is one step to undo and redo. What the box ends
+// up holding is exactly what was pasted, and a read during the paste sees all of it.
+TEST_F(MainWindowTest, BigPasteGoesInPiecesAndUndoesInOneStep) {
+  QApplication::setActiveWindow(window_);
+  auto* input = control<QPlainTextEdit>(u"编辑框1");
+  QString pasted;
+  for (int line = 0; line < 30000; ++line) pasted += QString::number(line) + qs(u",字段,") + QString(line % 50, u'x') + u'\n';
+  pasted += QString(70000, u'长') + qs(u"\r\n末\U0001F600");
+  input->setPlainText(QStringLiteral("before<selected>after"));
+  QGuiApplication::clipboard()->setText(pasted);
+  input->setFocus();
+  QString whole = QStringLiteral("before") + pasted + QStringLiteral("after");
+  whole.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  for (const bool readDuringThePaste : {false, true}) {
+    SCOPED_TRACE(readDuringThePaste ? "read during the paste" : "waited for");
+    QTextCursor selection = input->textCursor();
+    selection.setPosition(6);
+    selection.setPosition(16, QTextCursor::KeepAnchor);
+    input->setTextCursor(selection);
+    QTest::keyClick(input, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_TRUE(input->isReadOnly()) << "the paste goes on after Ctrl+V returns, and takes no typing meanwhile";
+    if (readDuringThePaste) {
+      QString read = whole;
+      read.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+      EXPECT_TRUE(std::string(readContent(kMainWindow, unitId::kEditBox1).view()) == gbk(read))
+          << "the read finishes the paste first";
+    } else {
+      int turns = 0;
+      QEventLoop loop;
+      QTimer turn;
+      QObject::connect(&turn, &QTimer::timeout, [&] {
+        ++turns;
+        if (!input->isReadOnly()) loop.quit();
+      });
+      turn.start(0);
+      loop.exec();
+      EXPECT_GT(turns, 1) << "the loop ran between the pieces";
+    }
+    EXPECT_FALSE(input->isReadOnly());
+    EXPECT_TRUE(input->toPlainText() == whole);
+    EXPECT_EQ(input->textCursor().position(), whole.size() - 5) << "the caret stands after the pasted text";
+    input->undo();
+    EXPECT_EQ(input->toPlainText(), QStringLiteral("before<selected>after"));
+    input->redo();
+    EXPECT_TRUE(input->toPlainText() == whole);
+    input->undo();
+  }
+}
+
 // An edit box's context menu speaks the person's language (ctest runs this once more under
 // zh_CN.UTF-8): Qt's own texts are translated as the system's controls are on Windows.
 TEST_F(MainWindowTest, ContextMenuSpeaksTheLocaleLanguage) {

@@ -4,6 +4,7 @@
 // has answered.
 #include "ui/control_property.h"
 
+#include <algorithm>
 #include <string>
 
 #include "runtime/runtime_error.h"
@@ -116,7 +117,11 @@ PropertyValue readControlProperty(uint32_t windowId, uint32_t controlId, int32_t
       },
       kReadAfterDestroyed);
   if (taken != nullptr) {
-    value.text = TextValue::copyOf(windows().ansiText(taken));
+    std::string bytes = windows().ansiText(taken);
+    // A text ends at its first NUL, so a NUL pasted into a box would cut off everything after
+    // it; it reads as "?", the sign of any character a text cannot hold.
+    std::replace(bytes.begin(), bytes.end(), '\0', '?');
+    value.text = TextValue::copyOf(bytes);
     windows().releaseText(taken);
   }
   return value;

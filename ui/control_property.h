@@ -32,7 +32,8 @@ struct PropertyInput {
 };
 
 // Reads the live control. content: a new text the caller owns, null for an empty box, line
-// breaks "\r\n". checked: 1 or 0. An unknown control or property reads as zero values.
+// breaks "\r\n", a NUL in the box read as "?". checked: 1 or 0. An unknown control or
+// property reads as zero values.
 PropertyValue readControlProperty(uint32_t windowId, uint32_t controlId, int32_t property);
 
 // Writes the control: content shows a copy of text as the box's whole text ("\r\n" breaks);

@@ -5,14 +5,17 @@
 #include "platform/qt/edit_box.h"
 
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPlainTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QThread>
 
+#include <cstdlib>
 #include <utility>
 
 #include "platform/code_page.h"
+#include "platform/out_of_memory.h"
 #include "platform/qt/main_thread_receiver.h"
 
 namespace qtbackend {
@@ -34,9 +37,76 @@ bool hasLoneLineBreak(std::string_view text) {
   return false;
 }
 
+// A paste longer than this many UTF-16 units goes in pieces of about this size, each cut after
+// a line break: inserting it whole would hold the main thread for as long as the text takes
+// to go into the document (seconds for a million lines).
+constexpr qsizetype kPastePiece = qsizetype{64} * 1024;
+
+// Room a paste of `units` needs while it goes in: the document's text grows to twice the text
+// it holds, and the undo step keeps what it replaced. Asked of the heap first, so that a
+// refused block ends the program through its own box, before the toolkit, which does not
+// check every allocation of its own, can fail inside the paste.
+void checkRoomForPaste(qsizetype units) {
+  const size_t size = static_cast<size_t>(units) * sizeof(QChar) * 3;
+  void* room = std::malloc(size);
+  if (room == nullptr) {
+    if (const OutOfMemoryHandler handler = outOfMemoryHandler()) handler(size);
+  }
+  std::free(room);
+}
+
 }  // namespace
 
-EditBox::EditBox(QWidget* parent) : QPlainTextEdit(parent) {}
+EditBox::EditBox(QWidget* parent) : QPlainTextEdit(parent) {
+  nextPiece_.setSingleShot(true);
+  connect(&nextPiece_, &QTimer::timeout, this, [this] { pasteNextPiece(); });
+}
+
+void EditBox::insertFromMimeData(const QMimeData* source) {
+  QString text = source->text();
+  if (text.size() <= kPastePiece || paste_ != nullptr) {
+    QPlainTextEdit::insertFromMimeData(source);
+    return;
+  }
+  checkRoomForPaste(text.size());
+  paste_ = std::make_unique<Paste>(Paste{std::move(text), 0, textCursor()});
+  setReadOnly(true);
+  pasteNextPiece();
+}
+
+void EditBox::pasteNextPiece() {
+  Paste& paste = *paste_;
+  qsizetype length = paste.text.size() - paste.at;
+  if (length > kPastePiece) {
+    // After a line feed, so that neither "\r\n" nor a surrogate pair is cut; a line longer
+    // than a piece goes whole.
+    const qsizetype lineFeed = paste.text.indexOf(QLatin1Char('\n'), paste.at + kPastePiece - 1);
+    if (lineFeed >= 0) length = lineFeed + 1 - paste.at;
+  }
+  // One undo step for the whole paste: the first piece opens it, replacing the selection.
+  if (paste.at == 0) {
+    paste.cursor.beginEditBlock();
+  } else {
+    paste.cursor.joinPreviousEditBlock();
+  }
+  paste.cursor.insertText(QStringView(paste.text).sliced(paste.at, length).toString());
+  paste.cursor.endEditBlock();
+  paste.at += length;
+  if (paste.at < paste.text.size()) {
+    nextPiece_.start(0);
+  } else {
+    const QTextCursor after = paste.cursor;
+    endPaste();
+    setTextCursor(after);
+    ensureCursorVisible();
+  }
+}
+
+void EditBox::endPaste() {
+  nextPiece_.stop();
+  paste_.reset();
+  setReadOnly(false);
+}
 
 void EditBox::keyPressEvent(QKeyEvent* event) {
   const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
@@ -153,6 +223,8 @@ void appendText(PlatformText& text, std::string_view ansi) {
 }
 
 void EditBox::setText(std::unique_ptr<PlatformText> text) {
+  // The whole text is replaced: a paste under way has nowhere left to go.
+  if (paste_ != nullptr) endPaste();
   keepsTextAsSet_ = text->keepsAnsi;
   textAsSet_ = std::move(text->ansi);
   if (text->document == nullptr) {
@@ -179,7 +251,8 @@ void EditBox::setText(std::unique_ptr<PlatformText> text) {
   if (previousIsOurs) delete previous;
 }
 
-PlatformText* EditBox::takeText() const {
+PlatformText* EditBox::takeText() {
+  while (paste_ != nullptr) pasteNextPiece();
   auto* text = new PlatformText;
   if (keepsTextAsSet_ && !document()->isModified()) {
     text->keepsAnsi = true;

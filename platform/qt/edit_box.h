@@ -9,6 +9,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextOption>
+#include <QTimer>
 
 #include <memory>
 #include <string>
@@ -40,7 +41,8 @@ namespace qtbackend {
 
 // A multi-line edit box as a Windows one behaves in a window: Tab types a tab (the tool's
 // first separator is the tab). Ctrl+Tab and Shift+Ctrl+Tab move the focus instead, as Qt's
-// text boxes let a person leave them.
+// text boxes let a person leave them. A big paste or drop goes in a piece at a time, the
+// window answering between pieces, as one step to undo; the box takes no typing meanwhile.
 class EditBox : public QPlainTextEdit {
  public:
   explicit EditBox(QWidget* parent);
@@ -48,12 +50,25 @@ class EditBox : public QPlainTextEdit {
   // The window system's edit box text operations, for this box; all on the main thread.
   PlatformText* newText() const;
   void setText(std::unique_ptr<PlatformText> text);
-  PlatformText* takeText() const;
+  // Takes the text as it stands, a paste under way included: that is finished first.
+  PlatformText* takeText();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void insertFromMimeData(const QMimeData* source) override;
 
  private:
+  // A paste going in piece by piece: what is left of it and where it goes.
+  struct Paste {
+    QString text;
+    qsizetype at = 0;
+    QTextCursor cursor;
+  };
+  void pasteNextPiece();
+  void endPaste();
+
+  std::unique_ptr<Paste> paste_;
+  QTimer nextPiece_;
   // The text as last set, while the document cannot give it back and nobody has edited it.
   bool keepsTextAsSet_ = false;
   std::string textAsSet_;

@@ -298,7 +298,7 @@ void setEditText(PlatformControl* editBox, PlatformText* text) {
 }
 
 PlatformText* takeEditText(PlatformControl* editBox) {
-  if (const qtbackend::EditBox* edit = editBoxOf(editBox)) return edit->takeText();
+  if (qtbackend::EditBox* edit = editBoxOf(editBox)) return edit->takeText();
   return new PlatformText;
 }
 

@@ -7,7 +7,7 @@
 #include <system_error>
 #include <thread>
 
-#include "platform/threads.h"
+#include "platform/shared/thread_backend.h"
 
 struct PlatformThread {
   struct Ending {
@@ -53,4 +53,4 @@ const ThreadSystem kStdThreads{start, wait, close};
 
 }  // namespace
 
-const ThreadSystem& platformThreads() { return kStdThreads; }
+const ThreadSystem& threadBackend() { return kStdThreads; }

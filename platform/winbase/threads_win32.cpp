@@ -4,7 +4,7 @@
 
 #include <new>
 
-#include "platform/threads.h"
+#include "platform/shared/thread_backend.h"
 
 // Only the handle: the kernel keeps the thread's state, so closing it leaves the thread running.
 struct PlatformThread {
@@ -58,4 +58,4 @@ const ThreadSystem kWin32Threads{start, wait, close};
 
 }  // namespace
 
-const ThreadSystem& platformThreads() { return kWin32Threads; }
+const ThreadSystem& threadBackend() { return kWin32Threads; }
