@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
-#include <new>
 #include <string>
 
 #include "platform/out_of_memory.h"
@@ -72,17 +71,3 @@ bool isConstant(const void* address) {
   const auto begin = reinterpret_cast<std::uintptr_t>(constantBlock);
   return p >= begin && p < begin + kConstantBlockSize;
 }
-
-// Every new of the process, the toolkit's included, ends the program the way allocate() does
-// when it is refused, rather than with an exception nobody catches; the nothrow forms still
-// answer null. Deletes free what these news took.
-void* operator new(std::size_t size) { return allocate(size); }
-void* operator new[](std::size_t size) { return allocate(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return std::malloc(size == 0 ? 1 : size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return std::malloc(size == 0 ? 1 : size); }
-void operator delete(void* block) noexcept { std::free(block); }
-void operator delete[](void* block) noexcept { std::free(block); }
-void operator delete(void* block, std::size_t) noexcept { std::free(block); }
-void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
-void operator delete(void* block, const std::nothrow_t&) noexcept { std::free(block); }
-void operator delete[](void* block, const std::nothrow_t&) noexcept { std::free(block); }
