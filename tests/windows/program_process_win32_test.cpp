@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "tests/stall_watch.h"
 #include "tests/windows/child_process.h"
 #include "tests/windows/win32_window_support.h"
 
@@ -19,6 +20,37 @@ TEST(ProgramProcess, ClosingTheWindowEndsWithZero) {
   HWND output = controlNamed(window, "编辑框2");
   ASSERT_NE(output, nullptr);
   EXPECT_EQ(windowText(output), kUsageTextGbk);
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.exitCode(), 0u);
+}
+
+// Runs one after another, a run superseded by a quick second press, then a close while a long
+// run goes: each time the program ends with 0, without waiting for the run, and without
+// hanging in its end (a worker's end once left a lock held that exit() then waited on).
+TEST(ProgramProcess, EndsWithZeroAfterRunsSupersededRunsAndACloseDuringARun) {
+  Child program(besideTests(CELLBRAE_PROGRAM_FROM_TESTS));
+  ASSERT_TRUE(program.started());
+  HWND window = program.waitForWindow(kWindowClass, "Cellbrae");
+  ASSERT_NE(window, nullptr);
+  HWND input = controlNamed(window, "编辑框1");
+  HWND output = controlNamed(window, "编辑框2");
+  HWND button = controlNamed(window, "按钮1");
+  ASSERT_TRUE(input != nullptr && output != nullptr && button != nullptr);
+  SendMessageA(controlNamed(window, "单选框3"), BM_CLICK, 0, 0);
+  const auto tableOf = [&](const char* text, int presses) {
+    SendMessageA(input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    for (int i = 0; i < presses; ++i) SendMessageA(button, BM_CLICK, 0, 0);
+    StallWatch watch;
+    std::string table;
+    while ((table = windowText(output)).empty() && !program.stalled(watch)) Sleep(20);
+    return table;
+  };
+  EXPECT_EQ(tableOf("a,b", 1), "+----+----+\r\n| a  | b  |\r\n+----+----+\r\n");
+  EXPECT_EQ(tableOf("c", 3), "+----+\r\n| c  |\r\n+----+\r\n");
+  std::string big;
+  for (int i = 0; i < 20000; ++i) big += "序号,字段名,注释\r\n";
+  SendMessageA(input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(big.c_str()));
+  SendMessageA(button, BM_CLICK, 0, 0);
   PostMessageA(window, WM_CLOSE, 0, 0);
   EXPECT_EQ(program.exitCode(), 0u);
 }
