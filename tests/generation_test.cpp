@@ -310,7 +310,18 @@ TEST_F(HostileInputTest, HundredThousandColumns) {
   EXPECT_EQ(tableFor(wide, u"单选框3"), expectedRule + "\r\n" + expectedRow + "\r\n" + expectedRule + "\r\n");
 }
 
+// The toolkit lays a megabytes-long line out in one piece, its every allocation slowed by
+// ThreadSanitizer's: minutes on a loaded machine, for threads that do what they do in any run.
+// That build leaves this case to the others.
+constexpr bool kLongLinesTooSlowHere =
+#if defined(CELLBRAE_SANITIZE_THREAD)
+    true;
+#else
+    false;
+#endif
+
 TEST_F(HostileInputTest, TenMegabyteLine) {
+  if (kLongLinesTooSlowHere) GTEST_SKIP() << "the toolkit's layout of a 10 MB line under ThreadSanitizer";
   const std::u16string line(10 * 1024 * 1024, u'x');
   const std::string table = tableFor(line, u"单选框3");
   const std::string rule = "+" + std::string(line.size() + 3, '-') + "+\r\n";
