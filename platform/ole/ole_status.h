@@ -30,3 +30,9 @@ inline int32_t statusOfInvoke(HRESULT result) {
     default: return ObjectInvokeFailed;
   }
 }
+
+// Whether a call failed for want of memory: the system's own code, or the script language's
+// "Out of memory" (its error 7) inside a control-facility HRESULT.
+inline bool isOutOfMemory(HRESULT result) {
+  return result == E_OUTOFMEMORY || result == static_cast<HRESULT>(0x800A0007);
+}
