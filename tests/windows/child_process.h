@@ -40,6 +40,7 @@ class Child {
 
   bool started() const { return started_; }
   DWORD id() const { return info_.dwProcessId; }
+  HANDLE process() const { return info_.hProcess; }
 
   // The first top-level window of the program with this class and caption; null when none
   // shows up while the program runs (a guard against hanging, not a measure of speed).
