@@ -231,8 +231,11 @@ int32_t invokeBound(IDispatch* dispatch, MEMBERID member, InvokeKind kind, const
   InvokeArguments passed(arguments, count);
   if (passed.failed()) return ObjectBadArgumentType;
   DISPPARAMS parameters = passed.parameters(kind);
-  return statusOfInvoke(
-      dispatch->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, static_cast<WORD>(kind), &parameters, raw, nullptr, nullptr));
+  size_t carried = 0;
+  for (int32_t i = 0; i < count; ++i) carried += (arguments[i].text.size() + 1) * sizeof(char16_t);
+  return statusOfCall(
+      dispatch->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, static_cast<WORD>(kind), &parameters, raw, nullptr, nullptr),
+      carried);
 }
 
 int32_t invokeMember(PlatformObject* object, std::u16string_view name, MemberAccess memberAccess,

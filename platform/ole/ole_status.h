@@ -4,7 +4,10 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 #include "platform/object_access.h"
+#include "platform/out_of_memory.h"
 
 inline HRESULT resultOfStatus(int32_t status) {
   switch (status) {
@@ -35,4 +38,17 @@ inline int32_t statusOfInvoke(HRESULT result) {
 // "Out of memory" (its error 7) inside a control-facility HRESULT.
 inline bool isOutOfMemory(HRESULT result) {
   return result == E_OUTOFMEMORY || result == static_cast<HRESULT>(0x800A0007);
+}
+
+// A call the system refused for want of memory ends the program its own way, naming the
+// size of what the call carried (the system does not say what it could not get); returns
+// only when no routine is installed.
+inline void reportOutOfMemory(std::size_t carried) {
+  if (const OutOfMemoryHandler handler = outOfMemoryHandler()) handler(carried);
+}
+
+// The status of a call's result, a refusal for want of memory reported first.
+inline int32_t statusOfCall(HRESULT result, std::size_t carried) {
+  if (isOutOfMemory(result)) reportOutOfMemory(carried);
+  return statusOfInvoke(result);
 }

@@ -17,7 +17,6 @@
 #include "platform/ole/ole_status.h"
 #include "platform/ole/ole_variant.h"
 #include "platform/ole/system_objects.h"
-#include "platform/out_of_memory.h"
 #include "platform/script_control.h"
 
 namespace {
@@ -51,15 +50,6 @@ bool sameName(std::u16string_view a, std::u16string_view b) {
     if (lower(a[i]) != lower(b[i])) return false;
   }
   return true;
-}
-
-// The status of a failed call; one that ran out of memory ends the program its own way,
-// reporting the size of what the call carried in.
-int32_t statusOf(HRESULT result, size_t carried) {
-  if (isOutOfMemory(result)) {
-    if (const OutOfMemoryHandler handler = outOfMemoryHandler()) handler(carried);
-  }
-  return statusOfInvoke(result);
 }
 
 struct Control {
@@ -130,7 +120,7 @@ int32_t evaluate(Control& self, const Argument* arguments, int32_t count, Varian
     // The control numbers an Eval's lines from 1 and the global eval from 0: after a line
     // break, an error is recorded at the line the control itself would give.
     BSTR source = SysAllocStringLen(nullptr, static_cast<UINT>(text.size() + 1));
-    if (source == nullptr) return statusOf(E_OUTOFMEMORY, carried);
+    if (source == nullptr) return statusOfCall(E_OUTOFMEMORY, carried);
     source[0] = L'\n';
     text.copy(reinterpret_cast<char16_t*>(source) + 1, text.size());
     VARIANT argument;
@@ -143,7 +133,7 @@ int32_t evaluate(Control& self, const Argument* arguments, int32_t count, Varian
                                                   &parameters, &answer, nullptr, nullptr);
     VariantClear(&argument);
     if (!neverRan(ran)) {
-      int32_t status = statusOf(ran, carried);
+      int32_t status = statusOfCall(ran, carried);
       if (status == ObjectOk && !variantToValue(answer, result)) status = ObjectTypeMismatch;
       VariantClear(&answer);
       return status;
@@ -151,12 +141,12 @@ int32_t evaluate(Control& self, const Argument* arguments, int32_t count, Varian
     self.controlEvaluates = true;
   }
   VARIANT argument;
-  if (!argumentToVariant(arguments[0], &argument)) return statusOf(E_OUTOFMEMORY, carried);
+  if (!argumentToVariant(arguments[0], &argument)) return ObjectBadArgumentType;
   VARIANT answer;
   VariantInit(&answer);
   const HRESULT ran = invokeControl(self, kEval, DISPATCH_METHOD, &argument, 1, &answer);
   VariantClear(&argument);
-  int32_t status = statusOf(ran, carried);
+  int32_t status = statusOfCall(ran, carried);
   if (status == ObjectOk && !variantToValue(answer, result)) status = ObjectTypeMismatch;
   VariantClear(&answer);
   return status;
@@ -198,10 +188,10 @@ int32_t invoke(void* instance, int32_t member, InvokeKind kind, const Argument* 
   if (count < 0 || count > static_cast<int32_t>(passed.size())) return ObjectBadArgumentCount;
   size_t carried = 0;
   for (int32_t i = 0; i < count; ++i) {
-    carried += arguments[i].text.size() * sizeof(char16_t);
+    carried += (arguments[i].text.size() + 1) * sizeof(char16_t);
     if (!argumentToVariant(arguments[i], &passed[count - 1 - i])) {
       for (int32_t made = 0; made < i; ++made) VariantClear(&passed[count - 1 - made]);
-      return statusOf(E_OUTOFMEMORY, carried);
+      return ObjectBadArgumentType;
     }
   }
   VARIANT answer;
@@ -209,7 +199,7 @@ int32_t invoke(void* instance, int32_t member, InvokeKind kind, const Argument* 
   const HRESULT ran = invokeControl(self, member, static_cast<WORD>(kind), passed.data(), static_cast<UINT>(count),
                                     kind == InvokePropertyPut ? nullptr : &answer);
   for (int32_t i = 0; i < count; ++i) VariantClear(&passed[i]);
-  int32_t status = statusOf(ran, carried);
+  int32_t status = statusOfCall(ran, carried);
   if (status == ObjectOk && !variantToValue(answer, result)) status = ObjectTypeMismatch;
   VariantClear(&answer);
   return status;
