@@ -3,9 +3,8 @@
 // global eval through the control's CodeObject. Wine's control compiles an Eval's text and
 // never frees what it compiled (1.4 KB an evaluation and more for a longer text, kept after
 // the engine has ended too: 16 KB a table line), where the global eval frees its text once
-// run; it also skips the control's type-information call, a third of an evaluation's time.
-// The answer, the global scope the text runs in and the error the control records are the
-// same either way; where the engine will not take the text so, the control's Eval takes it.
+// run. The answer, the global scope the text runs in and the error the control records are
+// the same either way; where the engine will not take a text so, the control's Eval does.
 #include <windows.h>
 #include <oleauto.h>
 
@@ -63,10 +62,12 @@ struct Control {
   // JScript's global eval stands in for the control's; any other language, or an engine
   // that would not take a text so, has the control's Eval.
   bool controlEvaluates = true;
+  bool engineTookText = false;
 
   void forgetEngine() {
     if (engineGlobal != nullptr) engineGlobal->Release();
     engineGlobal = nullptr;
+    engineTookText = false;
   }
 };
 
@@ -106,50 +107,47 @@ bool reachEngineGlobal(Control& self) {
   return true;
 }
 
-// A failure that says the engine never ran the text, so the control's Eval may take it.
+// A failure that says the engine never ran the text: its global eval cannot be called so.
 bool neverRan(HRESULT result) {
   return result == DISP_E_MEMBERNOTFOUND || result == DISP_E_UNKNOWNNAME || result == E_NOTIMPL ||
          result == E_UNEXPECTED || result == E_NOINTERFACE || result == DISP_E_BADPARAMCOUNT;
 }
 
-int32_t evaluate(Control& self, const Argument* arguments, int32_t count, Variant* result) {
-  if (count != 1 || arguments[0].type != VariantType::Text) return ObjectBadArgumentType;
-  const std::u16string_view text = arguments[0].text;
-  const size_t carried = (text.size() + 2) * sizeof(char16_t);
-  if (!self.controlEvaluates && reachEngineGlobal(self)) {
-    // The control numbers an Eval's lines from 1 and the global eval from 0: after a line
-    // break, an error is recorded at the line the control itself would give.
-    BSTR source = SysAllocStringLen(nullptr, static_cast<UINT>(text.size() + 1));
-    if (source == nullptr) return statusOfCall(E_OUTOFMEMORY, carried);
-    source[0] = L'\n';
-    text.copy(reinterpret_cast<char16_t*>(source) + 1, text.size());
-    VARIANT argument;
-    V_VT(&argument) = VT_BSTR;
-    V_BSTR(&argument) = source;
-    DISPPARAMS parameters{&argument, nullptr, 1, 0};
-    VARIANT answer;
-    VariantInit(&answer);
-    const HRESULT ran = self.engineGlobal->Invoke(self.globalEval, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
-                                                  &parameters, &answer, nullptr, nullptr);
-    VariantClear(&argument);
-    if (!neverRan(ran)) {
-      int32_t status = statusOfCall(ran, carried);
-      if (status == ObjectOk && !variantToValue(answer, result)) status = ObjectTypeMismatch;
-      VariantClear(&answer);
-      return status;
-    }
-    self.controlEvaluates = true;
-  }
-  VARIANT argument;
-  if (!argumentToVariant(arguments[0], &argument)) return ObjectBadArgumentType;
-  VARIANT answer;
-  VariantInit(&answer);
-  const HRESULT ran = invokeControl(self, kEval, DISPATCH_METHOD, &argument, 1, &answer);
-  VariantClear(&argument);
+// The status of a call and its answer moved into result; answer is emptied.
+int32_t takeAnswer(HRESULT ran, size_t carried, VARIANT& answer, Variant* result) {
   int32_t status = statusOfCall(ran, carried);
   if (status == ObjectOk && !variantToValue(answer, result)) status = ObjectTypeMismatch;
   VariantClear(&answer);
   return status;
+}
+
+// Runs text through the engine's global eval; false, with nothing run, when the engine will
+// not take a text so (only an engine that never took one is asked to).
+bool evaluateInEngine(Control& self, std::u16string_view text, int32_t* status, Variant* result) {
+  if (!reachEngineGlobal(self)) return false;
+  const size_t carried = (text.size() + 2) * sizeof(char16_t);
+  // The control numbers an Eval's lines from 1 and the global eval from 0: after a line
+  // break, an error is recorded at the line the control itself would give.
+  BSTR source = SysAllocStringLen(nullptr, static_cast<UINT>(text.size() + 1));
+  if (source == nullptr) {
+    *status = statusOfCall(E_OUTOFMEMORY, carried);
+    return true;
+  }
+  source[0] = L'\n';
+  text.copy(reinterpret_cast<char16_t*>(source) + 1, text.size());
+  VARIANT argument;
+  V_VT(&argument) = VT_BSTR;
+  V_BSTR(&argument) = source;
+  DISPPARAMS parameters{&argument, nullptr, 1, 0};
+  VARIANT answer;
+  VariantInit(&answer);
+  const HRESULT ran = self.engineGlobal->Invoke(self.globalEval, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+                                                &parameters, &answer, nullptr, nullptr);
+  VariantClear(&argument);
+  if (!self.engineTookText && neverRan(ran)) return false;
+  self.engineTookText = true;
+  *status = takeAnswer(ran, carried, answer, result);
+  return true;
 }
 
 void* create() {
@@ -178,8 +176,13 @@ int32_t invoke(void* instance, int32_t member, InvokeKind kind, const Argument* 
                Variant* result) {
   auto& self = *static_cast<Control*>(instance);
   if (member < 0 || member >= static_cast<int32_t>(kMembers.size())) return ObjectUnknownMember;
-  if (member == kEval && kind == InvokeMethod) return evaluate(self, arguments, count, result);
-  self.forgetEngine();
+  if (member == kEval && kind == InvokeMethod && count == 1 && arguments[0].type == VariantType::Text &&
+      !self.controlEvaluates) {
+    int32_t status = ObjectOk;
+    if (evaluateInEngine(self, arguments[0].text, &status, result)) return status;
+    self.controlEvaluates = true;
+  }
+  if (member != kEval) self.forgetEngine();
   if (member == kLanguage && kind == InvokePropertyPut && count == 1) {
     self.controlEvaluates = !sameName(arguments[0].text, u"JavaScript") && !sameName(arguments[0].text, u"JScript");
   }
@@ -199,10 +202,7 @@ int32_t invoke(void* instance, int32_t member, InvokeKind kind, const Argument* 
   const HRESULT ran = invokeControl(self, member, static_cast<WORD>(kind), passed.data(), static_cast<UINT>(count),
                                     kind == InvokePropertyPut ? nullptr : &answer);
   for (int32_t i = 0; i < count; ++i) VariantClear(&passed[i]);
-  int32_t status = statusOfCall(ran, carried);
-  if (status == ObjectOk && !variantToValue(answer, result)) status = ObjectTypeMismatch;
-  VariantClear(&answer);
-  return status;
+  return takeAnswer(ran, carried, answer, result);
 }
 
 void destroy(void* instance) {
