@@ -16,9 +16,7 @@
 #include <string>
 
 #include "bench/generated_input.h"
-#include "runtime/text_commands.h"
-#include "table/measure_line.h"
-#include "table/render_table.h"
+#include "bench/store_free_table.h"
 #include "tests/windows/child_process.h"
 #include "tests/windows/win32_window_support.h"
 
@@ -54,20 +52,6 @@ std::string inputFor(const std::string& kind, int64_t count) {
     }
   }
   return text;
-}
-
-// The table the lines call for, drawn without a cell store: the count a record's read-back
-// gives is the number of lengths the previous line left listed.
-std::string expectedTable(const std::string& input) {
-  const ArrayValue lines = splitText(input.c_str(), "\r\n");
-  ColumnMeasure measure;
-  int32_t previousLengthCount = 0;
-  for (int32_t i = 1; i <= lines.count(); ++i) {
-    measureLine(measure, i, splitText(lines.textAt(i), ","), previousLengthCount);
-    previousLengthCount = splitText(measure.cellLengthsText.c_str(), ",").count();
-  }
-  const TextValue table = renderTable(lines, ",", measure);
-  return std::string(table.view());
 }
 
 bool putOnClipboard(const std::string& gbk) {
@@ -122,7 +106,7 @@ int main(int argc, char** argv) {
   const std::string kind = argv[2];
   const int64_t count = std::atoll(argv[3]);
   const std::string input = inputFor(kind, count);
-  const std::string expected = expectedTable(input);
+  const std::string expected(storeFreeTable(splitText(input.c_str(), "\r\n"), ",").view());
 
   Child program(argv[1]);
   HWND window = program.started() ? program.waitForWindow(kWindowClass, "Cellbrae") : nullptr;
