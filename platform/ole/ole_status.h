@@ -40,15 +40,10 @@ inline bool isOutOfMemory(HRESULT result) {
   return result == E_OUTOFMEMORY || result == static_cast<HRESULT>(0x800A0007);
 }
 
-// A call the system refused for want of memory ends the program its own way, naming the
-// size of what the call carried (the system does not say what it could not get); returns
-// only when no routine is installed.
-inline void reportOutOfMemory(std::size_t carried) {
-  if (const OutOfMemoryHandler handler = outOfMemoryHandler()) handler(carried);
-}
-
-// The status of a call's result, a refusal for want of memory reported first.
+// The status of a call's result. A call the system refused for want of memory ends the
+// program its own way first, naming the size of what the call carried (the system does not
+// say what it could not get).
 inline int32_t statusOfCall(HRESULT result, std::size_t carried) {
-  if (isOutOfMemory(result)) reportOutOfMemory(carried);
+  if (isOutOfMemory(result)) reportRefusedMemory(carried);
   return statusOfInvoke(result);
 }

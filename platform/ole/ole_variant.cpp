@@ -49,7 +49,7 @@ bool argumentToVariant(const Argument& argument, VARIANT* out) {
       BSTR text = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(argument.text.data()),
                                     static_cast<UINT>(argument.text.size()));
       if (text == nullptr) {
-        reportOutOfMemory((argument.text.size() + 1) * sizeof(OLECHAR));
+        reportRefusedMemory((argument.text.size() + 1) * sizeof(OLECHAR));
         return false;
       }
       V_VT(out) = VT_BSTR;
@@ -128,7 +128,7 @@ void valueToVariant(Variant* value, VARIANT* out) {
     case VariantType::Text: {
       BSTR text = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(value->text.data()),
                                     static_cast<UINT>(value->text.size()));
-      if (text == nullptr) reportOutOfMemory((value->text.size() + 1) * sizeof(OLECHAR));
+      if (text == nullptr) reportRefusedMemory((value->text.size() + 1) * sizeof(OLECHAR));
       if (text != nullptr) {
         V_VT(out) = VT_BSTR;
         V_BSTR(out) = text;

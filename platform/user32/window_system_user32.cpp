@@ -288,6 +288,9 @@ std::string windowBytes(HWND hwnd) {
   std::string bytes(length + 1, '\0');
   const auto copied = static_cast<size_t>(
       SendMessageA(hwnd, WM_GETTEXT, static_cast<WPARAM>(bytes.size()), reinterpret_cast<LPARAM>(bytes.data())));
+  // A control that holds a text but hands over none had no room to convert it: the run
+  // would go on with an empty input, as if the person had pasted nothing.
+  if (length > 0 && copied == 0) reportRefusedMemory(bytes.size());
   bytes.resize(copied < length ? copied : length);
   return bytes;
 }
@@ -314,7 +317,7 @@ void setEditText(PlatformControl* editBox, PlatformText* text) {
   // parent; the table would be lost without a word, so the program ends as for its own
   // failed allocations.
   if (!owned->bytes.empty() && SendMessageA(editBox->hwnd, WM_GETTEXTLENGTH, 0, 0) == 0) {
-    if (const OutOfMemoryHandler handler = outOfMemoryHandler()) handler(owned->bytes.size() + 1);
+    reportRefusedMemory(owned->bytes.size() + 1);
   }
   // A new text is shown from its start: caret at 0, scrolled into view.
   SendMessageA(editBox->hwnd, EM_SETSEL, 0, 0);

@@ -25,7 +25,7 @@ void* takeOrEnd(std::size_t size) {
   if (ending) ExitProcess(static_cast<UINT>(-1));
   ending = true;
   std::free(std::exchange(reserve, nullptr));
-  if (const OutOfMemoryHandler handler = outOfMemoryHandler()) handler(size);
+  reportRefusedMemory(size);
   ending = false;
   throw std::bad_alloc();
 }
