@@ -122,6 +122,22 @@ TEST(OleScriptControl, AnEvaluationGivesBackWhatItCompiled) {
   EXPECT_LT(residentBytes() - before, size_t{8} << 20);
 }
 
+// Setting the language again starts a new engine under the control: an Eval after it runs
+// there, not in the engine the texts before it ran in; VBScript's texts reach its own Eval.
+TEST(OleScriptControl, AnEvalRunsInTheEngineTheLanguageLastStarted) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
+  ComScope com;
+  const ComObject engine = newEngine();
+  callMember(engine, "Eval", "var before = 1");
+  EXPECT_EQ(evalText(engine, "typeof before"), "number");
+  EXPECT_TRUE(putText(engine, "Language", "JavaScript"));
+  EXPECT_EQ(evalText(engine, "typeof before"), "undefined");
+  EXPECT_TRUE(putText(engine, "Language", "VBScript"));
+  EXPECT_EQ(evalText(engine, "TypeName(Empty)"), "Empty");
+  EXPECT_TRUE(putText(engine, "Language", "JScript"));
+  EXPECT_EQ(evalText(engine, "var x = 2; x * 3"), "6");
+}
+
 // Waits for worker to end while serving the calls COM hands to this single-threaded
 // apartment, as the program's message loop does.
 void joinPumping(std::thread& worker, const std::atomic<bool>& done) {
