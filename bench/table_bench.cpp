@@ -4,6 +4,7 @@
 #include <string>
 
 #include "bench/generated_input.h"
+#include "bench/store_free_table.h"
 #include "runtime/text_commands.h"
 #include "table/measure_line.h"
 #include "table/render_table.h"
@@ -13,14 +14,7 @@ namespace {
 void BM_MeasureAndRender(benchmark::State& state) {
   const std::string input = generatedInput(state.range(0));
   for (auto _ : state) {
-    const ArrayValue lines = splitText(input.c_str(), "\r\n");
-    ColumnMeasure measure;
-    int32_t previousLengthCount = 0;
-    for (int32_t i = 1; i <= lines.count(); ++i) {
-      measureLine(measure, i, splitText(lines.textAt(i), ","), previousLengthCount);
-      previousLengthCount = splitText(measure.cellLengthsText.c_str(), ",").count();
-    }
-    TextValue table = renderTable(lines, ",", measure);
+    TextValue table = storeFreeTable(splitText(input.c_str(), "\r\n"), ",");
     benchmark::DoNotOptimize(table.data());
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));

@@ -11,3 +11,6 @@ using OutOfMemoryHandler = void (*)(std::size_t size);
 // Installs handler (null: none); returns the previous one. Any thread may call either.
 OutOfMemoryHandler setOutOfMemoryHandler(OutOfMemoryHandler handler);
 OutOfMemoryHandler outOfMemoryHandler();
+
+// Calls the installed routine with the size that was refused; returns only when there is none.
+void reportRefusedMemory(std::size_t size);

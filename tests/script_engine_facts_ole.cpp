@@ -1,9 +1,11 @@
 // The facts of the system's script control: its registered class id, and its error numbers,
 // which Windows gives as the short code (1002) and Wine as the whole HRESULT (0x800A03EA).
-// Withdrawing it registers a class of ours under its ProgID that can never be made.
+// Withdrawing it registers a class of ours under its ProgID that can never be made; restoring
+// it registers again the class the program reaches the system's control through.
 #include "tests/script_engine_facts.h"
 
 #include "platform/object_access.h"
+#include "platform/script_control.h"
 
 const char* const kScriptControlClassIdText = "{0e59f1d5-1fbe-11d0-8ff2-00a0d10038bc}";
 
@@ -38,4 +40,6 @@ void withdrawScriptControl() {
                                   &kNeverMade);
 }
 
-void restoreScriptControl() { platformObjects().revokeClass(u"MSScriptControl.ScriptControl"); }
+void restoreScriptControl() {
+  platformObjects().registerClass(kScriptControlProgId, kScriptControlClassId, &scriptControlClass());
+}

@@ -165,8 +165,13 @@ class CallArguments {
 
 class ClassDispatch final : public IDispatch {
  public:
-  ClassDispatch(const ObjectClass* objectClass, void* instance) : objectClass_(objectClass), instance_(instance) {}
-  ~ClassDispatch() { objectClass_->destroy(instance_); }
+  // One type for the object's life, so the object layer binds each name once, not at every call.
+  ClassDispatch(const ObjectClass* objectClass, void* instance)
+      : objectClass_(objectClass), instance_(instance), type_(new ClassType(objectClass)) {}
+  ~ClassDispatch() {
+    type_->Release();
+    objectClass_->destroy(instance_);
+  }
   std::atomic<ULONG> references{1};
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
@@ -191,7 +196,8 @@ class ClassDispatch final : public IDispatch {
     if (typeInfo == nullptr) return E_POINTER;
     *typeInfo = nullptr;
     if (index != 0) return DISP_E_BADINDEX;
-    *typeInfo = new ClassType(objectClass_);
+    type_->AddRef();
+    *typeInfo = type_;
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
@@ -218,6 +224,7 @@ class ClassDispatch final : public IDispatch {
  private:
   const ObjectClass* objectClass_;
   void* instance_;
+  ClassType* type_;
 };
 
 }  // namespace

@@ -13,6 +13,8 @@
 #include "platform/ole/class_dispatch.h"
 #include "platform/ole/ole_status.h"
 #include "platform/ole/ole_variant.h"
+#include "platform/ole/system_objects.h"
+#include "platform/script_control.h"
 #include "platform/shared/class_registry.h"
 
 namespace {
@@ -57,9 +59,14 @@ int32_t initializationCount() { return static_cast<int32_t>(levels.size()); }
 // ---- classes of our own --------------------------------------------------------------------
 
 // Looked up before the system's registry, so a class of ours may also stand in for a
-// system class within this process; nothing is written to the registry.
+// system class within this process; nothing is written to the registry. It starts with the
+// script control, which works over the system's own.
+struct SeededRegistry : ClassRegistry {
+  SeededRegistry() { add(kScriptControlProgId, kScriptControlClassId, &scriptControlClass()); }
+};
+
 ClassRegistry& ownClasses() {
-  static ClassRegistry classes;
+  static SeededRegistry classes;
   return classes;
 }
 
@@ -97,34 +104,11 @@ int32_t createOwn(const ObjectClass* objectClass, IUnknown** created) {
   return ObjectOk;
 }
 
-int32_t createSystem(std::u16string_view name, IUnknown** created) {
-  const std::wstring text(name.begin(), name.end());
-  CLSID classId;
-  const HRESULT found = !text.empty() && text.front() == L'{' ? CLSIDFromString(text.c_str(), &classId)
-                                                               : CLSIDFromProgID(text.c_str(), &classId);
-  if (FAILED(found)) return ObjectClassNotRegistered;
-  IUnknown* unknown = nullptr;
-  constexpr DWORD kAnyServer = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER |
-                               CLSCTX_REMOTE_SERVER;  // 0x17
-  constexpr DWORD kThisMachine = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER;  // 0x7
-  HRESULT made = CoCreateInstance(classId, nullptr, kAnyServer, IID_IUnknown, reinterpret_cast<void**>(&unknown));
-  if (made == E_INVALIDARG) {
-    made = CoCreateInstance(classId, nullptr, kThisMachine, IID_IUnknown, reinterpret_cast<void**>(&unknown));
-  }
-  if (FAILED(made) || unknown == nullptr) return ObjectCreateFailed;
-  if (FAILED(OleRun(unknown))) {
-    unknown->Release();
-    return ObjectCreateFailed;
-  }
-  *created = unknown;
-  return ObjectOk;
-}
-
 int32_t create(std::u16string_view name, PlatformObject** object) {
   if (levels.empty()) return ObjectNotInitialised;
   IUnknown* created = nullptr;
   const ObjectClass* own = ownClasses().find(name);
-  const int32_t outcome = own != nullptr ? createOwn(own, &created) : createSystem(name, &created);
+  const int32_t outcome = own != nullptr ? createOwn(own, &created) : createSystemObject(name, &created);
   if (outcome == ObjectOk) *object = objectOf(created);
   return outcome;
 }
@@ -198,8 +182,8 @@ class InvokeArguments {
 // thread, so an engine's "Eval" is bound once, not at every call (GetTypeComp, the name's hash
 // and Bind). An entry holds a reference to its type, so the type cannot go and another take
 // its address; the entries go when the thread's last initialisation does, or the oldest when
-// all are taken (a type made afresh at every call, as our own classes make theirs). Plain
-// data: a thread-local with a destructor would run it at thread exit, after COM has gone.
+// all are taken. Plain data: a thread-local with a destructor would run it at thread exit,
+// after COM has gone.
 struct Binding {
   ITypeInfo* type;
   char16_t name[24];  // shorter names only; longer ones are bound at every call
@@ -247,8 +231,11 @@ int32_t invokeBound(IDispatch* dispatch, MEMBERID member, InvokeKind kind, const
   InvokeArguments passed(arguments, count);
   if (passed.failed()) return ObjectBadArgumentType;
   DISPPARAMS parameters = passed.parameters(kind);
-  return statusOfInvoke(
-      dispatch->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, static_cast<WORD>(kind), &parameters, raw, nullptr, nullptr));
+  size_t carried = 0;
+  for (int32_t i = 0; i < count; ++i) carried += (arguments[i].text.size() + 1) * sizeof(char16_t);
+  return statusOfCall(
+      dispatch->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, static_cast<WORD>(kind), &parameters, raw, nullptr, nullptr),
+      carried);
 }
 
 int32_t invokeMember(PlatformObject* object, std::u16string_view name, MemberAccess memberAccess,

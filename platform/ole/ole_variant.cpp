@@ -5,6 +5,8 @@
 
 #include <utility>
 
+#include "platform/ole/ole_status.h"
+
 namespace {
 
 VARTYPE systemType(VariantType type) {
@@ -46,7 +48,10 @@ bool argumentToVariant(const Argument& argument, VARIANT* out) {
     case VariantType::Text: {
       BSTR text = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(argument.text.data()),
                                     static_cast<UINT>(argument.text.size()));
-      if (text == nullptr) return false;
+      if (text == nullptr) {
+        reportRefusedMemory((argument.text.size() + 1) * sizeof(OLECHAR));
+        return false;
+      }
       V_VT(out) = VT_BSTR;
       V_BSTR(out) = text;
       return true;
@@ -123,6 +128,7 @@ void valueToVariant(Variant* value, VARIANT* out) {
     case VariantType::Text: {
       BSTR text = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(value->text.data()),
                                     static_cast<UINT>(value->text.size()));
+      if (text == nullptr) reportRefusedMemory((value->text.size() + 1) * sizeof(OLECHAR));
       if (text != nullptr) {
         V_VT(out) = VT_BSTR;
         V_BSTR(out) = text;

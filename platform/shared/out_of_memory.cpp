@@ -11,3 +11,7 @@ std::atomic<OutOfMemoryHandler> installed{nullptr};
 OutOfMemoryHandler setOutOfMemoryHandler(OutOfMemoryHandler handler) { return installed.exchange(handler); }
 
 OutOfMemoryHandler outOfMemoryHandler() { return installed.load(); }
+
+void reportRefusedMemory(std::size_t size) {
+  if (const OutOfMemoryHandler handler = outOfMemoryHandler()) handler(size);
+}

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/code_page.h"
+#include "platform/out_of_memory.h"
 #include "platform/user32/font_choice.h"
 #include "platform/user32/main_thread_window.h"
 #include "platform/user32/window_icon.h"
@@ -287,6 +288,9 @@ std::string windowBytes(HWND hwnd) {
   std::string bytes(length + 1, '\0');
   const auto copied = static_cast<size_t>(
       SendMessageA(hwnd, WM_GETTEXT, static_cast<WPARAM>(bytes.size()), reinterpret_cast<LPARAM>(bytes.data())));
+  // A control that holds a text but hands over none had no room to convert it: the run
+  // would go on with an empty input, as if the person had pasted nothing.
+  if (length > 0 && copied == 0) reportRefusedMemory(bytes.size());
   bytes.resize(copied < length ? copied : length);
   return bytes;
 }
@@ -309,6 +313,12 @@ void setEditText(PlatformControl* editBox, PlatformText* text) {
   const std::unique_ptr<PlatformText> owned(text);
   if (!isEditBox(editBox)) return;
   SendMessageA(editBox->hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(owned->bytes.c_str()));
+  // A box that could not make room for the text keeps none of it and says so only to its
+  // parent; the table would be lost without a word, so the program ends as for its own
+  // failed allocations.
+  if (!owned->bytes.empty() && SendMessageA(editBox->hwnd, WM_GETTEXTLENGTH, 0, 0) == 0) {
+    reportRefusedMemory(owned->bytes.size() + 1);
+  }
   // A new text is shown from its start: caret at 0, scrolled into view.
   SendMessageA(editBox->hwnd, EM_SETSEL, 0, 0);
   SendMessageA(editBox->hwnd, EM_SCROLLCARET, 0, 0);

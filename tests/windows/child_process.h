@@ -51,6 +51,7 @@ class Child {
 
   bool started() const { return started_; }
   DWORD id() const { return info_.dwProcessId; }
+  HANDLE process() const { return info_.hProcess; }
 
   // The first top-level window of the program with this class and caption; null when the
   // program ends, or stops working, without showing one.

@@ -8,6 +8,7 @@
 
 #include "tests/stall_watch.h"
 #include "tests/windows/child_process.h"
+#include "tests/windows/refused_memory.h"
 #include "tests/windows/win32_window_support.h"
 
 namespace {
@@ -86,7 +87,7 @@ ErrorBox readAndPressOk(HWND box) {
   return read;
 }
 
-void expectFatalBox(const char* mode, const char* locator) {
+void expectFatalBox(const char* mode, const std::string& text) {
   Child program(besideTests("fatal_error_program.exe"), mode);
   ASSERT_TRUE(program.started());
   HWND window = program.waitForWindow(kWindowClass, "Cellbrae");
@@ -98,8 +99,7 @@ void expectFatalBox(const char* mode, const char* locator) {
   ASSERT_NE(box, nullptr);
   const ErrorBox read = readAndPressOk(box);
   EXPECT_EQ(read.caption, "错误");
-  EXPECT_EQ(read.text, std::string("运行时出错!\r\n\r\n错误代码：1\r\n\r\n错误信息：数组成员引用下标超出定义范围\r\n\r\n") +
-                           locator + "\r\n");
+  EXPECT_EQ(read.text, text);
   EXPECT_TRUE(read.hasIcon);  // which icon: see the in-process box test
   EXPECT_EQ(read.textId, 0xFFFF);
   EXPECT_EQ(read.owner, nullptr);
@@ -108,9 +108,34 @@ void expectFatalBox(const char* mode, const char* locator) {
   EXPECT_EQ(program.exitCode(), 0xFFFFFFFFu);
 }
 
-TEST(ProgramProcess, FatalErrorOnTheMainThreadShowsTheBoxAndEndsWithMinusOne) { expectFatalBox("main", "12, 34"); }
+std::string indexErrorText(const char* locator) {
+  return std::string("运行时出错!\r\n\r\n错误代码：1\r\n\r\n错误信息：数组成员引用下标超出定义范围\r\n\r\n") + locator + "\r\n";
+}
+
+std::string failedAllocationText(size_t size) {
+  return "运行时出错!\r\n\r\n错误信息：分配 " + std::to_string(size) + " 字节内存失败!\r\n\r\n0, 0\r\n";
+}
+
+TEST(ProgramProcess, FatalErrorOnTheMainThreadShowsTheBoxAndEndsWithMinusOne) {
+  expectFatalBox("main", indexErrorText("12, 34"));
+}
 
 // The worker hands its end to the main thread, which shows the box and ends the process.
-TEST(ProgramProcess, FatalErrorOnAWorkerShowsTheBoxAndEndsWithMinusOne) { expectFatalBox("worker", "56, 78"); }
+TEST(ProgramProcess, FatalErrorOnAWorkerShowsTheBoxAndEndsWithMinusOne) {
+  expectFatalBox("worker", indexErrorText("56, 78"));
+}
+
+// A refusal of the C++ heap, or of the script engine, on a run's worker ends the program as
+// its own failed allocations do, before the worker can go on without what it asked for.
+TEST(ProgramProcess, MemoryRefusedOnAWorkerShowsTheAllocationBoxAndEndsWithMinusOne) {
+  {
+    SCOPED_TRACE("the heap");
+    expectFatalBox("heap", failedAllocationText(kRefusedHeapBlock));
+  }
+  {
+    SCOPED_TRACE("the script engine");
+    expectFatalBox("engine", failedAllocationText(engineRefusalSize()));
+  }
+}
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -35,6 +37,21 @@ class ProgramResources : public ::testing::Test {
 
   HMODULE module_ = nullptr;
 };
+
+// The program file's own header, read as the loader reads it: a 32-bit program that does not
+// say it copes with addresses above 2 GB gets only the lower 2 GB of its 4 GB.
+TEST(ProgramFile, TheProgramTakesTheWholeAddressSpaceItIsGiven) {
+  std::ifstream file(programPath(), std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  ASSERT_GT(bytes.size(), sizeof(IMAGE_DOS_HEADER));
+  IMAGE_DOS_HEADER dos;
+  std::memcpy(&dos, bytes.data(), sizeof dos);
+  ASSERT_EQ(dos.e_magic, IMAGE_DOS_SIGNATURE);
+  ASSERT_GT(bytes.size(), dos.e_lfanew + sizeof(DWORD) + sizeof(IMAGE_FILE_HEADER));
+  IMAGE_FILE_HEADER header;
+  std::memcpy(&header, bytes.data() + dos.e_lfanew + sizeof(DWORD), sizeof header);
+  EXPECT_EQ(header.Characteristics & IMAGE_FILE_LARGE_ADDRESS_AWARE, IMAGE_FILE_LARGE_ADDRESS_AWARE);
+}
 
 struct VersionInfo {
   std::vector<char> block;
