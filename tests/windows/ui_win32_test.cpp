@@ -364,6 +364,117 @@ TEST_F(MainWindowWin32, TypingKeepsTabsLineBreaksAndChineseCharacters) {
   EXPECT_EQ(SendMessageA(input, EM_GETLINECOUNT, 0, 0), 2);
 }
 
+// Keys as the keyboard gives them, through the system's input queue to the focused control.
+void sendKey(WORD key, bool down, bool keypad = false) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.dwFlags = (down ? 0 : KEYEVENTF_KEYUP) | (keypad ? KEYEVENTF_EXTENDEDKEY : 0);
+  SendInput(1, &input, sizeof input);
+}
+
+// Presses key (with Ctrl or Shift held when asked) and lets the window take it.
+void pressKey(WORD key, WORD held = 0, bool keypad = false) {
+  if (held != 0) sendKey(held, true);
+  sendKey(key, true, keypad);
+  sendKey(key, false, keypad);
+  if (held != 0) sendKey(held, false);
+  pumpMessages();
+}
+
+// The window opens ready for typing: the focus is in the input box, and comes back there
+// when the person leaves the window and returns to it.
+TEST_F(MainWindowWin32, FocusStartsInTheInputBoxAndReturnsThere) {
+  pumpMessages();
+  EXPECT_EQ(GetFocus(), control("编辑框1"));
+  HWND other = CreateWindowExA(0, "STATIC", "other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100, nullptr,
+                               nullptr, nullptr, nullptr);
+  ASSERT_NE(other, nullptr);
+  SetActiveWindow(other);
+  EXPECT_EQ(GetActiveWindow(), other);
+  SetActiveWindow(window_);
+  EXPECT_EQ(GetFocus(), control("编辑框1"));
+  DestroyWindow(other);
+}
+
+// Enter (either Enter key) presses the button that has the focus, as Space does, once however
+// long it is held; Shift+Enter does not.
+TEST_F(MainWindowWin32, EnterPressesTheFocusedButton) {
+  SetForegroundWindow(window_);
+  HWND button = control("按钮1");
+  SetFocus(button);
+  pressKey(VK_RETURN);
+  EXPECT_EQ(startClicks, 1);
+  pressKey(VK_RETURN, 0, true);
+  EXPECT_EQ(startClicks, 2);
+  pressKey(VK_SPACE);
+  EXPECT_EQ(startClicks, 3);
+  sendKey(VK_RETURN, true);
+  sendKey(VK_RETURN, true);
+  sendKey(VK_RETURN, true);
+  sendKey(VK_RETURN, false);
+  pumpMessages();
+  EXPECT_EQ(startClicks, 4) << "held down, Enter presses once";
+  pressKey(VK_RETURN, VK_SHIFT);
+  EXPECT_EQ(startClicks, 4);
+  EXPECT_EQ(GetFocus(), button);
+  EXPECT_EQ(clickThread, GetCurrentThreadId());
+}
+
+// Ctrl+Enter in the input box presses "字符表格" and leaves the box as it was, the focus in
+// it; Enter alone breaks the line. The output box has no such key.
+TEST_F(MainWindowWin32, CtrlEnterInTheInputBoxPressesTheButton) {
+  SetForegroundWindow(window_);
+  HWND input = control("编辑框1");
+  SetFocus(input);
+  for (unsigned char typed : std::string("a b")) PostMessageA(input, WM_CHAR, typed, 1);
+  pressKey(VK_RETURN, VK_CONTROL);
+  EXPECT_EQ(startClicks, 1);
+  pressKey(VK_RETURN, VK_CONTROL, true);
+  EXPECT_EQ(startClicks, 2);
+  EXPECT_EQ(std::string(readContent(kMainWindow, unitId::kEditBox1).view()), "a b");
+  EXPECT_EQ(GetFocus(), input);
+  pressKey(VK_RETURN);
+  EXPECT_EQ(std::string(readContent(kMainWindow, unitId::kEditBox1).view()), "a b\r\n");
+
+  SetFocus(control("编辑框2"));
+  pressKey(VK_RETURN, VK_CONTROL);
+  EXPECT_EQ(startClicks, 2);
+}
+
+// The button as it draws itself: its client area's pixels.
+std::vector<uint32_t> drawnPixels(HWND control) {
+  RECT client{};
+  GetClientRect(control, &client);
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ previous = SelectObject(dc, bitmap);
+  SendMessageA(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+  GdiFlush();
+  const auto* first = static_cast<const uint32_t*>(bits);
+  std::vector<uint32_t> pixels(first, first + static_cast<size_t>(client.right) * client.bottom);
+  SelectObject(dc, previous);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+// The button shows that it has the focus, however the focus came to it.
+TEST_F(MainWindowWin32, FocusedButtonShowsItsFocus) {
+  HWND button = control("按钮1");
+  const std::vector<uint32_t> unfocused = drawnPixels(button);
+  ASSERT_FALSE(unfocused.empty());
+  SetFocus(button);
+  EXPECT_NE(drawnPixels(button), unfocused);
+  SetFocus(control("编辑框1"));
+  EXPECT_EQ(drawnPixels(button), unfocused);
+}
+
 TEST_F(MainWindowWin32, RadioBoxesFormOneGroupAndClickNothingElse) {
   EXPECT_EQ(check("单选框1"), BST_CHECKED);
   EXPECT_EQ(check("单选框2"), BST_UNCHECKED);
