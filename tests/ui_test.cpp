@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -308,6 +309,44 @@ TEST_F(MainWindowTest, FocusedButtonShowsItsFocus) {
   EXPECT_NE(focused, unfocused);
   control(u"编辑框1")->setFocus(Qt::MouseFocusReason);
   EXPECT_EQ(button->grab().toImage(), unfocused);
+}
+
+// Copying from a box offers exactly two flavours: the text as Qt has always given it, and
+// one <pre> in a monospace font list, the box's own family first where it is monospace, so
+// that a rich-text editor keeps the table's columns.
+TEST_F(MainWindowTest, CopyOffersTextAndOnePreInMonospaceFonts) {
+  QApplication::setActiveWindow(window_);
+  const QString families =
+      QStringLiteral("'NSimSun', 'SimSun', 'Sarasa Mono SC', 'Noto Sans Mono CJK SC', 'WenQuanYi Zen Hei Mono', monospace");
+  auto* output = control<QPlainTextEdit>(u"编辑框2");
+  output->setFocus();
+  QTest::keyClick(output, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(output, Qt::Key_C, Qt::ControlModifier);
+  const QMimeData* copied = QApplication::clipboard()->mimeData();
+  ASSERT_NE(copied, nullptr);
+  EXPECT_EQ(copied->formats(), QStringList({QStringLiteral("text/plain"), QStringLiteral("text/html")}));
+  const QString usage = qs(
+      u"Cellbrae\n\n序号 字段名 注释\n1 file 文件\n2 path 路径\n\n结果示例：\n"
+      u"+-------+---------+-------+\n| 序号  | 字段名  | 注释  |\n+-------+---------+-------+\n"
+      u"| 1     | file    | 文件  |\n| 2     | path    | 路径  |\n+-------+---------+-------+\n");
+  EXPECT_EQ(copied->data(QStringLiteral("text/plain")), usage.toUtf8());
+  EXPECT_EQ(output->font().family(), QStringLiteral("Cellbrae Grid"));
+  EXPECT_EQ(copied->data(QStringLiteral("text/html")),
+            (QStringLiteral("<meta charset=\"utf-8\"><pre style=\"font-family: 'Cellbrae Grid', ") + families +
+             QStringLiteral("\">") + usage + QStringLiteral("</pre>")).toUtf8());
+
+  // The input box's font is proportional: the list alone, and the text escaped for HTML.
+  auto* input = control<QPlainTextEdit>(u"编辑框1");
+  input->setFocus();
+  QTest::keyClicks(input, QStringLiteral("<a&b>\t\"c\""));
+  QTest::keyClick(input, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(input, Qt::Key_C, Qt::ControlModifier);
+  copied = QApplication::clipboard()->mimeData();
+  ASSERT_NE(copied, nullptr);
+  EXPECT_EQ(copied->data(QStringLiteral("text/plain")), QByteArray("<a&b>\t\"c\""));
+  EXPECT_EQ(copied->data(QStringLiteral("text/html")),
+            (QStringLiteral("<meta charset=\"utf-8\"><pre style=\"font-family: ") + families +
+             QStringLiteral("\">&lt;a&amp;b&gt;\t&quot;c&quot;</pre>")).toUtf8());
 }
 
 // An edit box's context menu speaks the person's language (ctest runs this once more under

@@ -40,7 +40,8 @@ namespace qtbackend {
 
 // A multi-line edit box as a Windows one behaves in a window: Tab types a tab (the tool's
 // first separator is the tab). Ctrl+Tab and Shift+Ctrl+Tab move the focus instead, as Qt's
-// text boxes let a person leave them.
+// text boxes let a person leave them. A copy offers the text, and HTML that keeps a table
+// lined up (copy_flavours.cpp).
 class EditBox : public QPlainTextEdit {
  public:
   explicit EditBox(QWidget* parent);
@@ -52,6 +53,7 @@ class EditBox : public QPlainTextEdit {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  QMimeData* createMimeDataFromSelection() const override;
 
  private:
   // The text as last set, while the document cannot give it back and nobody has edited it.
