@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/code_page.h"
+#include "platform/user32/copy_flavours.h"
 #include "platform/user32/font_choice.h"
 #include "platform/user32/main_thread_window.h"
 #include "platform/user32/window_icon.h"
@@ -179,6 +180,11 @@ LRESULT CALLBACK takeKeysOfOurControls(int code, WPARAM removed, LPARAM message)
   return CallNextHookEx(keyHook, code, removed, message);
 }
 
+bool isOurEditBox(HWND hwnd) {
+  const PlatformControl* control = controlOf(hwnd);
+  return control != nullptr && !control->topLevel && control->kind == ControlKind::MultiLineEdit;
+}
+
 bool start(int*, char**) {
   backend.instance = GetModuleHandleA(nullptr);
   if (!backend.classRegistered) {
@@ -192,6 +198,8 @@ bool start(int*, char**) {
     backend.classRegistered = true;
   }
   if (keyHook == nullptr) keyHook = SetWindowsHookExA(WH_GETMESSAGE, takeKeysOfOurControls, nullptr, GetCurrentThreadId());
+  // Without the HTML a copy is still the box's plain text: no reason to refuse to start.
+  user32backend::watchCopies(backend.instance, isOurEditBox);
   return user32backend::openGate(backend.instance);
 }
 
@@ -219,6 +227,7 @@ void stop() {
   backend.classRegistered = false;
   if (keyHook != nullptr) UnhookWindowsHookEx(keyHook);
   keyHook = nullptr;
+  user32backend::stopWatchingCopies();
 }
 
 void screenSize(int32_t* width, int32_t* height) {

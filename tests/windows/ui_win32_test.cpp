@@ -475,6 +475,70 @@ TEST_F(MainWindowWin32, FocusedButtonShowsItsFocus) {
   EXPECT_EQ(drawnPixels(button), unfocused);
 }
 
+// The clipboard's text, and its bytes in the format registered under name; "<none>" when
+// the clipboard does not hold it.
+std::wstring clipboardText() {
+  std::wstring text = L"<none>";
+  if (!OpenClipboard(nullptr)) return text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    text = static_cast<const wchar_t*>(GlobalLock(data));
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return text;
+}
+
+std::string clipboardBytes(const char* name) {
+  std::string bytes = "<none>";
+  if (!OpenClipboard(nullptr)) return bytes;
+  if (HANDLE data = GetClipboardData(RegisterClipboardFormatA(name))) {
+    bytes = static_cast<const char*>(GlobalLock(data));
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return bytes;
+}
+
+// The system's HTML clipboard text around a fragment, its offsets counted by hand.
+std::string htmlFormat(const std::string& fragment) {
+  const std::string header =
+      "Version:0.9\r\nStartHTML:0000000105\r\nEndHTML:%\r\nStartFragment:0000000139\r\nEndFragment:#\r\n";
+  std::string text = header + "<html><body>\r\n<!--StartFragment-->" + fragment + "<!--EndFragment-->\r\n</body></html>";
+  char number[11];
+  std::snprintf(number, sizeof number, "%010zu", 139 + fragment.size());
+  text.replace(text.find('#'), 1, number);
+  std::snprintf(number, sizeof number, "%010zu", text.size() + 9);
+  text.replace(text.find('%'), 1, number);
+  return text;
+}
+
+// A copy from the output box, by its keys or by its context menu's Copy (WM_COPY), holds the
+// box's text as the system put it there, and HTML: one <pre> in a monospace font list led by
+// the box's grid font. The input box's font is proportional: the list alone.
+TEST_F(MainWindowWin32, CopyOffersTextAndOnePreInMonospaceFonts) {
+  const std::string families =
+      "'NSimSun', 'SimSun', 'Sarasa Mono SC', 'Noto Sans Mono CJK SC', 'WenQuanYi Zen Hei Mono', monospace";
+  const std::string grid = songTiInstalled() ? "\xE5\xAE\x8B\xE4\xBD\x93" : "Cellbrae Grid";  // 宋体 in UTF-8
+  SetForegroundWindow(window_);
+  HWND output = control("编辑框2");
+  writeContent(kMainWindow, unitId::kEditBox2, "| 1 | <&> |\r\n");
+  SetFocus(output);
+  SendMessageA(output, EM_SETSEL, 0, -1);
+  pressKey('C', VK_CONTROL);
+  EXPECT_EQ(clipboardText(), L"| 1 | <&> |\r\n");
+  const std::string pre = "<pre style=\"font-family: '" + grid + "', " + families + "\">| 1 | &lt;&amp;&gt; |\r\n</pre>";
+  EXPECT_EQ(clipboardBytes("HTML Format"), htmlFormat(pre));
+
+  HWND input = control("编辑框1");
+  writeContent(kMainWindow, unitId::kEditBox1, "文件\t\"x\"");
+  SendMessageA(input, EM_SETSEL, 0, -1);
+  SendMessageA(input, WM_COPY, 0, 0);
+  pumpMessages();
+  EXPECT_EQ(clipboardText(), L"\x6587\x4EF6\t\"x\"");
+  EXPECT_EQ(clipboardBytes("HTML Format"),
+            htmlFormat("<pre style=\"font-family: " + families + "\">\xE6\x96\x87\xE4\xBB\xB6\t&quot;x&quot;</pre>"));
+}
+
 TEST_F(MainWindowWin32, RadioBoxesFormOneGroupAndClickNothingElse) {
   EXPECT_EQ(check("单选框1"), BST_CHECKED);
   EXPECT_EQ(check("单选框2"), BST_UNCHECKED);
