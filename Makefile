@@ -4,25 +4,32 @@
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: build run run-xvfb test test-normal test-asan test-tsan test-win32 win32 package-win32 bench fuzz clean display install uninstall package
+.PHONY: build program run run-xvfb test test-normal test-asan test-tsan test-win32 win32 package-win32 bench fuzz clean display install uninstall package
 
 build:
 	@./scripts/install-deps build
 	cmake -S . -B build $(CMAKE_FLAGS)
 	cmake --build build -j $(JOBS)
 
-run: display build
+# The program alone, none of the test programs.
+program:
+	@./scripts/install-deps build
+	cmake -S . -B build $(CMAKE_FLAGS)
+	cmake --build build -j $(JOBS) --target cellbrae
+
+run: display program
 	./build/cellbrae
 
 # Without a display Qt aborts with a page of text; one line saying what to do instead.
 display:
 	$(if $(DISPLAY)$(WAYLAND_DISPLAY),,$(error no display found (DISPLAY and WAYLAND_DISPLAY are unset); to open the window on a virtual display instead: make run-xvfb))
 
-# The window on a virtual display of its own, for a machine without one (screenshots, checks).
+# The window on a virtual display of its own, for a machine without one (screenshots, checks);
+# it says which display that is, how to take a screenshot and how to stop it.
 run-xvfb:
-	@./scripts/install-deps build xvfb xauth
-	$(MAKE) build
-	xvfb-run -a -s "-screen 0 1280x1024x24" ./build/cellbrae
+	@./scripts/install-deps build xvfb openbox imagemagick
+	$(MAKE) program
+	./scripts/run-xvfb ./build/cellbrae
 
 # The program, its menu entry, icons, manual page, metainfo and notices under PREFIX (staged
 # under DESTDIR when it is set); `make uninstall` takes away what every `make install` from

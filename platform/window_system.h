@@ -21,7 +21,8 @@ struct PlatformText;
 enum class ControlKind : int32_t {
   MultiLineEdit,  // no wrap, both scroll bars, sunken border; "\r\n" line breaks in its text
   GroupFrame,     // a frame with a caption line
-  PushButton,     // an ordinary push button, never the default button
+  PushButton,     // an ordinary push button, never the default button; while it has the
+                  // focus it shows so, and Enter presses it as Space does
   AutoRadio,      // a radio box that unchecks its siblings in the same parent when clicked
 };
 
@@ -114,6 +115,12 @@ struct WindowSystem {
   void (*setEnabled)(PlatformControl* control, bool enabled);
   // Whether the Tab key stops at the control.
   void (*setTabStop)(PlatformControl* control, bool tabStop);
+  // Gives the control the keyboard focus of its window, now or when the window is next made
+  // active; the window gives it back to the control that had it whenever it is reactivated.
+  void (*setFocus)(PlatformControl* control);
+  // Makes Ctrl+Enter (either Enter key) in the edit box click button, the focus staying in
+  // the box; a null button gives the keys back to the box.
+  void (*setCtrlEnterClick)(PlatformControl* editBox, PlatformControl* button);
   void (*setVisible)(PlatformControl* control, bool visible);
   // Puts control directly behind sibling in the stacking order; a null sibling puts it in front.
   void (*placeBehind)(PlatformControl* control, PlatformControl* sibling);

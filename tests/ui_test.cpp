@@ -5,8 +5,10 @@
 #include <QFontMetricsF>
 #include <QGroupBox>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -46,6 +48,7 @@ const NamedHandler kHandlers[] = {{kStartButtonClickHandler, countStartClick}};
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    startClicks = 0;
     window_ = openMainWindow(kHandlers);
     ASSERT_NE(window_, nullptr);
   }
@@ -280,6 +283,120 @@ TEST_F(MainWindowTest, BigPasteGoesInPiecesAndUndoesInOneStep) {
     EXPECT_TRUE(input->toPlainText() == whole);
     input->undo();
   }
+}
+
+// The window opens ready for typing: the focus is in the input box, and comes back there
+// when the window is left and activated again.
+TEST_F(MainWindowTest, FocusStartsInTheInputBox) {
+  QApplication::setActiveWindow(window_);
+  EXPECT_EQ(QApplication::focusWidget(), control(u"编辑框1"));
+  QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("a b"));
+  EXPECT_EQ(std::string(readContent(kMainWindow, unitId::kEditBox1).c_str()), "a b");
+  QApplication::setActiveWindow(nullptr);
+  QApplication::setActiveWindow(window_);
+  EXPECT_EQ(QApplication::focusWidget(), control(u"编辑框1"));
+}
+
+// Enter as the keyboard repeats it while it is held down.
+void sendHeldEnter(QWidget* widget, Qt::KeyboardModifiers modifiers) {
+  QKeyEvent held(QEvent::KeyPress, Qt::Key_Return, modifiers, QStringLiteral("\r"), true);
+  QApplication::sendEvent(widget, &held);
+}
+
+// Enter (either one) presses the button that has the focus, once however long it is held;
+// Space still does. Shift+Enter is not Enter.
+TEST_F(MainWindowTest, EnterPressesTheFocusedButton) {
+  QApplication::setActiveWindow(window_);
+  auto* button = control(u"按钮1");
+  button->setFocus(Qt::OtherFocusReason);
+  const int before = startClicks.load();
+  QTest::keyClick(button, Qt::Key_Return);
+  EXPECT_EQ(startClicks.load(), before + 1);
+  QTest::keyClick(button, Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_EQ(startClicks.load(), before + 2);
+  QTest::keyClick(button, Qt::Key_Space);
+  EXPECT_EQ(startClicks.load(), before + 3);
+  sendHeldEnter(button, Qt::NoModifier);
+  QTest::keyClick(button, Qt::Key_Return, Qt::ShiftModifier);
+  EXPECT_EQ(startClicks.load(), before + 3) << "a repeat and Shift+Enter press nothing";
+  EXPECT_EQ(QApplication::focusWidget(), button);
+}
+
+// Ctrl+Enter in the input box presses "字符表格" and leaves the box as it was, the focus in
+// it; Enter alone breaks the line. The output box has no such key.
+TEST_F(MainWindowTest, CtrlEnterInTheInputBoxPressesTheButton) {
+  QApplication::setActiveWindow(window_);
+  auto* input = control(u"编辑框1");
+  QTest::keyClicks(input, QStringLiteral("a b"));
+  const int before = startClicks.load();
+  QTest::keyClick(input, Qt::Key_Return, Qt::ControlModifier);
+  EXPECT_EQ(startClicks.load(), before + 1);
+  QTest::keyClick(input, Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
+  EXPECT_EQ(startClicks.load(), before + 2);
+  sendHeldEnter(input, Qt::ControlModifier);
+  EXPECT_EQ(startClicks.load(), before + 2) << "a held key presses once";
+  EXPECT_EQ(std::string(readContent(kMainWindow, unitId::kEditBox1).c_str()), "a b");
+  EXPECT_EQ(QApplication::focusWidget(), input);
+  QTest::keyClick(input, Qt::Key_Return);
+  QTest::keyClicks(input, QStringLiteral("c"));
+  EXPECT_EQ(std::string(readContent(kMainWindow, unitId::kEditBox1).c_str()), "a b\r\nc");
+
+  auto* output = control(u"编辑框2");
+  output->setFocus(Qt::OtherFocusReason);
+  QTest::keyClick(output, Qt::Key_Return, Qt::ControlModifier);
+  EXPECT_EQ(startClicks.load(), before + 2);
+}
+
+// The button shows that it has the focus, however the focus came to it (a click, or the
+// program), not only after a Tab.
+TEST_F(MainWindowTest, FocusedButtonShowsItsFocus) {
+  QApplication::setActiveWindow(window_);
+  auto* button = control(u"按钮1");
+  const QImage unfocused = button->grab().toImage();
+  button->setFocus(Qt::MouseFocusReason);
+  ASSERT_TRUE(button->hasFocus());
+  const QImage focused = button->grab().toImage();
+  EXPECT_NE(focused, unfocused);
+  control(u"编辑框1")->setFocus(Qt::MouseFocusReason);
+  EXPECT_EQ(button->grab().toImage(), unfocused);
+}
+
+// Copying from a box offers exactly two flavours: the text as Qt has always given it, and
+// one <pre> in a monospace font list, the box's own family first where it is monospace, so
+// that a rich-text editor keeps the table's columns.
+TEST_F(MainWindowTest, CopyOffersTextAndOnePreInMonospaceFonts) {
+  QApplication::setActiveWindow(window_);
+  const QString families =
+      QStringLiteral("'NSimSun', 'SimSun', 'Sarasa Mono SC', 'Noto Sans Mono CJK SC', 'WenQuanYi Zen Hei Mono', monospace");
+  auto* output = control<QPlainTextEdit>(u"编辑框2");
+  output->setFocus();
+  QTest::keyClick(output, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(output, Qt::Key_C, Qt::ControlModifier);
+  const QMimeData* copied = QApplication::clipboard()->mimeData();
+  ASSERT_NE(copied, nullptr);
+  EXPECT_EQ(copied->formats(), QStringList({QStringLiteral("text/plain"), QStringLiteral("text/html")}));
+  const QString usage = qs(
+      u"Cellbrae\n\n序号 字段名 注释\n1 file 文件\n2 path 路径\n\n结果示例：\n"
+      u"+-------+---------+-------+\n| 序号  | 字段名  | 注释  |\n+-------+---------+-------+\n"
+      u"| 1     | file    | 文件  |\n| 2     | path    | 路径  |\n+-------+---------+-------+\n");
+  EXPECT_EQ(copied->data(QStringLiteral("text/plain")), usage.toUtf8());
+  EXPECT_EQ(output->font().family(), QStringLiteral("Cellbrae Grid"));
+  EXPECT_EQ(copied->data(QStringLiteral("text/html")),
+            (QStringLiteral("<meta charset=\"utf-8\"><pre style=\"font-family: 'Cellbrae Grid', ") + families +
+             QStringLiteral("\">") + usage + QStringLiteral("</pre>")).toUtf8());
+
+  // The input box's font is proportional: the list alone, and the text escaped for HTML.
+  auto* input = control<QPlainTextEdit>(u"编辑框1");
+  input->setFocus();
+  QTest::keyClicks(input, QStringLiteral("<a&b>\t\"c\""));
+  QTest::keyClick(input, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(input, Qt::Key_C, Qt::ControlModifier);
+  copied = QApplication::clipboard()->mimeData();
+  ASSERT_NE(copied, nullptr);
+  EXPECT_EQ(copied->data(QStringLiteral("text/plain")), QByteArray("<a&b>\t\"c\""));
+  EXPECT_EQ(copied->data(QStringLiteral("text/html")),
+            (QStringLiteral("<meta charset=\"utf-8\"><pre style=\"font-family: ") + families +
+             QStringLiteral("\">&lt;a&amp;b&gt;\t&quot;c&quot;</pre>")).toUtf8());
 }
 
 // An edit box's context menu speaks the person's language (ctest runs this once more under
@@ -616,6 +733,27 @@ TEST(FormLoading, RejectsInconsistentDescriptions) {
   };
   EXPECT_FALSE(loadForm({0x52000006, repeatedId}, kHandlers));
   EXPECT_FALSE(loadForm({0x52000009, repeatedId}, kHandlers)) << "the first record must be the window";
+
+  // Ctrl+Enter clicks a button, from an edit box; the focus goes to a control of the window.
+  constexpr TypeSettings kClicksC{.ctrlEnterClicks = 0x1600000c};
+  constexpr TypeSettings kClicksB{.ctrlEnterClicks = 0x1600000b};
+  const UnitRecord keys[] = {
+      {.unitId = 0x5200000a, .type = UnitType::Window},
+      {.unitId = 0x1600000b, .type = UnitType::EditBox, .settings = kClicksC},
+      {.unitId = 0x1600000c, .type = UnitType::Button},
+  };
+  const UnitRecord missingButton[] = {keys[0], keys[1]};
+  const UnitRecord clicksAnEditBox[] = {keys[0], keys[1], keys[2],
+                                        {.unitId = 0x1600000d, .type = UnitType::EditBox, .settings = kClicksB}};
+  const UnitRecord fromAButton[] = {keys[0], keys[1], keys[2],
+                                    {.unitId = 0x1600000e, .type = UnitType::Button, .settings = kClicksC}};
+  EXPECT_FALSE(loadForm({0x5200000a, missingButton}, kHandlers)) << "the button is not there";
+  EXPECT_FALSE(loadForm({0x5200000a, clicksAnEditBox}, kHandlers)) << "Ctrl+Enter clicks buttons only";
+  EXPECT_FALSE(loadForm({0x5200000a, fromAButton}, kHandlers)) << "only an edit box takes Ctrl+Enter";
+  EXPECT_FALSE(loadForm({0x5200000a, keys, 0x1600000f}, kHandlers)) << "no such focus";
+  EXPECT_FALSE(loadForm({0x5200000a, keys, 0x5200000a}, kHandlers)) << "the window is no control";
+  EXPECT_TRUE(loadForm({0x5200000a, keys, 0x1600000b}, kHandlers));
+  dropForm(0x5200000a);
 
   const UnitRecord consistent[] = {
       {.unitId = 0x52000008, .type = UnitType::Window},

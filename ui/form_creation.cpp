@@ -109,9 +109,15 @@ bool createForm(uint32_t windowId) {
   }
   applyStackingOrder(*form);
   for (size_t i = 1; i < units.size(); ++i) {
+    if (const uint32_t clicked = units[i].settings.ctrlEnterClicks) {
+      windows().setCtrlEnterClick(form->controls[i], form->controls[form->indexOf(clicked)]);
+    }
+  }
+  for (size_t i = 1; i < units.size(); ++i) {
     windows().setVisible(form->controls[i], (units[i].flags & unitFlags::kVisible) != 0);
   }
   windows().setVisible(form->window(), (units[0].flags & unitFlags::kVisible) != 0);
+  if (form->description.focusUnit != 0) windows().setFocus(form->controls[form->indexOf(form->description.focusUnit)]);
   return true;
 }
 

@@ -5,7 +5,8 @@
 
 // Creates the window of the loaded description windowId centred on the primary screen (moved
 // into the work area as placeWindow says), with
-// its controls in their parents and stacking order, and shows it. No event runs. False when
+// its controls in their parents and stacking order, and shows it with the keyboard focus on
+// the description's focus unit. No event runs. False when
 // the description is not loaded or the window cannot be created.
 bool createForm(uint32_t windowId);
 

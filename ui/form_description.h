@@ -53,6 +53,7 @@ struct TypeSettings {
   FontRecord font = {};     // every control type
   bool checked = false;     // RadioBox
   const IconPicture* icon = nullptr;  // Window
+  uint32_t ctrlEnterClicks = 0;  // EditBox: the unitId of the Button Ctrl+Enter clicks; 0: none
 };
 
 struct UnitRecord {
@@ -73,4 +74,5 @@ struct UnitRecord {
 struct FormDescription {
   uint32_t unitId = 0;
   std::span<const UnitRecord> units;  // the window's own record first
+  uint32_t focusUnit = 0;  // the control with the keyboard focus when the window opens; 0: none
 };

@@ -1,5 +1,6 @@
 // Loading checks a description once, so creation and the property operations can trust it:
-// every parent exists and lists its children, ids are unique, every handler is bound.
+// every parent exists and lists its children, ids are unique, every handler is bound, and
+// the units the keyboard is sent to exist and are of the right type.
 #include "ui/loaded_forms.h"
 
 #include <cstring>
@@ -25,6 +26,11 @@ bool listsChild(const UnitRecord& parent, uint32_t child) {
   return false;
 }
 
+bool isUnitOfType(const FormDescription& description, uint32_t unitId, UnitType type) {
+  const int32_t at = indexIn(description, unitId);
+  return at > 0 && description.units[at].type == type;
+}
+
 bool unitsAreConsistent(const FormDescription& description) {
   const auto& units = description.units;
   if (units.empty() || units.front().type != UnitType::Window || units.front().unitId != description.unitId) {
@@ -42,8 +48,12 @@ bool unitsAreConsistent(const FormDescription& description) {
       const int32_t at = indexIn(description, child);
       if (at <= 0 || units[at].parent != unit.unitId) return false;
     }
+    const uint32_t clicked = unit.settings.ctrlEnterClicks;
+    if (clicked != 0 && (unit.type != UnitType::EditBox || !isUnitOfType(description, clicked, UnitType::Button))) {
+      return false;
+    }
   }
-  return true;
+  return description.focusUnit == 0 || indexIn(description, description.focusUnit) > 0;
 }
 
 EventHandler handlerNamed(const char* name, std::span<const NamedHandler> handlers) {

@@ -22,7 +22,8 @@ struct LoadedForm {
 };
 
 // Checks the description and binds its event handlers by name. False, loading nothing, when
-// a unit's parent or children do not match, an id repeats, or a handler is not supplied.
+// a unit's parent or children do not match, an id repeats, a handler is not supplied, or the
+// focus or a Ctrl+Enter click names no control of the right type.
 // The records must outlive the loading; loading an already loaded window does nothing.
 bool loadForm(const FormDescription& description, std::span<const NamedHandler> handlers);
 

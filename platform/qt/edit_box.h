@@ -43,6 +43,7 @@ namespace qtbackend {
 // first separator is the tab). Ctrl+Tab and Shift+Ctrl+Tab move the focus instead, as Qt's
 // text boxes let a person leave them. A big paste or drop goes in a piece at a time, the
 // window answering between pieces, as one step to undo; the box takes no typing meanwhile.
+// A copy offers the text, and HTML that keeps a table lined up (copy_flavours.cpp).
 class EditBox : public QPlainTextEdit {
  public:
   explicit EditBox(QWidget* parent);
@@ -56,6 +57,7 @@ class EditBox : public QPlainTextEdit {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void insertFromMimeData(const QMimeData* source) override;
+  QMimeData* createMimeDataFromSelection() const override;
 
  private:
   // A paste going in piece by piece: what is left of it and where it goes.

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QIcon>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyleOptionButton>
 #include <QTranslator>
 #include <QVariant>
 #include <QWidget>
@@ -34,6 +36,7 @@ struct PlatformControl {
   bool editBox = false;
   PlatformCall clickHandler = nullptr;
   void* clickContext = nullptr;
+  QPointer<QObject> ctrlEnterClick;  // an edit box: the filter that takes Ctrl+Enter, if any
 };
 
 namespace {
@@ -54,6 +57,50 @@ void applyRadioStops(QWidget* frame) {
 }
 
 using qtbackend::mainThreadGate;
+
+bool isEnterKey(const QKeyEvent* key) { return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter; }
+
+// The keypad's Enter comes with the keypad modifier; it is the same key to a person.
+Qt::KeyboardModifiers modifiersOf(const QKeyEvent* key) { return key->modifiers() & ~Qt::KeypadModifier; }
+
+// A push button as a person drives one from the keyboard: Enter presses it, as Space does,
+// once per press however long the key is held; and its focus frame shows whenever it has
+// the focus, however the focus came (Qt's styles draw it only after a Tab).
+class PushButton : public QPushButton {
+ public:
+  using QPushButton::QPushButton;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (!isEnterKey(event) || modifiersOf(event) != Qt::NoModifier) {
+      QPushButton::keyPressEvent(event);
+      return;
+    }
+    if (!event->isAutoRepeat()) click();
+  }
+
+  void initStyleOption(QStyleOptionButton* option) const override {
+    QPushButton::initStyleOption(option);
+    if (hasFocus()) option->state |= QStyle::State_KeyboardFocusChange;
+  }
+};
+
+// Ctrl+Enter in an edit box clicks a button; the box keeps the focus and takes no line break.
+class CtrlEnterClick : public QObject {
+ public:
+  CtrlEnterClick(QWidget* editBox, QAbstractButton* button) : QObject(editBox), button_(button) {}
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    if (!isEnterKey(key) || modifiersOf(key) != Qt::ControlModifier) return QObject::eventFilter(watched, event);
+    if (!key->isAutoRepeat() && button_ != nullptr) button_->click();
+    return true;
+  }
+
+ private:
+  QPointer<QAbstractButton> button_;
+};
 
 bool isMainThread() { return mainThreadGate.isMainThread(); }
 bool callOnMainThread(PlatformCall call, void* context) { return mainThreadGate.call(call, context); }
@@ -205,7 +252,7 @@ QWidget* makeWidget(const ControlSpec& wanted, QWidget* parent, PlatformControl*
       widget = new QGroupBox(text, parent);
       break;
     case ControlKind::PushButton: {
-      auto* button = new QPushButton(text, parent);
+      auto* button = new PushButton(text, parent);
       button->setAutoDefault(false);
       button->setDefault(false);
       widget = button;
@@ -335,6 +382,20 @@ void setTabStop(PlatformControl* control, bool tabStop) {
   widget->setFocusPolicy(static_cast<Qt::FocusPolicy>(tabStop ? policy | tab : policy & ~tab));
 }
 
+void setFocus(PlatformControl* control) {
+  if (QWidget* widget = widgetOf(control)) widget->setFocus(Qt::OtherFocusReason);
+}
+
+void setCtrlEnterClick(PlatformControl* editBox, PlatformControl* button) {
+  qtbackend::EditBox* edit = editBoxOf(editBox);
+  if (edit == nullptr) return;
+  delete editBox->ctrlEnterClick.data();
+  if (auto* clicked = qobject_cast<QAbstractButton*>(widgetOf(button))) {
+    editBox->ctrlEnterClick = new CtrlEnterClick(edit, clicked);
+    edit->installEventFilter(editBox->ctrlEnterClick);
+  }
+}
+
 // Where Tab (or Ctrl+Tab in an edit box) moves the focus: as the window reads, top to bottom
 // and then left to right, a group frame's boxes where the frame stands. Qt would follow the
 // order the controls were made in.
@@ -447,6 +508,8 @@ const WindowSystem kQtWindowSystem{
     .isChecked = isChecked,
     .setEnabled = setEnabled,
     .setTabStop = setTabStop,
+    .setFocus = setFocus,
+    .setCtrlEnterClick = setCtrlEnterClick,
     .setVisible = setVisible,
     .placeBehind = placeBehind,
     .setClickHandler = setClickHandler,

@@ -13,6 +13,7 @@
 
 #include "platform/code_page.h"
 #include "platform/out_of_memory.h"
+#include "platform/user32/copy_flavours.h"
 #include "platform/user32/font_choice.h"
 #include "platform/user32/main_thread_window.h"
 #include "platform/user32/window_icon.h"
@@ -30,6 +31,8 @@ struct PlatformControl {
   ATOM nameAtom = 0;
   HICON icon = nullptr;
   bool busy = false;  // a top-level window: shows the busy pointer over itself and its controls
+  HWND focus = nullptr;  // a top-level window: the control to give the focus when it is activated
+  HWND ctrlEnterButton = nullptr;  // an edit box: the button Ctrl+Enter in it clicks
 };
 
 // An ANSI edit box holds the program's own bytes: its text needs no conversion either way.
@@ -96,6 +99,22 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       SetCursor(LoadCursorA(nullptr, IDC_APPSTARTING));
       return TRUE;
     }
+    case WM_ACTIVATE: {
+      // As a dialog keeps its focus: the control that had it when the window was left gets it
+      // back, where the system would focus the window itself and leave the keyboard nowhere.
+      PlatformControl* window = controlOf(hwnd);
+      if (window == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(hwnd, focus)) window->focus = focus;
+        return 0;
+      }
+      if (HIWORD(wParam) == 0 && window->focus != nullptr && IsWindow(window->focus)) {
+        SetFocus(window->focus);
+        return 0;
+      }
+      return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
     case WM_DESTROY: {
       PlatformControl* window = controlOf(hwnd);
       if (window != nullptr) window->destroyed = true;
@@ -115,22 +134,56 @@ LRESULT CALLBACK groupFrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
   return CallWindowProcA(frame->buttonProc, hwnd, message, wParam, lParam);
 }
 
-// Ctrl+A selects the whole text of an edit box, as a person expects of any text box (the
-// system's multi-line edit box only beeps): the character it types (0x01) is taken from the
-// queue on its way to one of our edit boxes. A hook, not a procedure of ours in front of the
-// box's: every other character reaches the box exactly as the system delivers it.
-HHOOK selectAllHook = nullptr;
+// Keys our controls take as a person expects of them, where the system's controls do not,
+// taken from the queue on their way to one of our controls. A hook, not a procedure of ours
+// in front of the box's: every other message reaches a control exactly as the system
+// delivers it.
+// - Ctrl+A selects the whole text of an edit box (the system's multi-line box only beeps).
+// - Enter presses a push button that has the focus, as the dialog manager does.
+// - Ctrl+Enter in an edit box clicks the button given to it, and breaks no line.
+// Enter held down clicks once, not once per repeat; the keypad's Enter is the same key.
+HHOOK keyHook = nullptr;
 
-LRESULT CALLBACK selectAllOnCtrlA(int code, WPARAM removed, LPARAM message) {
-  auto* queued = reinterpret_cast<MSG*>(message);
-  if (code == HC_ACTION && removed == PM_REMOVE && queued->message == WM_CHAR && queued->wParam == 0x01) {
-    const PlatformControl* control = controlOf(queued->hwnd);
-    if (control != nullptr && !control->topLevel && control->kind == ControlKind::MultiLineEdit) {
-      SendMessageA(queued->hwnd, EM_SETSEL, 0, -1);
-      queued->message = WM_NULL;
-    }
+bool keyHeld(int key) { return GetKeyState(key) < 0; }
+
+// The click the button itself would report, BN_CLICKED to its parent, the focus left where it is.
+void clickButton(HWND button) {
+  if (!IsWindowEnabled(button)) return;
+  SendMessageA(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+               reinterpret_cast<LPARAM>(button));
+}
+
+// Whether the key message is one the control takes our way; if so it has been acted on.
+bool takeKey(const MSG& queued, const PlatformControl& control) {
+  const bool editBox = control.kind == ControlKind::MultiLineEdit;
+  if (queued.message == WM_CHAR) {
+    if (!editBox || queued.wParam != 0x01) return false;
+    SendMessageA(queued.hwnd, EM_SETSEL, 0, -1);
+    return true;
   }
-  return CallNextHookEx(selectAllHook, code, removed, message);
+  if (queued.message != WM_KEYDOWN || queued.wParam != VK_RETURN || keyHeld(VK_SHIFT) || keyHeld(VK_MENU)) return false;
+  const bool ctrl = keyHeld(VK_CONTROL);
+  HWND button = nullptr;
+  if (!editBox && control.kind == ControlKind::PushButton && !ctrl) button = queued.hwnd;
+  if (editBox && ctrl) button = control.ctrlEnterButton;
+  if (button == nullptr) return false;
+  const bool repeated = (queued.lParam & (LPARAM{1} << 30)) != 0;
+  if (!repeated) clickButton(button);
+  return true;
+}
+
+LRESULT CALLBACK takeKeysOfOurControls(int code, WPARAM removed, LPARAM message) {
+  auto* queued = reinterpret_cast<MSG*>(message);
+  if (code == HC_ACTION && removed == PM_REMOVE && (queued->message == WM_CHAR || queued->message == WM_KEYDOWN)) {
+    const PlatformControl* control = controlOf(queued->hwnd);
+    if (control != nullptr && !control->topLevel && takeKey(*queued, *control)) queued->message = WM_NULL;
+  }
+  return CallNextHookEx(keyHook, code, removed, message);
+}
+
+bool isOurEditBox(HWND hwnd) {
+  const PlatformControl* control = controlOf(hwnd);
+  return control != nullptr && !control->topLevel && control->kind == ControlKind::MultiLineEdit;
 }
 
 bool start(int*, char**) {
@@ -145,7 +198,9 @@ bool start(int*, char**) {
     if (RegisterClassA(&windowClass) == 0) return false;
     backend.classRegistered = true;
   }
-  if (selectAllHook == nullptr) selectAllHook = SetWindowsHookExA(WH_GETMESSAGE, selectAllOnCtrlA, nullptr, GetCurrentThreadId());
+  if (keyHook == nullptr) keyHook = SetWindowsHookExA(WH_GETMESSAGE, takeKeysOfOurControls, nullptr, GetCurrentThreadId());
+  // Without the HTML a copy is still the box's plain text: no reason to refuse to start.
+  user32backend::watchCopies(backend.instance, isOurEditBox);
   return user32backend::openGate(backend.instance);
 }
 
@@ -171,8 +226,9 @@ void stop() {
   user32backend::releaseFonts();
   if (backend.classRegistered) UnregisterClassA(kWindowClass, backend.instance);
   backend.classRegistered = false;
-  if (selectAllHook != nullptr) UnhookWindowsHookEx(selectAllHook);
-  selectAllHook = nullptr;
+  if (keyHook != nullptr) UnhookWindowsHookEx(keyHook);
+  keyHook = nullptr;
+  user32backend::stopWatchingCopies();
 }
 
 void screenSize(int32_t* width, int32_t* height) {
@@ -352,6 +408,17 @@ void setTabStop(PlatformControl* control, bool tabStop) {
   SetWindowLongPtrA(control->hwnd, GWL_STYLE, tabStop ? style | WS_TABSTOP : style & ~static_cast<LONG_PTR>(WS_TABSTOP));
 }
 
+void setFocus(PlatformControl* control) {
+  if (!isAlive(control) || control->topLevel) return;
+  control->window->focus = control->hwnd;
+  if (GetActiveWindow() == control->window->hwnd) SetFocus(control->hwnd);
+}
+
+void setCtrlEnterClick(PlatformControl* editBox, PlatformControl* button) {
+  if (!isEditBox(editBox)) return;
+  editBox->ctrlEnterButton = isAlive(button) && button->kind == ControlKind::PushButton ? button->hwnd : nullptr;
+}
+
 void setVisible(PlatformControl* control, bool visible) {
   if (isAlive(control)) ShowWindow(control->hwnd, visible ? SW_SHOW : SW_HIDE);
 }
@@ -421,6 +488,8 @@ const WindowSystem kUser32WindowSystem{
     .isChecked = isChecked,
     .setEnabled = setEnabled,
     .setTabStop = setTabStop,
+    .setFocus = setFocus,
+    .setCtrlEnterClick = setCtrlEnterClick,
     .setVisible = setVisible,
     .placeBehind = placeBehind,
     .setClickHandler = setClickHandler,

@@ -169,7 +169,8 @@ std::string shortcutTarget(const std::string& link) {
 }
 
 // Runs a command line as the list of installed programs runs it and waits for it to end,
-// together with any process it started: NSIS's uninstaller runs from a copy of itself.
+// together with any process it started. NSIS's uninstaller hands its work to a copy of
+// itself and ends at once with 0, so the exit code given is the copy's where there is one.
 DWORD runAndWaitForAll(const std::string& commandLine) {
   std::string line = commandLine;
   STARTUPINFOA startup{};
@@ -188,6 +189,7 @@ DWORD runAndWaitForAll(const std::string& commandLine) {
     if (entry.th32ParentProcessID != info.dwProcessId) continue;
     if (HANDLE child = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID)) {
       waitWhileWorking(child);
+      GetExitCodeProcess(child, &code);
       CloseHandle(child);
     }
   }
@@ -247,6 +249,64 @@ TEST(PackageInstaller, SilentInstallPutsEverythingInPlaceAndSilentUninstallLeave
   EXPECT_FALSE(exists(shortcut));
   EXPECT_EQ(isFolder(programs), programsBefore) << "the folder above the program's goes only if the install made it";
   EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kUninstallKey.c_str(), 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+  CoUninitialize();
+}
+
+// Installed silently, as the tests below start from; false when the install failed.
+bool installSilently() {
+  Child setup(besideTests(CELLBRAE_SETUP_FROM_TESTS), "/S");
+  return setup.started() && setup.exitCode() == 0;
+}
+
+const std::set<std::string> kInstalledNames{"NOTICES.txt", "README.txt", "cellbrae.exe", "uninstall.exe"};
+
+// Uninstalling while the program runs: the silent uninstall closes its window, waits for it
+// to end, and then takes everything away, as with the program closed.
+TEST(PackageInstaller, SilentUninstallClosesTheRunningProgramAndLeavesNothing) {
+  ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+  const std::string folder = knownFolder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Cellbrae";
+  const std::string shortcut = knownFolder(CSIDL_PROGRAMS) + "\\Cellbrae.lnk";
+  ASSERT_TRUE(installSilently());
+  ASSERT_EQ(namesIn(folder), kInstalledNames);
+
+  Child running(folder + "\\cellbrae.exe");
+  ASSERT_TRUE(running.started());
+  ASSERT_NE(running.waitForWindow(kWindowClass, "Cellbrae"), nullptr);
+  EXPECT_EQ(runAndWaitForAll("\"" + folder + "\\uninstall.exe\" /S"), 0u);
+  EXPECT_EQ(running.exitCode(), 0u) << "the program ends as its close box ends it";
+  EXPECT_EQ(namesIn(folder), std::set<std::string>()) << "files left";
+  EXPECT_FALSE(exists(folder));
+  EXPECT_FALSE(exists(shortcut));
+  HKEY key = nullptr;
+  EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kUninstallKey.c_str(), 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+  CoUninitialize();
+}
+
+// A program file that cannot be removed (held by a program that does not end) stops the
+// uninstall before anything goes: a failure code, and the program, its shortcut, its entry
+// and the uninstaller all still in place, so the uninstall can be run again.
+TEST(PackageInstaller, SilentUninstallThatCannotRemoveTheProgramRemovesNothingAndFails) {
+  ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+  const std::string folder = knownFolder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Cellbrae";
+  const std::string shortcut = knownFolder(CSIDL_PROGRAMS) + "\\Cellbrae.lnk";
+  ASSERT_TRUE(installSilently());
+  const std::string uninstall = "\"" + folder + "\\uninstall.exe\" /S";
+
+  HANDLE held = CreateFileA((folder + "\\cellbrae.exe").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(runAndWaitForAll(uninstall), 2u) << "NSIS's code for an uninstall its script stopped";
+  CloseHandle(held);
+  EXPECT_EQ(namesIn(folder), kInstalledNames) << "files left";
+  EXPECT_EQ(shortcutTarget(shortcut), folder + "\\cellbrae.exe");
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kUninstallKey.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+  EXPECT_EQ(registryText(key, "QuietUninstallString"), uninstall);
+  RegCloseKey(key);
+
+  // Once the program is gone, the same uninstall removes everything.
+  EXPECT_EQ(runAndWaitForAll(uninstall), 0u);
+  EXPECT_FALSE(exists(folder));
+  EXPECT_FALSE(exists(shortcut));
   CoUninitialize();
 }
 

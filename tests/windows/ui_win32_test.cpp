@@ -364,6 +364,181 @@ TEST_F(MainWindowWin32, TypingKeepsTabsLineBreaksAndChineseCharacters) {
   EXPECT_EQ(SendMessageA(input, EM_GETLINECOUNT, 0, 0), 2);
 }
 
+// Keys as the keyboard gives them, through the system's input queue to the focused control.
+void sendKey(WORD key, bool down, bool keypad = false) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.dwFlags = (down ? 0 : KEYEVENTF_KEYUP) | (keypad ? KEYEVENTF_EXTENDEDKEY : 0);
+  SendInput(1, &input, sizeof input);
+}
+
+// Presses key (with Ctrl or Shift held when asked) and lets the window take it.
+void pressKey(WORD key, WORD held = 0, bool keypad = false) {
+  if (held != 0) sendKey(held, true);
+  sendKey(key, true, keypad);
+  sendKey(key, false, keypad);
+  if (held != 0) sendKey(held, false);
+  pumpMessages();
+}
+
+// The window opens ready for typing: the focus is in the input box, and comes back there
+// when the person leaves the window and returns to it.
+TEST_F(MainWindowWin32, FocusStartsInTheInputBoxAndReturnsThere) {
+  pumpMessages();
+  EXPECT_EQ(GetFocus(), control("编辑框1"));
+  HWND other = CreateWindowExA(0, "STATIC", "other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100, nullptr,
+                               nullptr, nullptr, nullptr);
+  ASSERT_NE(other, nullptr);
+  SetActiveWindow(other);
+  EXPECT_EQ(GetActiveWindow(), other);
+  SetActiveWindow(window_);
+  EXPECT_EQ(GetFocus(), control("编辑框1"));
+  DestroyWindow(other);
+}
+
+// Enter (either Enter key) presses the button that has the focus, as Space does, once however
+// long it is held; Shift+Enter does not.
+TEST_F(MainWindowWin32, EnterPressesTheFocusedButton) {
+  SetForegroundWindow(window_);
+  HWND button = control("按钮1");
+  SetFocus(button);
+  pressKey(VK_RETURN);
+  EXPECT_EQ(startClicks, 1);
+  pressKey(VK_RETURN, 0, true);
+  EXPECT_EQ(startClicks, 2);
+  pressKey(VK_SPACE);
+  EXPECT_EQ(startClicks, 3);
+  sendKey(VK_RETURN, true);
+  sendKey(VK_RETURN, true);
+  sendKey(VK_RETURN, true);
+  sendKey(VK_RETURN, false);
+  pumpMessages();
+  EXPECT_EQ(startClicks, 4) << "held down, Enter presses once";
+  pressKey(VK_RETURN, VK_SHIFT);
+  EXPECT_EQ(startClicks, 4);
+  EXPECT_EQ(GetFocus(), button);
+  EXPECT_EQ(clickThread, GetCurrentThreadId());
+}
+
+// Ctrl+Enter in the input box presses "字符表格" and leaves the box as it was, the focus in
+// it; Enter alone breaks the line. The output box has no such key.
+TEST_F(MainWindowWin32, CtrlEnterInTheInputBoxPressesTheButton) {
+  SetForegroundWindow(window_);
+  HWND input = control("编辑框1");
+  SetFocus(input);
+  for (unsigned char typed : std::string("a b")) PostMessageA(input, WM_CHAR, typed, 1);
+  pressKey(VK_RETURN, VK_CONTROL);
+  EXPECT_EQ(startClicks, 1);
+  pressKey(VK_RETURN, VK_CONTROL, true);
+  EXPECT_EQ(startClicks, 2);
+  EXPECT_EQ(std::string(readContent(kMainWindow, unitId::kEditBox1).view()), "a b");
+  EXPECT_EQ(GetFocus(), input);
+  pressKey(VK_RETURN);
+  EXPECT_EQ(std::string(readContent(kMainWindow, unitId::kEditBox1).view()), "a b\r\n");
+
+  SetFocus(control("编辑框2"));
+  pressKey(VK_RETURN, VK_CONTROL);
+  EXPECT_EQ(startClicks, 2);
+}
+
+// The button as it draws itself: its client area's pixels.
+std::vector<uint32_t> drawnPixels(HWND control) {
+  RECT client{};
+  GetClientRect(control, &client);
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ previous = SelectObject(dc, bitmap);
+  SendMessageA(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+  GdiFlush();
+  const auto* first = static_cast<const uint32_t*>(bits);
+  std::vector<uint32_t> pixels(first, first + static_cast<size_t>(client.right) * client.bottom);
+  SelectObject(dc, previous);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+// The button shows that it has the focus, however the focus came to it.
+TEST_F(MainWindowWin32, FocusedButtonShowsItsFocus) {
+  HWND button = control("按钮1");
+  const std::vector<uint32_t> unfocused = drawnPixels(button);
+  ASSERT_FALSE(unfocused.empty());
+  SetFocus(button);
+  EXPECT_NE(drawnPixels(button), unfocused);
+  SetFocus(control("编辑框1"));
+  EXPECT_EQ(drawnPixels(button), unfocused);
+}
+
+// The clipboard's text, and its bytes in the format registered under name; "<none>" when
+// the clipboard does not hold it.
+std::wstring clipboardText() {
+  std::wstring text = L"<none>";
+  if (!OpenClipboard(nullptr)) return text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    text = static_cast<const wchar_t*>(GlobalLock(data));
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return text;
+}
+
+std::string clipboardBytes(const char* name) {
+  std::string bytes = "<none>";
+  if (!OpenClipboard(nullptr)) return bytes;
+  if (HANDLE data = GetClipboardData(RegisterClipboardFormatA(name))) {
+    bytes = static_cast<const char*>(GlobalLock(data));
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return bytes;
+}
+
+// The system's HTML clipboard text around a fragment, its offsets counted by hand.
+std::string htmlFormat(const std::string& fragment) {
+  const std::string header =
+      "Version:0.9\r\nStartHTML:0000000105\r\nEndHTML:%\r\nStartFragment:0000000139\r\nEndFragment:#\r\n";
+  std::string text = header + "<html><body>\r\n<!--StartFragment-->" + fragment + "<!--EndFragment-->\r\n</body></html>";
+  char number[11];
+  std::snprintf(number, sizeof number, "%010zu", 139 + fragment.size());
+  text.replace(text.find('#'), 1, number);
+  std::snprintf(number, sizeof number, "%010zu", text.size() + 9);
+  text.replace(text.find('%'), 1, number);
+  return text;
+}
+
+// A copy from the output box, by its keys or by its context menu's Copy (WM_COPY), holds the
+// box's text as the system put it there, and HTML: one <pre> in a monospace font list led by
+// the box's grid font. The input box's font is proportional: the list alone.
+TEST_F(MainWindowWin32, CopyOffersTextAndOnePreInMonospaceFonts) {
+  const std::string families =
+      "'NSimSun', 'SimSun', 'Sarasa Mono SC', 'Noto Sans Mono CJK SC', 'WenQuanYi Zen Hei Mono', monospace";
+  const std::string grid = songTiInstalled() ? "\xE5\xAE\x8B\xE4\xBD\x93" : "Cellbrae Grid";  // 宋体 in UTF-8
+  SetForegroundWindow(window_);
+  HWND output = control("编辑框2");
+  writeContent(kMainWindow, unitId::kEditBox2, "| 1 | <&> |\r\n");
+  SetFocus(output);
+  SendMessageA(output, EM_SETSEL, 0, -1);
+  pressKey('C', VK_CONTROL);
+  EXPECT_EQ(clipboardText(), L"| 1 | <&> |\r\n");
+  const std::string pre = "<pre style=\"font-family: '" + grid + "', " + families + "\">| 1 | &lt;&amp;&gt; |\r\n</pre>";
+  EXPECT_EQ(clipboardBytes("HTML Format"), htmlFormat(pre));
+
+  HWND input = control("编辑框1");
+  writeContent(kMainWindow, unitId::kEditBox1, "文件\t\"x\"");
+  SendMessageA(input, EM_SETSEL, 0, -1);
+  SendMessageA(input, WM_COPY, 0, 0);
+  pumpMessages();
+  EXPECT_EQ(clipboardText(), L"\x6587\x4EF6\t\"x\"");
+  EXPECT_EQ(clipboardBytes("HTML Format"),
+            htmlFormat("<pre style=\"font-family: " + families + "\">\xE6\x96\x87\xE4\xBB\xB6\t&quot;x&quot;</pre>"));
+}
+
 TEST_F(MainWindowWin32, RadioBoxesFormOneGroupAndClickNothingElse) {
   EXPECT_EQ(check("单选框1"), BST_CHECKED);
   EXPECT_EQ(check("单选框2"), BST_UNCHECKED);
