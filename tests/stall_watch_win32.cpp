@@ -9,43 +9,32 @@
 double wallSeconds() { return static_cast<double>(GetTickCount64()) / 1000; }
 
 namespace {
-// The kernel and user time the system gives back, in 100 ns ticks.
-double secondsOf(const FILETIME& kernel, const FILETIME& user) {
-  const auto ticks = [](const FILETIME& time) {
+// The kernel and user time the system gives for a process or a thread, in seconds.
+using TimesQuery = BOOL(WINAPI*)(HANDLE, LPFILETIME, LPFILETIME, LPFILETIME, LPFILETIME);
+double secondsOf(TimesQuery query, HANDLE handle) {
+  FILETIME created{};
+  FILETIME ended{};
+  FILETIME kernel{};
+  FILETIME user{};
+  if (!query(handle, &created, &ended, &kernel, &user)) return 0;
+  const auto ticks = [](const FILETIME& time) {  // 100 ns
     return static_cast<double>((static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
   };
   return (ticks(kernel) + ticks(user)) / 1e7;
 }
 }  // namespace
 
-double ownProcessorSeconds() {
-  FILETIME created{};
-  FILETIME ended{};
-  FILETIME kernel{};
-  FILETIME user{};
-  if (!GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &user)) return 0;
-  return secondsOf(kernel, user);
-}
-
-double threadProcessorSeconds() {
-  FILETIME created{};
-  FILETIME ended{};
-  FILETIME kernel{};
-  FILETIME user{};
-  if (!GetThreadTimes(GetCurrentThread(), &created, &ended, &kernel, &user)) return 0;
-  return secondsOf(kernel, user);
-}
+double ownProcessorSeconds() { return secondsOf(GetProcessTimes, GetCurrentProcess()); }
+double threadProcessorSeconds() { return secondsOf(GetThreadTimes, GetCurrentThread()); }
 
 // Another process's times come from the system's process list: Wine answers GetProcessTimes
 // for another process with figures that never change.
 double childProcessorSeconds(intptr_t child) {
-  using Query = NTSTATUS(WINAPI*)(SYSTEM_INFORMATION_CLASS, PVOID, ULONG, PULONG);
-  static const auto query =
-      reinterpret_cast<Query>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation"));
   const DWORD id = GetProcessId(reinterpret_cast<HANDLE>(child));
-  if (query == nullptr || id == 0) return 0;
+  if (id == 0) return 0;
   std::vector<char> list(size_t{1} << 20);
-  for (ULONG needed = 0; query(SystemProcessInformation, list.data(), static_cast<ULONG>(list.size()), &needed) != 0;) {
+  ULONG needed = 0;
+  while (NtQuerySystemInformation(SystemProcessInformation, list.data(), static_cast<ULONG>(list.size()), &needed) != 0) {
     if (list.size() >= (size_t{64} << 20)) return 0;
     list.resize(list.size() * 2);
   }
