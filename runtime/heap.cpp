@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <new>
 #include <string>
 
 #include "platform/out_of_memory.h"
@@ -71,3 +72,23 @@ bool isConstant(const void* address) {
   const auto begin = reinterpret_cast<std::uintptr_t>(constantBlock);
   return p >= begin && p < begin + kConstantBlockSize;
 }
+
+// Every plain new of the process, the toolkit's included, ends the program the way allocate()
+// does when it is refused, rather than with an exception nobody catches; the nothrow forms
+// still answer null, and every delete frees what these news took. They stand beside allocate()
+// so that they come into every program with it: on their own, a sanitizer's runtime, linked
+// first, would answer for them. ThreadSanitizer reads what the toolkit frees through its own
+// new and delete, whose reports it leaves to the uninstrumented toolkit; a delete of ours in
+// between would be blamed for the toolkit's races, so that build keeps the runtime's.
+#if !defined(CELLBRAE_SANITIZE_THREAD)
+void* operator new(std::size_t size) { return allocate(size); }
+void* operator new[](std::size_t size) { return allocate(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return std::malloc(size == 0 ? 1 : size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return std::malloc(size == 0 ? 1 : size); }
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete[](void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
+void operator delete(void* block, const std::nothrow_t&) noexcept { std::free(block); }
+void operator delete[](void* block, const std::nothrow_t&) noexcept { std::free(block); }
+#endif
