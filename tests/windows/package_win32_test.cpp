@@ -168,6 +168,10 @@ std::string shortcutTarget(const std::string& link) {
   return target;
 }
 
+// Waits for an installer or uninstaller to end. Not while it works: the uninstaller waits for
+// a running Cellbrae to end, idle for up to 30 s on purpose, so a bound of four times that.
+void waitForInstaller(HANDLE process) { WaitForSingleObject(process, 120000); }
+
 // Runs a command line as the list of installed programs runs it and waits for it to end,
 // together with any process it started. NSIS's uninstaller hands its work to a copy of
 // itself and ends at once with 0, so the exit code given is the copy's where there is one.
@@ -179,7 +183,7 @@ DWORD runAndWaitForAll(const std::string& commandLine) {
   if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
     return 0xFFFFFFFFu;
   }
-  waitWhileWorking(info.hProcess);
+  waitForInstaller(info.hProcess);
   DWORD code = STILL_ACTIVE;
   GetExitCodeProcess(info.hProcess, &code);
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -188,7 +192,7 @@ DWORD runAndWaitForAll(const std::string& commandLine) {
   for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
     if (entry.th32ParentProcessID != info.dwProcessId) continue;
     if (HANDLE child = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID)) {
-      waitWhileWorking(child);
+      waitForInstaller(child);
       GetExitCodeProcess(child, &code);
       CloseHandle(child);
     }
