@@ -1,6 +1,8 @@
 // The family list and the escaping of the copied <pre>, written once for both backends.
 #include "platform/shared/preformatted_html.h"
 
+#include "platform/shared/utf8.h"
+
 namespace {
 
 // After the box's own family: the families that draw a CJK character two ASCII advances wide,
@@ -8,24 +10,6 @@ namespace {
 // the receiver's monospace.
 constexpr std::string_view kMonospaceFamilies =
     "'NSimSun', 'SimSun', 'Sarasa Mono SC', 'Noto Sans Mono CJK SC', 'WenQuanYi Zen Hei Mono', monospace";
-
-void appendUtf8(std::string& out, char32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
 
 // Appends text as UTF-8; with `escape`, the characters HTML gives a meaning to as entities.
 void appendText(std::string& out, std::u16string_view text, bool escape) {
