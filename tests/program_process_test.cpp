@@ -54,7 +54,7 @@ std::optional<int> waitFor(pid_t pid) {
     int status = 0;
     if (waitpid(pid, &status, WNOHANG) == pid) return status;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  } while (!watch.stalled(wallSeconds(), childProcessorSeconds(pid)));
+  } while (!watch.childStalled(pid));
   return std::nullopt;
 }
 
@@ -134,7 +134,7 @@ TEST(ProgramProcess, OpensCentredAndEndsWithZeroWhenItsWindowIsClosed) {
   Window window = 0;
   XWindowAttributes attributes{};
   StallWatch starting;
-  while (!starting.stalled(wallSeconds(), childProcessorSeconds(program))) {
+  while (!starting.childStalled(program)) {
     window = findTitled(display, DefaultRootWindow(display), "Cellbrae");
     if (window != 0 && XGetWindowAttributes(display, window, &attributes) != 0 && attributes.map_state == IsViewable) break;
     window = 0;

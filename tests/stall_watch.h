@@ -44,14 +44,18 @@ class StallWatch {
     const double wall = wallSeconds();
     const double process = ownProcessorSeconds();
     const double thread = threadProcessorSeconds();
-    if (polled_ && wall - lastPoll_ < kLongGapSeconds) ownWork_ += (process - lastProcess_) - (thread - lastThread_);
-    if (polled_ && wall - lastPoll_ >= kLongGapSeconds) ownWork_ += process - lastProcess_;
+    if (polled_) {
+      const bool heldByWork = wall - lastPoll_ >= kLongGapSeconds;
+      ownWork_ += (process - lastProcess_) - (heldByWork ? 0 : thread - lastThread_);
+    }
     polled_ = true;
     lastPoll_ = wall;
     lastProcess_ = process;
     lastThread_ = thread;
     return stalled(wall, ownWork_);
   }
+  // The same for the work of a child process (see childProcessorSeconds).
+  bool childStalled(intptr_t child) { return stalled(wallSeconds(), childProcessorSeconds(child)); }
 
  private:
   bool started_ = false;

@@ -24,7 +24,7 @@ inline std::string besideTests(const std::string& relative) {
 inline bool waitWhileWorking(HANDLE process) {
   StallWatch watch;
   while (WaitForSingleObject(process, 50) == WAIT_TIMEOUT) {
-    if (watch.stalled(wallSeconds(), childProcessorSeconds(reinterpret_cast<intptr_t>(process)))) return false;
+    if (watch.childStalled(reinterpret_cast<intptr_t>(process))) return false;
   }
   return true;
 }
@@ -66,9 +66,7 @@ class Child {
   }
 
   // True once the program has stopped working (a hang) over a whole stretch of the watch.
-  bool stalled(StallWatch& watch) const {
-    return watch.stalled(wallSeconds(), childProcessorSeconds(reinterpret_cast<intptr_t>(info_.hProcess)));
-  }
+  bool stalled(StallWatch& watch) const { return watch.childStalled(reinterpret_cast<intptr_t>(info_.hProcess)); }
 
   // The exit code once the program has ended; STILL_ACTIVE when it stops working first.
   DWORD exitCode() {
