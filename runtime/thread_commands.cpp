@@ -45,4 +45,9 @@ bool waitForThread(ThreadHandle handle, int32_t timeoutMs) {
 
 void closeThreadHandle(ThreadHandle handle) { platformThreads().close(threadOf(handle)); }
 
+ThreadHandle startSideThread(WorkerRoutine routine, intptr_t parameter) {
+  if (serviceEnded.load()) return 0;
+  return reinterpret_cast<ThreadHandle>(platformThreads().start(routine, parameter));
+}
+
 void endThreadService() { serviceEnded = true; }

@@ -35,6 +35,11 @@ bool waitForThread(ThreadHandle handle, int32_t timeoutMs);
 // Closes a handle; its thread runs on. 0 is ignored.
 void closeThreadHandle(ThreadHandle handle);
 
+// Starts routine(parameter) on a thread a run keeps beside its worker, as startThread starts
+// one but with a pointer-sized parameter; the caller waits for the handle and closes it. 0
+// when the system refuses a thread or the program is ending.
+ThreadHandle startSideThread(WorkerRoutine routine, intptr_t parameter);
+
 // Tells the service the program ends: it stops nothing and waits for nothing, but starts no
 // further thread, so nothing new can begin while the program's globals are released.
 void endThreadService();

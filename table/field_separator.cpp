@@ -1,9 +1,7 @@
-// One small lock orders the click handler's replacement of the separator with each run's copy.
-// The press count changes under it too, but is atomic so a run can ask about it at every line
-// without the lock.
+// One small lock orders the click handler's replacement of the separator with each run's copy;
+// the press is counted under it too, so a run never pairs a press with an older separator.
 #include "table/field_separator.h"
 
-#include <atomic>
 #include <mutex>
 #include <utility>
 
@@ -11,7 +9,6 @@ namespace {
 
 std::mutex separatorLock;
 TextValue fieldSeparator;  // absent before the first press
-std::atomic<uint32_t> pressCount{0};  // wraps after 2^32 presses, far past any session
 
 }  // namespace
 
@@ -21,7 +18,7 @@ uint32_t pressWithSeparator(TextValue separator) {
   {
     std::lock_guard guard(separatorLock);
     previous = std::exchange(fieldSeparator, std::move(separator));
-    press = ++pressCount;
+    press = countPress();
   }
   // `previous` is released here, outside the lock; runs hold copies, never this block.
   return press;
@@ -34,11 +31,7 @@ RunStart beginRun(uint32_t press) {
   return RunStart{fieldSeparator, RunPress(press)};
 }
 
-RunStart beginRun() { return beginRun(pressCount.load()); }
-
-// Relaxed: on a worker a late answer only costs one more line; the write is decided on the
-// main thread, where every press is counted, so there the answer is never late.
-bool RunPress::superseded() const { return counted_ && pressCount.load(std::memory_order_relaxed) != press_; }
+RunStart beginRun() { return beginRun(latestPress()); }
 
 void releaseFieldSeparator() {
   TextValue previous;

@@ -6,10 +6,9 @@
 
 #include "platform/process.h"
 #include "runtime/text_commands.h"
-#include "table/hand_over.h"
+#include "runtime/work_ahead.h"
 #include "table/recording_pass.h"
 #include "table/render_table.h"
-#include "ui/busy_pointer.h"
 #include "ui/control_property.h"
 #include "ui/main_thread_call.h"
 #include "ui/main_window.h"
@@ -18,16 +17,6 @@ namespace {
 
 // Rendered pieces (about 64 KiB each) that may wait for the output box's layout at a time.
 constexpr size_t kPiecesWaiting = 4;
-
-// Runs going, counted on the main thread: the window shows the busy pointer while any is,
-// superseded ones included, since each still holds the machine until it stops.
-int runsGoing = 0;
-
-void countRun(int change) {
-  const bool wasGoing = runsGoing > 0;
-  runsGoing += change;
-  if (wasGoing != (runsGoing > 0)) showBusyPointer(unitId::kMainWindow, runsGoing > 0);
-}
 
 }  // namespace
 
@@ -38,14 +27,10 @@ void generateTable(uint32_t press) {
   if (run.readInput() && run.recordInput()) run.writeTable();
 }
 
-// Once the loop has ended both are refused, and nothing is left to point at.
-TableRun::Going::Going() { runOnMainThread([] { countRun(+1); }); }
-TableRun::Going::~Going() { runOnMainThread([] { countRun(-1); }); }
-
 // The separator is this run's own copy, so a later press can replace the global freely. The
 // click emptied the output box before the run started: what the last table held goes back to
 // the system here, or this run's store would be built on top of it.
-TableRun::TableRun(uint32_t press) : start_(beginRun(press)) { platformProcess().giveBackFreeMemory(); }
+TableRun::TableRun(uint32_t press) : busy_(unitId::kMainWindow), start_(beginRun(press)) { platformProcess().giveBackFreeMemory(); }
 
 bool TableRun::readInput() {
   input_ = readContent(unitId::kMainWindow, unitId::kEditBox1);
@@ -55,7 +40,7 @@ bool TableRun::readInput() {
 bool TableRun::recordInput() {
   lines_ = splitText(input_.c_str(), "\r\n");
   input_.reset();
-  return recordLinesAhead(lines_, start_.separator.c_str(), cellStore_, measure_, start_.press);
+  return recordLines(lines_, start_.separator.c_str(), cellStore_, measure_, start_.press);
 }
 
 void TableRun::writeTable() {
@@ -65,39 +50,21 @@ void TableRun::writeTable() {
   cellStore_.destroy();
   platformProcess().giveBackFreeMemory();
   // Converted and laid out for the output box a piece at a time, so that the table is never
-  // held whole beside the box's copy and the window only has to take it. The pieces are laid
-  // out on a thread of their own while the next is rendered, and that thread writes them:
-  // Qt's fonts belong to the thread that used them, so the thread that laid the table out
-  // must still be there when the box takes it. Should no thread start, all is done here.
+  // held whole beside the box's copy and the window only has to take it. The worker lays the
+  // table out itself, while the next pieces are rendered ahead: Qt's fonts belong to the
+  // thread that used them, and the worker is sure to be there still when the box takes it.
   PreparedContent content = prepareContent(unitId::kMainWindow, unitId::kEditBox2);
-  HandOver<std::string> pieces(kPiecesWaiting);
-  bool rendered = false;
-  const auto write = [&] {
-    // Checked and written in one step on the main thread, where presses happen: a run that a
-    // later press has superseded leaves the output box to that press's run.
-    runOnMainThread([&] {
-      if (rendered && !start_.press.superseded()) writePreparedContent(content);
-    });
-  };
-  SideThread layout;
-  const bool laidOutApart = layout.start([&] {
+  {
+    TablePieces table(lines_, start_.separator.c_str(), measure_, start_.press);
+    WorkAhead<std::string> pieces(kPiecesWaiting, [&](std::string& piece) { return table.next(piece); });
     for (std::string piece; pieces.take(piece);) content.append(piece);
-    write();
-  });
-  rendered = renderTablePieces(lines_, start_.separator.c_str(), measure_, start_.press, [&](std::string_view piece) {
-    if (laidOutApart) {
-      pieces.give(std::string(piece));
-    } else {
-      content.append(piece);
-    }
-  });
+  }
   // The input's lines and widths end before the table is written.
   lines_ = ArrayValue(ElementType::Text);
   measure_ = ColumnMeasure();
-  pieces.end();
-  if (laidOutApart) {
-    layout.join();
-  } else {
-    write();
-  }
+  // Checked and written in one step on the main thread, where presses happen: a run that a
+  // later press has superseded leaves the output box to that press's run.
+  runOnMainThread([&] {
+    if (!start_.press.superseded()) writePreparedContent(content);
+  });
 }

@@ -10,6 +10,7 @@
 #include "runtime/text_value.h"
 #include "table/field_separator.h"
 #include "table/measure_line.h"
+#include "ui/busy_pointer.h"
 
 // The worker's routine: runs generateTable once for the press whose number (from
 // pressWithSeparator) is the parameter.
@@ -32,27 +33,18 @@ class TableRun {
   // Reads the input box, once: a second read could see the box emptied in between. False
   // when there is nothing to do: the box is empty or a later press has superseded the run.
   bool readInput();
-  // Cuts the input into lines, releases it, records each line in the cell store (the row
-  // records built ahead on a second thread) and measures the columns. False, stopping before
-  // the next line, once the run has been superseded.
+  // Cuts the input into lines, releases it, records each line in the cell store and measures
+  // the columns. False, stopping before the next line, once the run has been superseded.
   bool recordInput();
   // The cell store as the recording pass left it, until writeTable resets it.
   JsonDocument& cellStore() { return cellStore_; }
   // Resets and ends the cell store, lays the table out for the output box a piece at a time
-  // and writes it there, unless a later press has superseded the run. The lines end before
-  // the write.
+  // (rendered ahead) and writes it there, unless a later press has superseded the run. The
+  // lines end before the write.
   void writeTable();
 
  private:
-  // Counts the run on the main thread while it lives.
-  struct Going {
-    Going();
-    ~Going();
-    Going(const Going&) = delete;
-    Going& operator=(const Going&) = delete;
-  };
-
-  Going going_;
+  BusyPointerHold busy_;
   RunStart start_;
   JsonDocument cellStore_;
   TextValue input_;

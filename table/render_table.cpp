@@ -24,50 +24,55 @@ TextValue borderLine(const ColumnMeasure& measure) {
   return rule.takeText();
 }
 
-bool renderTablePieces(const ArrayValue& lines, const char* separator, const ColumnMeasure& measure,
-                       const RunPress& run, const std::function<void(std::string_view piece)>& take) {
-  const TextValue rule = borderLine(measure);
-  ByteBuffer table(kPieceSize + 1024);
-  auto appendRule = [&] {
-    table.append(rule.view());
-    table.append("\r\n");
-  };
+TablePieces::TablePieces(const ArrayValue& lines, const char* separator, const ColumnMeasure& measure,
+                         const RunPress& run)
+    : lines_(lines), separator_(separator), measure_(measure), run_(run), rule_(borderLine(measure)) {}
 
-  for (int32_t i = 1; i <= lines.count(); ++i) {
-    if (run.superseded()) return false;
-    const ArrayValue cells = splitText(lines.textAt(i), separator);
+bool TablePieces::next(std::string& piece) {
+  const int32_t lineCount = lines_.count();
+  if (complete_ || stopped_) return false;
+  piece.clear();
+  piece.reserve(kPieceSize + 1024);
+  auto appendRule = [&] {
+    piece.append(rule_.view());
+    piece.append("\r\n");
+  };
+  for (; nextLine_ <= lineCount && piece.size() < kPieceSize; ++nextLine_) {
+    if (run_.superseded()) {
+      stopped_ = true;
+      return false;
+    }
+    const ArrayValue cells = splitText(lines_.textAt(nextLine_), separator_);
     const int32_t cellCount = cells.count();
-    if (i <= 2) appendRule();
-    table.appendByte('|');
-    for (int32_t k = 1; k <= measure.columnCount; ++k) {
-      const int32_t width = measure.columnWidths.intAt(k);
-      table.appendByte(' ');
+    if (nextLine_ <= 2) appendRule();
+    piece.push_back('|');
+    for (int32_t k = 1; k <= measure_.columnCount; ++k) {
+      const int32_t width = measure_.columnWidths.intAt(k);
+      piece.push_back(' ');
       int32_t padding = width + kPaddingExtra;
       if (k <= cellCount) {
         const char* cell = cells.textAt(k);
         const std::string_view content = cell != nullptr ? cell : "";
-        table.append(content);
+        piece.append(content);
         padding -= static_cast<int32_t>(content.size());
       }
-      table.appendRepeated(' ', static_cast<std::size_t>(std::max(padding, 0)));
-      table.appendByte('|');
+      piece.append(static_cast<std::size_t>(std::max(padding, 0)), ' ');
+      piece.push_back('|');
     }
-    table.append("\r\n");
-    if (table.size() >= kPieceSize) {
-      take(table.view());
-      table.clear();
-    }
+    piece.append("\r\n");
   }
-  appendRule();
-  take(table.view());
+  if (nextLine_ > lineCount) {
+    appendRule();
+    complete_ = true;
+  }
   return true;
 }
 
 TextValue renderTable(const ArrayValue& lines, const char* separator, const ColumnMeasure& measure,
                       const RunPress& run) {
   ByteBuffer table;
-  if (!renderTablePieces(lines, separator, measure, run, [&](std::string_view piece) { table.append(piece); })) {
-    return {};
-  }
+  TablePieces pieces(lines, separator, measure, run);
+  for (std::string piece; pieces.next(piece);) table.append(piece);
+  if (!pieces.complete()) return {};
   return table.takeText();
 }

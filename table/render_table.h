@@ -1,12 +1,11 @@
 // The framed table drawn from the lines and the column widths measured for them.
 #pragma once
 
-#include <functional>
-#include <string_view>
+#include <string>
 
 #include "runtime/array_value.h"
 #include "runtime/text_value.h"
-#include "table/field_separator.h"
+#include "table/press.h"
 #include "table/measure_line.h"
 
 // "+" then, per column, width + 3 dashes and a "+"; just "+" when there are no columns.
@@ -19,8 +18,25 @@ TextValue borderLine(const ColumnMeasure& measure);
 TextValue renderTable(const ArrayValue& lines, const char* separator, const ColumnMeasure& measure,
                       const RunPress& run = RunPress());
 
-// The same table handed to `take` in pieces of about 64 KiB, in order, each ending after a
-// "\r\n", so that it is never held whole. False once `run` has been superseded, having
-// handed out only whole pieces.
-bool renderTablePieces(const ArrayValue& lines, const char* separator, const ColumnMeasure& measure,
-                       const RunPress& run, const std::function<void(std::string_view piece)>& take);
+// The same table a piece of about 64 KiB at a time, in order, each ending after a "\r\n", so
+// that it is never held whole.
+class TablePieces {
+ public:
+  TablePieces(const ArrayValue& lines, const char* separator, const ColumnMeasure& measure,
+              const RunPress& run = RunPress());
+  // Replaces piece with the next; false after the last, or once `run` has been superseded
+  // (asked before each line), having given only whole pieces.
+  bool next(std::string& piece);
+  // True once the last piece has been given, the closing rule with it.
+  bool complete() const { return complete_; }
+
+ private:
+  const ArrayValue& lines_;
+  const char* separator_;
+  const ColumnMeasure& measure_;
+  const RunPress& run_;
+  TextValue rule_;
+  int32_t nextLine_ = 1;
+  bool complete_ = false;
+  bool stopped_ = false;
+};

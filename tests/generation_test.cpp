@@ -13,8 +13,10 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <thread>
 
 #include "app/start_button.h"
+#include "platform/threads.h"
 #include "table/generate_table.h"
 #include "tests/end_to_end_cases.h"
 #include "tests/run_watch.h"
@@ -199,6 +201,34 @@ TEST_F(GenerationTest, SupersededRunStopsAndTheBusyPointerShowsWhileRunsGo) {
 
 // Text pasted from a web page: the no-break space is no separator, and becomes "?" through
 // the code page, as in the Windows program (the same bytes in its window test).
+PlatformThread* refuseThread(ThreadRoutine, intptr_t) { return nullptr; }
+
+// A run whose side threads the system refuses does their work itself: the same table, over
+// many pieces and record batches, and the same store.
+TEST_F(GenerationTest, WithoutSideThreadsARunWritesTheSameTable) {
+  std::string input;
+  for (int i = 0; i < 3000; ++i) input += "cell" + std::to_string(i) + (i % 7 == 0 ? "\r\n" : ",x" + std::to_string(i % 13) + "\r\n");
+  setInput(input);
+  choose(u"单选框3");
+  press();
+  waitForRuns(started_);
+  const std::string table = output();
+  const std::string store = cellStore();
+  ASSERT_EQ(table.substr(0, 44), "+-----------+------+\r\n| cell0     |      |\r\n");
+
+  // The worker is started here, so that only the run's own threads are refused.
+  const uint32_t pressNumber = pressWithSeparator(TextValue::constant(","));
+  writeContent(kMainWindow, kEditBox2, "");
+  replaceThreadStart(refuseThread);
+  ++started_;
+  std::thread worker([pressNumber] { runWatch::watchedWorkerEntry(pressNumber); });
+  waitForRuns(started_);
+  worker.join();
+  replaceThreadStart(nullptr);
+  EXPECT_EQ(output(), table);
+  EXPECT_EQ(cellStore(), store);
+}
+
 TEST_F(GenerationTest, PastedNoBreakSpaceStaysInsideItsCell) {
   setInput("");
   childNamed<QPlainTextEdit>(window_, qs(u"编辑框1"))->insertPlainText(qs(u"张\u00a0三丰 25\n李四 30"));

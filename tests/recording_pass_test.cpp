@@ -1,13 +1,15 @@
-// The recording pass with its row records built ahead on a second thread: the store and the
-// measure it leaves are those of the pass on one thread, whatever the lines' shapes and over
-// many batches; and a later press stops both threads.
+// The recording pass with its row records built ahead on a side thread: the store and the
+// measure it leaves are those of the pass when the system refuses that thread, whatever the
+// lines' shapes and over many batches; and a later press stops both threads.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <string>
 #include <thread>
 
+#include "platform/threads.h"
 #include "runtime/text_commands.h"
+#include "table/field_separator.h"
 #include "table/recording_pass.h"
 
 namespace {
@@ -17,24 +19,21 @@ struct Recorded {
   ColumnMeasure measure;
 };
 
-Recorded recordedOnOneThread(const ArrayValue& lines, const char* separator) {
+Recorded recordedAhead(const ArrayValue& lines, const char* separator) {
   JsonDocument cellStore;
-  JsonDocument rowRecord;
   Recorded recorded;
-  EXPECT_TRUE(recordLines(lines, separator, cellStore, rowRecord, recorded.measure));
+  EXPECT_TRUE(recordLines(lines, separator, cellStore, recorded.measure));
   recorded.store = cellStore.toJson().c_str();
   return recorded;
 }
 
-// Every record comes from the thread building ahead.
-Recorded recordedAhead(const ArrayValue& lines, const char* separator) {
-  JsonDocument cellStore;
-  Recorded recorded;
-  int32_t builtAhead = -1;
-  EXPECT_TRUE(recordLinesAhead(lines, separator, cellStore, recorded.measure, RunPress(), &builtAhead));
-  EXPECT_EQ(builtAhead, lines.count());
-  recorded.store = cellStore.toJson().c_str();
-  return recorded;
+PlatformThread* refuse(ThreadRoutine, intptr_t) { return nullptr; }
+
+Recorded recordedOnOneThread(const ArrayValue& lines, const char* separator) {
+  replaceThreadStart(refuse);
+  Recorded alone = recordedAhead(lines, separator);
+  replaceThreadStart(nullptr);
+  return alone;
 }
 
 // Lines of every shape the width rule treats apart: more and fewer cells than the line
@@ -87,7 +86,7 @@ TEST(RecordingPassAhead, ALaterPressStopsBothThreads) {
   pressWithSeparator(TextValue::constant(","));
   JsonDocument cellStore;
   ColumnMeasure measure;
-  EXPECT_FALSE(recordLinesAhead(lines, ",", cellStore, measure, run.press));
+  EXPECT_FALSE(recordLines(lines, ",", cellStore, measure, run.press));
   EXPECT_STREQ(cellStore.toJson().c_str(), "{}");
 
   // Superseded on the way (40,000 lines take far longer than the wait): it stops, and
@@ -96,7 +95,7 @@ TEST(RecordingPassAhead, ALaterPressStopsBothThreads) {
   bool recorded = true;
   std::thread worker([&] {
     JsonDocument laterStore;  // made and used on the worker, as a run's store is
-    recorded = recordLinesAhead(lines, ",", laterStore, measure, later.press);
+    recorded = recordLines(lines, ",", laterStore, measure, later.press);
   });
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   pressWithSeparator(TextValue::constant(","));
