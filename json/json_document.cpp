@@ -5,6 +5,7 @@
 #include "json/json_document.h"
 
 #include <initializer_list>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -41,23 +42,32 @@ using Access = JsonDocumentAccess;
 
 // ---- evaluation ------------------------------------------------------------------------
 
+// The expression's bytes, joined in one buffer per thread that every evaluation reuses: an
+// evaluation needs them only until it returns, and never starts another inside it.
+const char* joined(std::initializer_list<std::string_view> parts) {
+  thread_local std::string expression;
+  expression.clear();
+  for (const std::string_view part : parts) expression.append(part);
+  return expression.c_str();
+}
+
 TextValue evalText(const JsonDocument& self, std::initializer_list<std::string_view> parts) {
   if (self.engine().isEmpty()) return TextValue();
-  return callText(self.engine(), "Eval", concatTexts(parts).c_str());
+  return callText(self.engine(), "Eval", joined(parts));
 }
 
 bool evalBoolean(const JsonDocument& self, std::initializer_list<std::string_view> parts) {
   if (self.engine().isEmpty()) return false;
-  return callBoolean(self.engine(), "Eval", concatTexts(parts).c_str());
+  return callBoolean(self.engine(), "Eval", joined(parts));
 }
 
 double evalDouble(const JsonDocument& self, std::initializer_list<std::string_view> parts) {
   if (self.engine().isEmpty()) return 0;
-  return callDouble(self.engine(), "Eval", concatTexts(parts).c_str());
+  return callDouble(self.engine(), "Eval", joined(parts));
 }
 
 void evalOnly(const JsonDocument& self, std::initializer_list<std::string_view> parts) {
-  if (!self.engine().isEmpty()) callMember(self.engine(), "Eval", concatTexts(parts).c_str());
+  if (!self.engine().isEmpty()) callMember(self.engine(), "Eval", joined(parts));
 }
 
 // A plain text as a script expression that yields exactly that text in stored form: the text
@@ -303,17 +313,19 @@ bool setNumber(JsonDocument& self, const char* path, double number) {
 
 bool append(JsonDocument& self, const char* value, const char* path, bool asExpression, bool atFront) {
   const TextValue p = resolved(self, path);
-  const TextValue item = asExpression ? copyText(value) : plainTextExpression(value);
+  const TextValue escaped = asExpression ? TextValue() : plainTextExpression(value);
+  const std::string_view item = asExpression ? view(value) : escaped.view();
   return evalBoolean(self, {"if (Object.prototype.toString.call(", p.view(), ") != '[object Array]') { ",
                             p.view(), " = new Array() } ", p.view(), atFront ? ".unshift(" : ".push(",
-                            item.view(), ")"});
+                            item, ")"});
 }
 
 bool setElement(JsonDocument& self, int32_t index, const char* path, const char* value, bool asExpression) {
   const TextValue p = resolved(self, path);
   const TextValue i = toText(index);
-  const TextValue item = asExpression ? copyText(value) : plainTextExpression(value);
-  return evalBoolean(self, {p.view(), "[", i.view(), "] = ", item.view()});
+  const TextValue escaped = asExpression ? TextValue() : plainTextExpression(value);
+  const std::string_view item = asExpression ? view(value) : escaped.view();
+  return evalBoolean(self, {p.view(), "[", i.view(), "] = ", item});
 }
 
 bool removeElement(JsonDocument& self, int32_t index, const char* path) {

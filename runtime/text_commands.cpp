@@ -115,6 +115,35 @@ void replaceText(CommandResult* result, int32_t count, const CommandArgument* ar
   setText(result, out.takeText());
 }
 
+// Hands piece(begin, length) each field splitText cuts `text` into at `separator`, at most
+// `remaining` of them when limited; the count of fields and the pieces come from this one walk.
+template <class Piece>
+void cutFields(const char* text, const char* separator, bool limited, int32_t remaining, Piece&& piece) {
+  const std::size_t textLength = std::strlen(text);
+  const std::size_t separatorLength = std::strlen(separator);
+  if (textLength == 0 || (limited && remaining == 0)) return;
+  if (separatorLength == 0) {
+    piece(text, textLength);
+    return;
+  }
+  std::size_t fieldStart = 0;
+  std::size_t at = 0;
+  while (textLength - at >= separatorLength) {
+    if (std::memcmp(text + at, separator, separatorLength) == 0) {
+      piece(text + fieldStart, at - fieldStart);
+      at += separatorLength;
+      fieldStart = at;
+      if (limited && --remaining == 0) return;
+    } else if (isLeadByte(text[at])) {
+      if (text[at + 1] == '\0') break;
+      at += 2;
+    } else {
+      at += 1;
+    }
+  }
+  if (fieldStart < textLength) piece(text + fieldStart, textLength - fieldStart);
+}
+
 void splitText(CommandResult* result, int32_t count, const CommandArgument* arguments) {
   const char* text = argumentAt(count, arguments, 0).asText();
   const CommandArgument& separatorArgument = argumentAt(count, arguments, 1);
@@ -130,34 +159,7 @@ void splitText(CommandResult* result, int32_t count, const CommandArgument* argu
     pieces.append(std::string_view(reinterpret_cast<const char*>(&element), sizeof element));
   };
 
-  const std::size_t textLength = std::strlen(text);
-  const std::size_t separatorLength = std::strlen(separator);
-  if (textLength == 0 || (limited && remaining == 0)) {
-    // no elements
-  } else if (separatorLength == 0) {
-    appendPiece(text, textLength);
-  } else {
-    std::size_t fieldStart = 0;
-    std::size_t at = 0;
-    bool limitReached = false;
-    while (textLength - at >= separatorLength) {
-      if (std::memcmp(text + at, separator, separatorLength) == 0) {
-        appendPiece(text + fieldStart, at - fieldStart);
-        at += separatorLength;
-        fieldStart = at;
-        if (limited && --remaining == 0) {
-          limitReached = true;
-          break;
-        }
-      } else if (isLeadByte(text[at])) {
-        if (text[at + 1] == '\0') break;
-        at += 2;
-      } else {
-        at += 1;
-      }
-    }
-    if (!limitReached && fieldStart < textLength) appendPiece(text + fieldStart, textLength - fieldStart);
-  }
+  cutFields(text, separator, limited, remaining, appendPiece);
 
   const auto elements = static_cast<int32_t>(pieces.size() / sizeof(char*));
   ArrayValue array = ArrayValue::ofSize(elements, ElementType::Text);
@@ -224,6 +226,13 @@ ArrayValue splitText(const char* text, const char* separator, std::optional<int3
                                {CommandArgument::ofText(text), CommandArgument::ofText(separator),
                                 maxCount ? CommandArgument::ofInt(*maxCount) : CommandArgument::missing()}),
                    ElementType::Text);
+}
+
+int32_t countFields(const char* text, const char* separator) {
+  int32_t fields = 0;
+  textCommands::cutFields(text != nullptr ? text : "", separator != nullptr ? separator : "", false, 0,
+            [&](const char*, std::size_t) { ++fields; });
+  return fields;
 }
 
 TextValue repeatText(int32_t count, const char* text) {

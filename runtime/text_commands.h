@@ -54,6 +54,9 @@ TextValue replaceText(const char* text, const char* find, const char* replacemen
 ArrayValue splitText(const char* text, const char* separator,
                      std::optional<int32_t> maxCount = std::nullopt);
 
+// The number of elements splitText(text, separator) gives, without making them.
+int32_t countFields(const char* text, const char* separator);
+
 // count copies of text one after the other; a count of 0 or below gives the empty text.
 TextValue repeatText(int32_t count, const char* text);
 

@@ -1,4 +1,5 @@
 // The width rule, applied one line at a time while the lines are recorded.
+#include <charconv>
 #include <string_view>
 
 #include "runtime/byte_buffer.h"
@@ -20,7 +21,8 @@ void measureLine(ColumnMeasure& measure, int32_t lineNumber, const ArrayValue& c
   for (int32_t j = 1; j <= cellCount; ++j) {
     const int32_t length = textLength(cells.textAt(j));
     if (j > 1) lengths.appendByte(',');
-    lengths.append(toText(length).view());
+    char digits[16];  // "%d" of a byte count, without a text made for it
+    lengths.append(std::string_view(digits, static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, length).ptr - digits)));
 
     // The first line and the line that opens a column set its width; a later line may only
     // raise it, and only when the previous line's record lists this column.

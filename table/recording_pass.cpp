@@ -9,7 +9,9 @@
 // thread doing every step in order makes.
 #include "table/recording_pass.h"
 
+#include <charconv>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -21,10 +23,13 @@ namespace {
 constexpr size_t kBatchLines = 256;  // the two threads meet once per batch, not once per line
 constexpr size_t kBatchesWaiting = 16;
 
-// The number of cell lengths listed in the record of line `lineNumber` (from 1).
-int32_t recordedLengthCount(JsonDocument& cellStore, int32_t lineNumber) {
-  const TextValue path = concatTexts({"test[", toText(lineNumber - 1).view(), "].column"});
-  return splitText(cellStore.getValue(path.c_str()).c_str(), ",").count();
+// The number of cell lengths listed in the record of line `lineNumber` (from 1), counted, not
+// cut. The path is written into one buffer the pass reuses: only its number changes.
+int32_t recordedLengthCount(JsonDocument& cellStore, int32_t lineNumber, std::string& path) {
+  char digits[16];
+  const auto written = std::to_chars(digits, digits + sizeof digits, lineNumber - 1);
+  path.assign("test[").append(digits, written.ptr).append("].column");
+  return countFields(cellStore.getValue(path.c_str()).c_str(), ",");
 }
 
 // Builds the records of the lines in order, a batch at a time, on the thread that asks; the
@@ -40,7 +45,9 @@ class RecordBuilder {
     for (; nextLine_ <= lines_.count() && batch.size() < kBatchLines; ++nextLine_) {
       if (run_.superseded()) return false;
       measureLine(lengths_, nextLine_, splitText(lines_.textAt(nextLine_), separator_), 0);
-      rowRecord_->setValue("row", toText(nextLine_).c_str());
+      char row[16];
+      *std::to_chars(row, row + sizeof row - 1, nextLine_).ptr = '\0';
+      rowRecord_->setValue("row", row);
       rowRecord_->setValue("column", lengths_.cellLengthsText.c_str());
       batch.push_back(rowRecord_->toJson());
     }
@@ -72,9 +79,10 @@ bool recordLines(const ArrayValue& lines, const char* separator, JsonDocument& c
       [&] { builder.finish(); });
   std::vector<TextValue> batch;
   size_t at = 0;
+  std::string path;
   for (int32_t i = 1; i <= lines.count(); ++i) {
     if (run.superseded()) return false;
-    const int32_t previousLengthCount = i >= 2 ? recordedLengthCount(cellStore, i - 1) : 0;
+    const int32_t previousLengthCount = i >= 2 ? recordedLengthCount(cellStore, i - 1, path) : 0;
     measureLine(measure, i, splitText(lines.textAt(i), separator), previousLengthCount);
     if (at == batch.size()) {
       // Only a superseded run runs out of records before its lines.

@@ -149,6 +149,12 @@ TEST(ObjectLayer, ResultCoercion) {
   EXPECT_FALSE(coerced(textVariant(u""), VariantType::Boolean, ObjectTypeMismatch).boolean);
   EXPECT_EQ(coerced(textVariant(u"12.5"), VariantType::Double).number, 12.5);
   EXPECT_EQ(coerced(textVariant(u"12x"), VariantType::Double, ObjectTypeMismatch).number, 0);
+  // Whole numbers, read digit by digit up to 15 digits, and past that as any other number.
+  EXPECT_EQ(coerced(textVariant(u"100000"), VariantType::Double).number, 100000);
+  EXPECT_FALSE(coerced(textVariant(u"000"), VariantType::Boolean).boolean);
+  EXPECT_EQ(coerced(textVariant(u"999999999999999"), VariantType::Double).number, 999999999999999.0);
+  EXPECT_EQ(coerced(textVariant(u"12345678901234567"), VariantType::Double).number, 12345678901234567.0);
+  EXPECT_EQ(coerced(textVariant(u"4,6,4"), VariantType::Boolean, ObjectTypeMismatch).boolean, false);
 
   Variant null;
   null.type = VariantType::Null;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/command_call.h"
@@ -73,6 +74,21 @@ TEST(SplitText, EmptySeparatorAndLimits) {
   EXPECT_EQ(split("a,b", {Arg::ofText(","), Arg::ofInt(0)}), V{});
   EXPECT_EQ(split("a,b", {Arg::ofText(","), Arg::ofInt(-3)}), V{}) << "a negative limit counts as 0";
   EXPECT_EQ(split("a,b", {Arg::ofText(","), Arg::ofInt(5)}), (V{"a", "b"}));
+}
+
+// Counting the fields must agree with cutting them, at every edge the cut has.
+TEST(SplitText, CountFieldsGivesTheNumberOfElementsSplitGives) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"4,6,4", ","}, {"a,,b", ","}, {",a", ","}, {"a,", ","}, {",", ","}, {"", ","}, {"a  b", " "},
+      {"a|\x81\x7C|b", "|"}, {"a,b\x81", ","}, {"\x81,", ","}, {"\x80,b", ","}, {"a\r\n\r\nb\r\n", "\r\n"},
+      {"a,b", ""}, {"\r", "\r\n"},
+  };
+  for (const auto& [text, separator] : cases) {
+    EXPECT_EQ(countFields(text, separator), splitText(text, separator).count()) << text << " at " << separator;
+  }
+  EXPECT_EQ(countFields("a,b\x81", ","), 2);
+  EXPECT_EQ(countFields("\x81,", ","), 1) << "the comma is the lead byte's trail";
+  EXPECT_EQ(countFields(nullptr, ","), 0);
 }
 
 TEST(ReplaceText, NeverRescansInsertedTextAndHonoursStartAndCount) {

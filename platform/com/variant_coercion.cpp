@@ -31,6 +31,16 @@ bool equalsIgnoringCase(std::u16string_view text, std::u16string_view lowerWord)
 bool readNumber(std::u16string_view text, double* number) {
   text = trimmed(text);
   if (text.empty() || text.size() > 64) return false;
+  // A whole number of up to 15 digits is exact as a double: most answers are row numbers.
+  if (text.size() <= 15) {
+    double whole = 0;
+    size_t i = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) whole = whole * 10 + (text[i] - u'0');
+    if (i == text.size()) {
+      *number = whole;
+      return true;
+    }
+  }
   char ascii[65];
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] >= 0x80) return false;
