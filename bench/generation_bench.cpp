@@ -137,7 +137,7 @@ void BM_GenerateTable(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * state.range(0));
   reportSizes(state, inputBytes, peak);
 }
-BENCHMARK(BM_GenerateTable)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_GenerateTable)->Arg(10000)->Arg(100000)->Arg(1000000)->Arg(3000000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 void BM_PressToTable(benchmark::State& state) {
   QWidget* window = mainWindow();
@@ -160,6 +160,6 @@ void BM_PressToTable(benchmark::State& state) {
   reportSizes(state, inputBytes, peak);
   state.counters["stall_ms"] = stall;
 }
-BENCHMARK(BM_PressToTable)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_PressToTable)->Arg(10000)->Arg(100000)->Arg(1000000)->Arg(3000000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "platform/code_page.h"
 #include "runtime/byte_buffer.h"
+#include "runtime/cut_fields.h"
 #include "runtime/number_conversion.h"
 
 namespace {
@@ -115,35 +116,6 @@ void replaceText(CommandResult* result, int32_t count, const CommandArgument* ar
   setText(result, out.takeText());
 }
 
-// Hands piece(begin, length) each field splitText cuts `text` into at `separator`, at most
-// `remaining` of them when limited; the count of fields and the pieces come from this one walk.
-template <class Piece>
-void cutFields(const char* text, const char* separator, bool limited, int32_t remaining, Piece&& piece) {
-  const std::size_t textLength = std::strlen(text);
-  const std::size_t separatorLength = std::strlen(separator);
-  if (textLength == 0 || (limited && remaining == 0)) return;
-  if (separatorLength == 0) {
-    piece(text, textLength);
-    return;
-  }
-  std::size_t fieldStart = 0;
-  std::size_t at = 0;
-  while (textLength - at >= separatorLength) {
-    if (std::memcmp(text + at, separator, separatorLength) == 0) {
-      piece(text + fieldStart, at - fieldStart);
-      at += separatorLength;
-      fieldStart = at;
-      if (limited && --remaining == 0) return;
-    } else if (isLeadByte(text[at])) {
-      if (text[at + 1] == '\0') break;
-      at += 2;
-    } else {
-      at += 1;
-    }
-  }
-  if (fieldStart < textLength) piece(text + fieldStart, textLength - fieldStart);
-}
-
 void splitText(CommandResult* result, int32_t count, const CommandArgument* arguments) {
   const char* text = argumentAt(count, arguments, 0).asText();
   const CommandArgument& separatorArgument = argumentAt(count, arguments, 1);
@@ -159,7 +131,7 @@ void splitText(CommandResult* result, int32_t count, const CommandArgument* argu
     pieces.append(std::string_view(reinterpret_cast<const char*>(&element), sizeof element));
   };
 
-  cutFields(text, separator, limited, remaining, appendPiece);
+  cutFields(text, separator, appendPiece, limited ? remaining : -1);
 
   const auto elements = static_cast<int32_t>(pieces.size() / sizeof(char*));
   ArrayValue array = ArrayValue::ofSize(elements, ElementType::Text);
@@ -230,8 +202,7 @@ ArrayValue splitText(const char* text, const char* separator, std::optional<int3
 
 int32_t countFields(const char* text, const char* separator) {
   int32_t fields = 0;
-  textCommands::cutFields(text != nullptr ? text : "", separator != nullptr ? separator : "", false, 0,
-            [&](const char*, std::size_t) { ++fields; });
+  cutFields(text, separator, [&](const char*, std::size_t) { ++fields; });
   return fields;
 }
 

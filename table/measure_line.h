@@ -20,3 +20,6 @@ struct ColumnMeasure {
 // leaves cellLengthsText as it was.
 void measureLine(ColumnMeasure& measure, int32_t lineNumber, const ArrayValue& cells,
                  int32_t previousLengthCount);
+// The same for the line's text, cut at `separator` as splitText cuts it.
+void measureLine(ColumnMeasure& measure, int32_t lineNumber, const char* line, const char* separator,
+                 int32_t previousLengthCount);

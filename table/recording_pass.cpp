@@ -44,7 +44,7 @@ class RecordBuilder {
     if (!rowRecord_) rowRecord_.emplace();
     for (; nextLine_ <= lines_.count() && batch.size() < kBatchLines; ++nextLine_) {
       if (run_.superseded()) return false;
-      measureLine(lengths_, nextLine_, splitText(lines_.textAt(nextLine_), separator_), 0);
+      measureLine(lengths_, nextLine_, lines_.textAt(nextLine_), separator_, 0);
       char row[16];
       *std::to_chars(row, row + sizeof row - 1, nextLine_).ptr = '\0';
       rowRecord_->setValue("row", row);
@@ -83,7 +83,7 @@ bool recordLines(const ArrayValue& lines, const char* separator, JsonDocument& c
   for (int32_t i = 1; i <= lines.count(); ++i) {
     if (run.superseded()) return false;
     const int32_t previousLengthCount = i >= 2 ? recordedLengthCount(cellStore, i - 1, path) : 0;
-    measureLine(measure, i, splitText(lines.textAt(i), separator), previousLengthCount);
+    measureLine(measure, i, lines.textAt(i), separator, previousLengthCount);
     if (at == batch.size()) {
       // Only a superseded run runs out of records before its lines.
       if (!records.take(batch)) return false;

@@ -10,14 +10,27 @@
 
 namespace {
 
+void expectSameMeasure(const ColumnMeasure& fromText, const ColumnMeasure& fromCells) {
+  EXPECT_STREQ(fromText.cellLengthsText.c_str(), fromCells.cellLengthsText.c_str());
+  ASSERT_EQ(fromText.columnCount, fromCells.columnCount);
+  ASSERT_EQ(fromText.columnWidths.count(), fromCells.columnWidths.count());
+  for (int32_t k = 1; k <= fromCells.columnWidths.count(); ++k) {
+    EXPECT_EQ(fromText.columnWidths.intAt(k), fromCells.columnWidths.intAt(k)) << "column " << k;
+  }
+}
+
 // Measures every line as the recording pass does, passing the previous line's number of
-// recorded lengths (the count of its cellLengthsText), then renders.
+// recorded lengths (the count of its cellLengthsText), then renders. Each line is measured
+// from its cut cells and from its text as it is cut, which must agree line after line.
 std::string tableOf(const char* input, const char* separator) {
   const ArrayValue lines = splitText(input, "\r\n");
   ColumnMeasure measure;
+  ColumnMeasure measuredAsCut;
   int32_t previousLengthCount = 0;
   for (int32_t i = 1; i <= lines.count(); ++i) {
     measureLine(measure, i, splitText(lines.textAt(i), separator), previousLengthCount);
+    measureLine(measuredAsCut, i, lines.textAt(i), separator, previousLengthCount);
+    expectSameMeasure(measuredAsCut, measure);
     previousLengthCount = splitText(measure.cellLengthsText.c_str(), ",").count();
   }
   return renderTable(lines, separator, measure).c_str();
@@ -59,6 +72,19 @@ TEST(RenderTable, EmptyCellsBlankLinesAndControlBytes) {
   // A blank line is a row of blank cells; a lone "\r" and "|" stay inside their cells.
   EXPECT_EQ(tableOf("x,y\r\n\r\np\r,|", ","),
             "+-----+----+\r\n| x   | y  |\r\n+-----+----+\r\n|     |    |\r\n| p\r  | |  |\r\n+-----+----+\r\n");
+}
+
+// Cells the cut treats apart: a separator inside a two-byte character, a lone lead byte at the
+// end, leading and doubled separators, and the empty separator.
+TEST(MeasureLine, AsCutFromTheTextAsFromTheCells) {
+  EXPECT_EQ(tableOf("a|\x81\x7C|b\r\n|x||\r\nc,d\x81", "|"),
+            "+-------+-----+----+\r\n| a     | \x81|  | b  |\r\n+-------+-----+----+\r\n|       | x   |    |\r\n"
+            "| c,d\x81  |     |    |\r\n+-------+-----+----+\r\n");
+  EXPECT_EQ(tableOf(" a  b\r\nc ", " "),
+            "+----+----+---+----+\r\n|    | a  |   | b  |\r\n+----+----+---+----+\r\n| c  |    |   |    |\r\n"
+            "+----+----+---+----+\r\n");
+  EXPECT_EQ(tableOf("a,b\r\nlonger,c", ""),
+            "+-----------+\r\n| a,b       |\r\n+-----------+\r\n| longer,c  |\r\n+-----------+\r\n");
 }
 
 TEST(MeasureLine, BlankLineKeepsTheLastLengthsAndWidthsOnlyGrow) {
