@@ -115,15 +115,17 @@ class WorkAhead {
 
   // The next item, in order; false once there are no more or after stop.
   bool take(Item& item) {
+    if (stopped_) return false;
     if (apart_) return items_.take(item);
     if (!finished_ && make_(item)) return true;
     finishOnce();
     return false;
   }
 
-  // Wants no more items: the side thread stops before its next and has ended on return.
-  // Idempotent.
+  // Wants no more items, the taker: the side thread stops before its next and has ended on
+  // return, and take gives nothing more. Idempotent.
   void stop() {
+    stopped_ = true;  // items still waiting are dropped with the hand-over
     items_.stop();
     thread_.join();
     finishOnce();
@@ -143,6 +145,7 @@ class WorkAhead {
   std::function<void()> finish_;
   HandOver<Item> items_;
   bool finished_ = false;  // the making thread's until it has ended
+  bool stopped_ = false;   // the taker's
   bool apart_ = false;
   SideThread thread_;  // last: it starts once everything it uses is in place
 };
