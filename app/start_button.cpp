@@ -6,7 +6,7 @@
 
 #include "runtime/runtime_error.h"
 #include "runtime/text_commands.h"
-#include "table/field_separator.h"
+#include "table/press.h"
 #include "table/generate_table.h"
 #include "ui/control_property.h"
 #include "ui/main_window.h"

@@ -23,7 +23,7 @@
 #include "bench/bench_window.h"
 #include "bench/generated_input.h"
 #include "runtime/text_commands.h"
-#include "table/field_separator.h"
+#include "table/press.h"
 #include "table/generate_table.h"
 #include "table/recording_pass.h"
 #include "ui/control_property.h"

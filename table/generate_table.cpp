@@ -9,7 +9,6 @@
 #include "table/hand_over.h"
 #include "table/recording_pass.h"
 #include "table/render_table.h"
-#include "ui/busy_pointer.h"
 #include "ui/control_property.h"
 #include "ui/main_thread_call.h"
 #include "ui/main_window.h"
@@ -19,16 +18,6 @@ namespace {
 // Rendered pieces (about 64 KiB each) that may wait for the output box's layout at a time.
 constexpr size_t kPiecesWaiting = 4;
 
-// Runs going, counted on the main thread: the window shows the busy pointer while any is,
-// superseded ones included, since each still holds the machine until it stops.
-int runsGoing = 0;
-
-void countRun(int change) {
-  const bool wasGoing = runsGoing > 0;
-  runsGoing += change;
-  if (wasGoing != (runsGoing > 0)) showBusyPointer(unitId::kMainWindow, runsGoing > 0);
-}
-
 }  // namespace
 
 void tableWorkerEntry(intptr_t parameter) { generateTable(static_cast<uint32_t>(parameter)); }
@@ -37,10 +26,6 @@ void generateTable(uint32_t press) {
   TableRun run(press);
   if (run.readInput() && run.recordInput()) run.writeTable();
 }
-
-// Once the loop has ended both are refused, and nothing is left to point at.
-TableRun::Going::Going() { runOnMainThread([] { countRun(+1); }); }
-TableRun::Going::~Going() { runOnMainThread([] { countRun(-1); }); }
 
 // The separator is this run's own copy, so a later press can replace the global freely. The
 // click emptied the output box before the run started: what the last table held goes back to

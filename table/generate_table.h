@@ -8,8 +8,9 @@
 #include "json/json_document.h"
 #include "runtime/array_value.h"
 #include "runtime/text_value.h"
-#include "table/field_separator.h"
+#include "table/press.h"
 #include "table/measure_line.h"
+#include "ui/busy_pointer.h"
 
 // The worker's routine: runs generateTable once for the press whose number (from
 // pressWithSeparator) is the parameter.
@@ -44,15 +45,7 @@ class TableRun {
   void writeTable();
 
  private:
-  // Counts the run on the main thread while it lives.
-  struct Going {
-    Going();
-    ~Going();
-    Going(const Going&) = delete;
-    Going& operator=(const Going&) = delete;
-  };
-
-  Going going_;
+  BusyPointerHold busy_;
   RunStart start_;
   JsonDocument cellStore_;
   TextValue input_;

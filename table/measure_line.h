@@ -7,7 +7,7 @@
 
 #include "runtime/array_value.h"
 #include "runtime/text_value.h"
-#include "table/field_separator.h"
+#include "table/press.h"
 
 struct ColumnMeasure {
   ArrayValue columnWidths{ElementType::Int};  // bytes, column 1 first

@@ -3,7 +3,7 @@
 
 #include "json/json_document.h"
 #include "runtime/array_value.h"
-#include "table/field_separator.h"
+#include "table/press.h"
 #include "table/measure_line.h"
 
 // The recording pass: for each line, reads the previous line's record back from cellStore,

@@ -6,7 +6,7 @@
 
 #include "runtime/array_value.h"
 #include "runtime/text_value.h"
-#include "table/field_separator.h"
+#include "table/press.h"
 #include "table/measure_line.h"
 
 // "+" then, per column, width + 3 dashes and a "+"; just "+" when there are no columns.

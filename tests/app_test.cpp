@@ -14,7 +14,7 @@
 #include "app/fatal_error_box.h"
 #include "app/globals.h"
 #include "app/program.h"
-#include "table/field_separator.h"
+#include "table/press.h"
 #include "runtime/array_value.h"
 #include "runtime/exit_routines.h"
 #include "platform/threads.h"

@@ -1,7 +1,7 @@
 // One small lock orders the click handler's replacement of the separator with each run's copy.
 // The press count changes under it too, but is atomic so a run can ask about it at every line
 // without the lock.
-#include "table/field_separator.h"
+#include "table/press.h"
 
 #include <atomic>
 #include <mutex>
