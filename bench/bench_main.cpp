@@ -10,9 +10,7 @@
 
 int main(int argc, char** argv) {
   startProcess();
-  // The offscreen screen is 800x800 unless told otherwise, smaller than the window, which
-  // would be cut to it; the tests' screen holds it whole.
-  setenv("QT_QPA_PLATFORM", "offscreen:configfile=" CELLBRAE_OFFSCREEN_SCREEN, 0);
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   if (!startWindowSystem(argc, argv)) return 2;

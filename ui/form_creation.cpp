@@ -3,8 +3,6 @@
 // only applies what the records say.
 #include "ui/form_creation.h"
 
-#include <algorithm>
-
 #include "ui/loaded_forms.h"
 #include "ui/wide_text.h"
 #include "ui/window_placement.h"
@@ -38,22 +36,15 @@ ControlKind controlKind(UnitType type) {
   }
 }
 
-// How much smaller than described the window had to be to fit the work area.
-struct WindowLoss {
-  int32_t width = 0;
-  int32_t height = 0;
-};
-
-PlatformControl* createWindow(LoadedForm& form, WindowLoss& loss) {
+PlatformControl* createWindow(LoadedForm& form) {
   const UnitRecord& record = form.description.units.front();
   ScreenArea screen{};
   windows().screenSize(&screen.width, &screen.height);
   ScreenArea work{};
   windows().workArea(&work.left, &work.top, &work.width, &work.height);
   const ScreenArea place = placeWindow(screen, work, record.width, record.height);
-  loss = {record.width - place.width, record.height - place.height};
   const std::u16string caption = toWide(record.settings.text);
-  WindowSpec wanted{caption, place.left, place.top, place.width, place.height, nullptr, 0, 0};
+  WindowSpec wanted{caption, place.left, place.top, record.width, record.height, nullptr, 0, 0};
   if (const IconPicture* icon = record.settings.icon) {
     form.iconPixels = iconPixels(*icon);
     wanted.icon = form.iconPixels.data();
@@ -65,33 +56,12 @@ PlatformControl* createWindow(LoadedForm& form, WindowLoss& loss) {
 
 void runClickHandler(void* context) { (*static_cast<EventHandler*>(context))(); }
 
-// Where the window's own controls end: their largest right and bottom edges.
-ScreenArea contentExtent(const LoadedForm& form) {
-  ScreenArea extent{};
-  for (const UnitRecord& unit : form.description.units) {
-    if (&unit == &form.description.units.front() || unit.parent != 0) continue;
-    extent.width = std::max(extent.width, unit.left + unit.width);
-    extent.height = std::max(extent.height, unit.top + unit.height);
-  }
-  return extent;
-}
-
-// The control's area in its parent: as described, or cut to a window that lost some of its
-// size (only the window's own controls reach its edges; those inside them move with them).
-ScreenArea controlArea(const LoadedForm& form, const UnitRecord& record, const WindowLoss& loss) {
-  const ScreenArea described{record.left, record.top, record.width, record.height};
-  if (record.parent != 0 || (loss.width <= 0 && loss.height <= 0)) return described;
-  const ScreenArea extent = contentExtent(form);
-  return fitIntoSmallerWindow(described, extent.width, extent.height, loss.width, loss.height);
-}
-
-PlatformControl* createControl(LoadedForm& form, size_t index, const WindowLoss& loss) {
+PlatformControl* createControl(LoadedForm& form, size_t index) {
   const UnitRecord& record = form.description.units[index];
   const std::u16string name = toWide(record.name);
   const bool editBox = record.type == UnitType::EditBox;
   const std::u16string caption = editBox ? std::u16string() : toWide(record.settings.text);
-  const ScreenArea area = controlArea(form, record, loss);
-  const ControlSpec wanted{controlKind(record.type), name, caption, area.left, area.top, area.width, area.height};
+  const ControlSpec wanted{controlKind(record.type), name, caption, record.left, record.top, record.width, record.height};
   PlatformControl* control = windows().createControl(form.window(), wanted);
   const FontRecord& font = record.settings.font;
   const std::u16string family = font.family != nullptr ? toWide(font.family) : std::u16string();
@@ -131,10 +101,9 @@ bool createForm(uint32_t windowId) {
   LoadedForm* form = findLoadedForm(windowId);
   if (form == nullptr) return false;
   const auto& units = form->description.units;
-  WindowLoss loss;
-  form->controls[0] = createWindow(*form, loss);
+  form->controls[0] = createWindow(*form);
   if (form->controls[0] == nullptr) return false;
-  for (size_t i = 1; i < units.size(); ++i) form->controls[i] = createControl(*form, i, loss);
+  for (size_t i = 1; i < units.size(); ++i) form->controls[i] = createControl(*form, i);
   for (size_t i = 1; i < units.size(); ++i) {
     if (units[i].parent != 0) windows().setParent(form->controls[i], form->controls[form->indexOf(units[i].parent)]);
   }

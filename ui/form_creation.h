@@ -4,10 +4,10 @@
 #include <cstdint>
 
 // Creates the window of the loaded description windowId centred on the primary screen (moved
-// into the work area, and cut to it where it is larger, as placeWindow and
-// fitIntoSmallerWindow say), with its controls in their parents and stacking order, and shows
-// it with the keyboard focus on the description's focus unit. No event runs. False when the
-// description is not loaded or the window cannot be created.
+// into the work area as placeWindow says), with
+// its controls in their parents and stacking order, and shows it with the keyboard focus on
+// the description's focus unit. No event runs. False when
+// the description is not loaded or the window cannot be created.
 bool createForm(uint32_t windowId);
 
 // Destroys the window of windowId, as closing it does; the description stays loaded.
