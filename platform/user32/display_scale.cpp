@@ -70,6 +70,4 @@ int systemDpi() {
 
 int32_t toScreen(int32_t layout, int dpi) { return MulDiv(layout, dpi, kLayoutDpi); }
 
-int32_t toLayout(int32_t screen, int dpi) { return MulDiv(screen, kLayoutDpi, dpi); }
-
 }  // namespace user32backend

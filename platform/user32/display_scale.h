@@ -22,8 +22,7 @@ int windowDpi(HWND window);
 // The DPI the system-wide objects (the stock fonts) were made for.
 int systemDpi();
 
-// Layout pixels at 96 per inch as pixels at dpi, rounded to the nearest; and back.
+// Layout pixels at 96 per inch as pixels at dpi, rounded to the nearest.
 int32_t toScreen(int32_t layout, int dpi);
-int32_t toLayout(int32_t screen, int dpi);
 
 }  // namespace user32backend

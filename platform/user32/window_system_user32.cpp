@@ -52,7 +52,6 @@ struct PlatformText {
 namespace {
 
 using user32backend::mainThreadGate;
-using user32backend::toLayout;
 using user32backend::toScreen;
 
 bool isMainThread() { return mainThreadGate.isMainThread(); }
@@ -281,19 +280,20 @@ void stop() {
 // The primary screen in pixels at 96 dpi, as the window's geometry is given.
 void screenSize(int32_t* width, int32_t* height) {
   const int dpi = user32backend::primaryDpi();
-  *width = toLayout(GetSystemMetrics(SM_CXSCREEN), dpi);
-  *height = toLayout(GetSystemMetrics(SM_CYSCREEN), dpi);
+  *width = GetSystemMetrics(SM_CXSCREEN) * user32backend::kLayoutDpi / dpi;
+  *height = GetSystemMetrics(SM_CYSCREEN) * user32backend::kLayoutDpi / dpi;
 }
 
 void workArea(int32_t* left, int32_t* top, int32_t* width, int32_t* height) {
   RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-  // Edges, not sizes, are scaled, so the area never reaches past the screen's scaled edge.
+  // Whole 96 dpi pixels inside the area: a window placed in it never reaches a row past it.
   const int dpi = user32backend::primaryDpi();
-  *left = toLayout(area.left, dpi);
-  *top = toLayout(area.top, dpi);
-  *width = toLayout(area.right, dpi) - *left;
-  *height = toLayout(area.bottom, dpi) - *top;
+  const auto inward = [dpi](LONG edge) { return (edge * user32backend::kLayoutDpi + dpi - 1) / dpi; };
+  *left = inward(area.left);
+  *top = inward(area.top);
+  *width = area.right * user32backend::kLayoutDpi / dpi - *left;
+  *height = area.bottom * user32backend::kLayoutDpi / dpi - *top;
 }
 
 PlatformControl* keep(HWND hwnd, PlatformControl* window) {

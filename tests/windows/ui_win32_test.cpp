@@ -277,6 +277,50 @@ TEST_F(MainWindowWin32, StoredFontsKeepTheirRecordAndTheTableLinesUp) {
   }
 }
 
+// Moved to a monitor of another DPI, the window takes the system's suggested rectangle and
+// draws its controls and fonts from the description again at that DPI, edge by edge; back at
+// 96 dpi it is exactly as it opened. Wine gives every screen one DPI, so the system's message
+// is sent here by hand.
+TEST_F(MainWindowWin32, AnotherMonitorsDpiScalesTheLayoutAgain) {
+  RECT opened{};
+  GetWindowRect(window_, &opened);
+  const auto moveTo = [&](int dpi) {
+    RECT suggested{opened.left, opened.top, opened.left + MulDiv(940, dpi, 96), opened.top + MulDiv(720, dpi, 96)};
+    SendMessageA(window_, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+  };
+  const auto height = [&](const char* name) { return usedFont(control(name)).record.lfHeight; };
+  LOGFONTA defaultGui{};
+  GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof defaultGui, &defaultGui);
+
+  moveTo(120);
+  RECT frame{};
+  GetWindowRect(window_, &frame);
+  EXPECT_EQ(describe(frame), describe({opened.left, opened.top, opened.left + 1175, opened.top + 900}));
+  EXPECT_EQ(describe(placement(control("按钮1"))), describe({360, 388, 1176, 425}));
+  EXPECT_EQ(describe(placement(control("编辑框2"))), describe({0, 425, 1163, 863}));
+  EXPECT_EQ(describe(placement(control("分组框1"))), describe({0, 379, 360, 429}));
+  EXPECT_EQ(describe(placement(control("单选框3"))), describe({233, 16, 333, 46}));
+  // The grid fonts at the nearest even height (17.5 and 23.75 scaled), the rest scaled.
+  EXPECT_EQ(height("编辑框2"), -18);
+  EXPECT_EQ(height("按钮1"), -24);
+  EXPECT_EQ(height("编辑框1"), MulDiv(defaultGui.lfHeight, 120, 96));
+  EXPECT_EQ(height("单选框3"), MulDiv(defaultGui.lfHeight, 120, 96));
+  const UsedFont output = usedFont(control("编辑框2"));
+  EXPECT_EQ(output.ascii.cx, 9);
+  EXPECT_EQ(output.cjk.cx, 18);
+
+  moveTo(96);
+  GetWindowRect(window_, &frame);
+  EXPECT_EQ(describe(frame), describe(opened));
+  for (const ExpectedControl& expected : kControls) {
+    EXPECT_EQ(describe(placement(control(expected.name))), describe(expected.placement)) << expected.name;
+  }
+  EXPECT_EQ(height("编辑框2"), -14);
+  EXPECT_EQ(height("按钮1"), -19);
+  EXPECT_EQ(static_cast<WPARAM>(SendMessageA(control("编辑框1"), WM_GETFONT, 0, 0)),
+            reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)));
+}
+
 // Every character code page 936 can put into a table, measured in the output box's own font:
 // printable ASCII and the euro sign (0x80) one cell, every double-byte character two.
 TEST_F(MainWindowWin32, OutputBoxDrawsEveryGbkCharacterOnTheGrid) {
