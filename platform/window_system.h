@@ -70,6 +70,9 @@ struct WindowSystem {
   void (*screenSize)(int32_t* width, int32_t* height);
   // Writes the primary screen's work area (the screen less the task bar and panels).
   void (*workArea)(int32_t* left, int32_t* top, int32_t* width, int32_t* height);
+  // Writes the largest outer size the system gives a top-level window; a larger one is cut
+  // to it. INT32_MAX for a system that cuts none.
+  void (*largestWindow)(int32_t* width, int32_t* height);
   // Creates a hidden top-level window with a fixed frame, minimise and close boxes and no
   // maximise box; it keeps its outer size once the window manager's frame is known.
   PlatformControl* (*createWindow)(const WindowSpec& wanted);

@@ -64,7 +64,9 @@ PlatformControl* createWindow(LoadedForm& form, ScreenArea* loss) {
   windows().screenSize(&screen.width, &screen.height);
   ScreenArea work{};
   windows().workArea(&work.left, &work.top, &work.width, &work.height);
-  const ScreenArea place = placeWindow(screen, work, record.width, record.height);
+  ScreenArea largest{};
+  windows().largestWindow(&largest.width, &largest.height);
+  const ScreenArea place = placeWindow(screen, work, largest, record.width, record.height);
   loss->width = record.width - place.width;
   loss->height = record.height - place.height;
   const std::u16string caption = toWide(record.settings.text);

@@ -1,6 +1,7 @@
-// Centring, then the smallest move into the work area; a window too large for it is made
-// smaller, its scrolling boxes (and in width the button) taking the loss, since the boxes'
-// text stays reachable with their scroll bars while every other control keeps its size.
+// Centring, then the smallest move into the work area. A window that cannot be moved to show
+// all of itself is made smaller instead, its scrolling boxes (and in width the button) taking
+// the loss: the boxes' text stays reachable with their scroll bars, and every other control
+// keeps its size.
 #include "ui/window_placement.h"
 
 #include <algorithm>
@@ -15,9 +16,11 @@ int32_t placeOnAxis(int32_t centred, int32_t size, int32_t areaStart, int32_t ar
 
 }  // namespace
 
-ScreenArea placeWindow(const ScreenArea& screen, const ScreenArea& workArea, int32_t width, int32_t height) {
-  const int32_t fittedWidth = workArea.width > 0 ? std::min(width, workArea.width) : width;
-  const int32_t fittedHeight = workArea.height > 0 ? std::min(height, workArea.height) : height;
+ScreenArea placeWindow(const ScreenArea& screen, const ScreenArea& workArea, const ScreenArea& largest,
+                       int32_t width, int32_t height) {
+  const int32_t fittedWidth = largest.width > 0 ? std::min(width, largest.width) : width;
+  int32_t fittedHeight = workArea.height > 0 ? std::min(height, workArea.height) : height;
+  if (largest.height > 0) fittedHeight = std::min(fittedHeight, largest.height);
   return {placeOnAxis((screen.width - fittedWidth) / 2, fittedWidth, workArea.left, workArea.width),
           placeOnAxis((screen.height - fittedHeight) / 2, fittedHeight, workArea.top, workArea.height), fittedWidth,
           fittedHeight};

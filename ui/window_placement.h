@@ -15,9 +15,13 @@ struct ScreenArea {
 };
 
 // Centres a width x height window on the screen (left and top unused), then moves it by the
-// least amount that puts it all inside the work area. A window wider or taller than the work
-// area is made as wide or as tall as the work area. Returns the window's area.
-ScreenArea placeWindow(const ScreenArea& screen, const ScreenArea& workArea, int32_t width, int32_t height);
+// least amount that puts it all inside the work area, or its top-left corner when it is
+// wider than the work area. A window taller than the work area is made as tall as the work
+// area (a window can be moved sideways past the screen's edge, never up past its top), and
+// one larger than the system's largest window (largest: left and top unused) as large as
+// that. Returns the window's area.
+ScreenArea placeWindow(const ScreenArea& screen, const ScreenArea& workArea, const ScreenArea& largest,
+                       int32_t width, int32_t height);
 
 // A control that gives up room when a window is made smaller than described keeps at least
 // this much of it: a line of text and its scroll bars, or a short caption.

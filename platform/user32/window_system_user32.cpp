@@ -296,6 +296,13 @@ void workArea(int32_t* left, int32_t* top, int32_t* width, int32_t* height) {
   *height = area.bottom * user32backend::kLayoutDpi / dpi - *top;
 }
 
+// The system cuts a window to the screen and a frame's width around it.
+void largestWindow(int32_t* width, int32_t* height) {
+  const int dpi = user32backend::primaryDpi();
+  *width = GetSystemMetrics(SM_CXMAXTRACK) * user32backend::kLayoutDpi / dpi;
+  *height = GetSystemMetrics(SM_CYMAXTRACK) * user32backend::kLayoutDpi / dpi;
+}
+
 PlatformControl* keep(HWND hwnd, PlatformControl* window) {
   backend.controls.push_back(std::make_unique<PlatformControl>());
   PlatformControl* control = backend.controls.back().get();
@@ -533,6 +540,7 @@ const WindowSystem kUser32WindowSystem{
     .isMainThread = isMainThread,
     .screenSize = screenSize,
     .workArea = workArea,
+    .largestWindow = largestWindow,
     .createWindow = createWindow,
     .createControl = createControl,
     .setParent = setParent,
