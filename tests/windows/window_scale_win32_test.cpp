@@ -13,6 +13,7 @@
 #include <string>
 
 #include "tests/windows/child_process.h"
+#include "tests/windows/gbk_grid.h"
 #include "tests/windows/win32_window_support.h"
 #include "ui/form_creation.h"
 #include "ui/loaded_forms.h"
@@ -115,14 +116,6 @@ class AtOneScale : public ::testing::Test {
     return found;
   }
 
-  // The control's area in its parent's client area.
-  static RECT placement(HWND control) {
-    RECT frame{};
-    GetWindowRect(control, &frame);
-    MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&frame), 2);
-    return frame;
-  }
-
   // The caption's extent in the control's own font.
   static SIZE captionExtent(HWND control) {
     const std::string caption = windowText(control);
@@ -145,11 +138,6 @@ class AtOneScale : public ::testing::Test {
   HWND window_ = nullptr;
   RECT client_{};
 };
-
-std::string describe(const RECT& r) {
-  return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-         std::to_string(r.bottom);
-}
 
 TEST_F(AtOneScale, WindowAndControlsAreScaledAndInsideTheClientArea) {
   const int dpi = scale_->dpi;
@@ -244,40 +232,13 @@ TEST_F(AtOneScale, FontsScaleAndTheOutputBoxKeepsItsGrid) {
   // The input box's text and the table are the same size, give or take a rounding.
   EXPECT_LE(std::abs(fontRecord(control("编辑框1")).lfHeight - scaled(-12, scale_->dpi)), 1);
 
-  // Every character code page 936 puts into a table: one cell for printable ASCII and the
-  // euro sign, two for every double-byte character.
-  HWND output = control("编辑框2");
-  HDC dc = GetDC(output);
-  const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(output, WM_GETFONT, 0, 0)));
-  const auto advance = [dc](wchar_t c) {
-    SIZE size{};
-    return GetTextExtentPoint32W(dc, &c, 1, &size) ? size.cx : -1;
-  };
-  const LONG cell = advance(L'a');
-  EXPECT_EQ(cell, -scale_->outputHeight / 2);
-  std::wstring offGrid;
-  for (wchar_t c = 0x20; c < 0x7F; ++c) {
-    if (advance(c) != cell) offGrid += c;
-  }
-  if (advance(L'\x20AC') != cell) offGrid += L'\x20AC';
-  int walked = 0;
-  for (int lead = 0x81; lead <= 0xFE; ++lead) {
-    for (int trail = 0x40; trail <= 0xFE; ++trail) {
-      const char pair[] = {static_cast<char>(lead), static_cast<char>(trail)};
-      wchar_t wide[2] = {};
-      if (MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, pair, 2, wide, 2) != 1) continue;
-      ++walked;
-      if (advance(wide[0]) != 2 * cell) offGrid += wide[0];
-    }
-  }
-  SelectObject(dc, previous);
-  ReleaseDC(output, dc);
-  EXPECT_GE(walked, 21791);
-  std::string shown;
-  for (wchar_t c : offGrid.substr(0, 40)) shown += std::to_string(c) + " ";
-  EXPECT_EQ(offGrid.size(), 0u) << "code points off the grid: " << shown;
-  std::printf("%d dpi: cell %ld px, %d double-byte characters walked, %zu off the grid\n", scale_->dpi, cell, walked,
-              offGrid.size());
+  // Every character the table can hold on the grid, at this scale's cell.
+  const GbkGridWalk walk = walkGbkGrid(control("编辑框2"));
+  EXPECT_EQ(walk.cell, -scale_->outputHeight / 2);
+  EXPECT_GE(walk.walked, 21791);
+  EXPECT_EQ(walk.offGrid.size(), 0u) << "code points off the grid: " << walk.shown();
+  std::printf("%d dpi: cell %ld px, %d double-byte characters walked, %zu off the grid\n", scale_->dpi, walk.cell,
+              walk.walked, walk.offGrid.size());
 }
 
 }  // namespace
