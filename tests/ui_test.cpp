@@ -775,7 +775,7 @@ namespace {
 // it does not, so the caption can always be grabbed.
 TEST(WindowPlacement, CentredThenMovedIntoTheWorkArea) {
   const auto place = [](ScreenArea screen, ScreenArea work) {
-    const ScreenArea at = placeWindow(screen, work, 940, 720);
+    const ScreenArea at = placeWindow(screen, work, {0, 0, INT32_MAX, INT32_MAX}, 940, 720);
     return std::pair(at.left, at.top);
   };
   EXPECT_EQ(place({0, 0, 1920, 1080}, {0, 0, 1920, 1040}), std::pair(490, 180));
@@ -786,6 +786,52 @@ TEST(WindowPlacement, CentredThenMovedIntoTheWorkArea) {
   EXPECT_EQ(place({0, 0, 1024, 768}, {0, 40, 1024, 728}), std::pair(42, 40));
   // A task bar along the bottom pushes the window up, not off the top.
   EXPECT_EQ(place({0, 0, 1024, 768}, {0, 0, 1024, 730}), std::pair(42, 10));
+}
+
+std::string describe(const ScreenArea& area) {
+  return std::to_string(area.left) + "," + std::to_string(area.top) + " " + std::to_string(area.width) + "x" +
+         std::to_string(area.height);
+}
+
+// Where the described size cannot be shown: as tall as the work area (a window can be moved
+// sideways past the screen's edge but never up past its top), and no larger than the system
+// makes a window.
+TEST(WindowPlacement, WindowLargerThanItsRoomIsMadeToFitIt) {
+  constexpr ScreenArea kAnySize{0, 0, INT32_MAX, INT32_MAX};
+  // 1920x1080 at 150% with a 72-pixel panel: 1280x720 pixels of the toolkit, 672 rows free.
+  EXPECT_EQ(describe(placeWindow({0, 0, 1280, 720}, {0, 0, 1280, 672}, kAnySize, 940, 720)), "170,0 940x672");
+  // Narrower than the window, the screen leaves it its width: it is moved to see the rest.
+  EXPECT_EQ(describe(placeWindow({0, 0, 800, 800}, {0, 0, 800, 800}, kAnySize, 940, 720)), "0,40 940x720");
+  // A system that cuts windows to the screen and a frame: 1280x1024 at 200%, frames of 3.
+  EXPECT_EQ(describe(placeWindow({0, 0, 640, 512}, {0, 0, 640, 512}, {0, 0, 643, 515}, 940, 720)), "0,0 643x512");
+  EXPECT_EQ(describe(placeWindow({0, 0, 1920, 1080}, {0, 0, 1920, 1040}, {0, 0, 1926, 1086}, 940, 720)),
+            "490,180 940x720");
+}
+
+// MainWindow's own controls (the radio boxes move with their frame) in a window short of rows
+// and columns: the edit boxes give the rows in proportion to their heights and the row between
+// them keeps its place against both; every control that reaches the right edge gives the columns.
+TEST(WindowPlacement, TheBoxesGiveTheRoomTheWindowLacks) {
+  const auto fitted = [](int32_t widthLoss, int32_t heightLoss) {
+    FittedControl controls[] = {
+        {{0, 303, 288, 40}, false, false},   // 分组框1
+        {{288, 310, 653, 30}, false, true},  // 按钮1
+        {{0, 340, 930, 350}, true, true},    // 编辑框2
+        {{0, 0, 930, 310}, true, true},      // 编辑框1
+    };
+    fitLayout(controls, widthLoss, heightLoss);
+    std::string shown;
+    for (const FittedControl& control : controls) shown += describe(control.area) + "; ";
+    return shown;
+  };
+  EXPECT_EQ(fitted(0, 0), "0,303 288x40; 288,310 653x30; 0,340 930x350; 0,0 930x310; ");
+  // 150% on 1920x1080 under a 72-pixel panel: 48 rows, 25 from the output box and 23 from the
+  // input box; the output box's last row is 48 above where it was.
+  EXPECT_EQ(fitted(0, 48), "0,280 288x40; 288,287 653x30; 0,317 930x325; 0,0 930x287; ");
+  EXPECT_EQ(fitted(297, 208), "0,205 288x40; 288,212 356x30; 0,242 633x240; 0,0 633x212; ");
+  // No box goes below a line and its scroll bars, no button below a short caption; what the
+  // boxes cannot give stays ungiven.
+  EXPECT_EQ(fitted(900, 700), "0,53 288x40; 288,60 120x30; 0,90 120x60; 0,0 120x60; ");
 }
 
 }  // namespace
