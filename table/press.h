@@ -1,8 +1,8 @@
 // A press of the start button: the field separator it chose, shared between the click
 // handler on the main thread and the runs on their workers, and its number, by which a run
-// learns that a later press has superseded it. A run never reads the global itself: it takes its own
-// copy when it starts, with the number of the press it started under, so a later press can
-// neither free the separator under it nor be overwritten by its table.
+// learns that a later press has superseded it. A run never reads the global itself: it takes
+// its own copy when it starts, with the number of the press it started under, so a later
+// press can neither free the separator under it nor be overwritten by its table.
 #pragma once
 
 #include <cstdint>

@@ -3,8 +3,8 @@
 
 #include "json/json_document.h"
 #include "runtime/array_value.h"
-#include "table/press.h"
 #include "table/measure_line.h"
+#include "table/press.h"
 
 // The recording pass: for each line, reads the previous line's record back from cellStore,
 // cuts the line at `separator`, measures it, and appends its record {"row","column"} to the

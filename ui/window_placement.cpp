@@ -32,8 +32,7 @@ void fitLayout(std::span<FittedControl> controls, int32_t widthLoss, int32_t hei
       control.area.width -= std::clamp(widthLoss, 0, std::max(control.area.width - kLeastWidth, 0));
     }
   }
-  const int32_t loss = heightLoss;
-  if (loss <= 0) return;
+  if (heightLoss <= 0) return;
   int32_t total = 0;
   size_t last = controls.size();
   for (size_t i = 0; i < controls.size(); ++i) {
@@ -43,11 +42,11 @@ void fitLayout(std::span<FittedControl> controls, int32_t widthLoss, int32_t hei
   }
   if (total <= 0) return;
   std::vector<int32_t> given(controls.size(), 0);
-  int32_t left = loss;
+  int32_t left = heightLoss;
   for (size_t i = 0; i < controls.size(); ++i) {
     if (!controls[i].givesHeight) continue;
     const int32_t height = controls[i].area.height;
-    const int32_t share = i == last ? left : static_cast<int32_t>(int64_t{loss} * height / total);
+    const int32_t share = i == last ? left : static_cast<int32_t>(int64_t{heightLoss} * height / total);
     given[i] = std::clamp(std::min(share, left), 0, std::max(height - kLeastBoxHeight, 0));
     left -= given[i];
   }
