@@ -629,6 +629,87 @@ TEST_F(MainWindowTest, TextsOfManySlicesCrossUnchanged) {
   }
 }
 
+// The rows a box shows, block by block and line by line.
+QStringList shownRows(QPlainTextEdit* edit) {
+  QStringList rows;
+  QTextDocument* document = edit->document();
+  for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+    document->documentLayout()->blockBoundingRect(block);  // lays the block out
+    for (int at = 0; at < block.layout()->lineCount(); ++at) {
+      const QTextLine line = block.layout()->lineAt(at);
+      rows += block.text().mid(line.textStart(), line.textLength()).remove(QChar::LineSeparator);
+    }
+  }
+  return rows;
+}
+
+// A line longer than 4096 columns is shown on rows of 4096 columns (a Chinese character is
+// two), so that the toolkit never lays out more than that at once and the rows of a table
+// keep their grid; the rows it goes on in are no line breaks to the box's read, a copy,
+// Backspace, Delete or undo; Enter and Shift+Enter break the line wherever they are typed.
+TEST_F(MainWindowTest, LongLinesGoOnInRowsThatAreNoLineBreaks) {
+  QApplication::setActiveWindow(window_);
+  auto* output = control<QPlainTextEdit>(u"编辑框2");
+  const QString a(5000, u'a');
+  const QString wide(3000, u'序');
+  const std::string text = gbk(a + qs(u"|\r\n") + wide + qs(u"|\r\nx"));
+  runOnWorkerWhilePumping([&] { writeContent(kMainWindow, unitId::kEditBox2, text.c_str()); });
+  EXPECT_EQ(shownRows(output), QStringList({QString(4096, u'a'), QString(904, u'a') + u'|', QString(2048, u'序'),
+                                            QString(952, u'序') + u'|', QStringLiteral("x")}));
+  EXPECT_EQ(output->document()->lineCount(), 5);
+  EXPECT_TRUE(std::string(readContent(kMainWindow, unitId::kEditBox2).view()) == text);
+
+  output->setFocus();
+  QTextCursor selection(output->document());
+  selection.setPosition(4090);
+  selection.setPosition(4110, QTextCursor::KeepAnchor);
+  output->setTextCursor(selection);
+  output->copy();
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), QString(19, u'a')) << "the soft break gives nothing";
+
+  // Down from the second row's start goes to the third, inside the same block.
+  QTextCursor caret(output->document());
+  caret.setPosition(4097);
+  output->setTextCursor(caret);
+  QTest::keyClick(output, Qt::Key_Down);
+  EXPECT_EQ(output->textCursor().position(), 4097 + 906);
+  QTest::keyClick(output, Qt::Key_Up);
+  EXPECT_EQ(output->textCursor().position(), 4097);
+
+  QTest::keyClick(output, Qt::Key_Backspace);
+  QTest::keyClick(output, Qt::Key_Delete);
+  EXPECT_TRUE(std::string(readContent(kMainWindow, unitId::kEditBox2).view()) == text.substr(0, 4095) + text.substr(4097));
+  output->undo();
+  output->undo();
+  EXPECT_TRUE(std::string(readContent(kMainWindow, unitId::kEditBox2).view()) == text);
+
+  caret.setPosition(4097 + 10);
+  output->setTextCursor(caret);
+  QTest::keyClick(output, Qt::Key_Return, Qt::ShiftModifier);
+  QTest::keyClicks(output, QStringLiteral("b"));
+  EXPECT_TRUE(std::string(readContent(kMainWindow, unitId::kEditBox2).view()) ==
+              text.substr(0, 4106) + "\r\nb" + text.substr(4106));
+  caret.setPosition(4097);
+  output->setTextCursor(caret);
+  QTest::keyClick(output, Qt::Key_Return);
+  EXPECT_TRUE(std::string(readContent(kMainWindow, unitId::kEditBox2).view()) ==
+              text.substr(0, 4096) + "\r\n" + text.substr(4096, 10) + "\r\nb" + text.substr(4106));
+
+  // A paste is cut the same way, whatever block it lands in, and reads back as pasted.
+  auto* input = control<QPlainTextEdit>(u"编辑框1");
+  input->setFocus();
+  input->clear();
+  QGuiApplication::clipboard()->setText(QString(9000, u'p') + qs(u"\n\u2028q\n"));
+  QTest::keyClick(input, Qt::Key_V, Qt::ControlModifier);
+  QTest::keyClick(input, Qt::Key_Home, Qt::ControlModifier);
+  QTest::keyClick(input, Qt::Key_Right);
+  QTest::keyClick(input, Qt::Key_V, Qt::ControlModifier);
+  const std::string pasted = std::string(9000, 'p') + "\r\n?q\r\n";
+  EXPECT_TRUE(std::string(readContent(kMainWindow, unitId::kEditBox1).view()) == "p" + pasted + pasted.substr(1))
+      << "U+2028 is the \"?\" it always read as, never a line break";
+  EXPECT_EQ(copiedText(input), QString::fromStdString("p" + pasted + pasted.substr(1)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
 // A character the code page lacks reads as one "?", even where the text is cut into slices
 // for the code page: a character beyond U+FFFF is two UTF-16 units that must stay together.
 TEST_F(MainWindowTest, CharactersBeyondTheCodePageReadAsOneQuestionMarkEach) {
