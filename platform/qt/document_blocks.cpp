@@ -36,6 +36,10 @@ BlockWriter::BlockWriter(const QTextCursor& cursor) : cursor_(cursor) {
 }
 
 void BlockWriter::write(QStringView text) {
+  // Inside an edit block the cursor does not lay out the block it stands in after every
+  // insertion (nor, for the widest block, every other block), and the layout hears of the
+  // whole piece once.
+  cursor_.beginEditBlock();
   pending_.reserve(qMin<qsizetype>(text.size(), qsizetype{kBlockColumns} * 2));
   for (qsizetype at = 0; at < text.size(); ++at) {
     char16_t unit = text[at].unicode();
@@ -62,6 +66,7 @@ void BlockWriter::write(QStringView text) {
   flush();
   QTextBlock current = cursor_.block();
   current.setUserState(lines_);
+  cursor_.endEditBlock();
 }
 
 void BlockWriter::endBlock(bool continuing) {
