@@ -43,17 +43,26 @@ bool hasLoneLineBreak(std::string_view text) {
 // (seconds for a million lines).
 constexpr qsizetype kPastePiece = qsizetype{64} * 1024;
 
-// Room a paste of `units` needs while it goes in: the document's text grows to twice the text
-// it holds, and the undo step keeps what it replaced. Asked of the heap first, so that a
-// refused block ends the program through its own box, before the toolkit, which does not
-// check every allocation of its own, can fail inside the paste.
-void checkRoomForPaste(qsizetype units) {
-  const size_t size = static_cast<size_t>(units) * sizeof(QChar) * 3;
+// Asks the heap for `size` bytes and gives them back: the toolkit does not check every
+// allocation of its own, so room it is about to need is asked for first, and a refusal ends
+// the program through its own box rather than inside the toolkit.
+void checkRoom(size_t size) {
   void* room = std::malloc(size);
   if (room == nullptr) {
     if (const OutOfMemoryHandler handler = outOfMemoryHandler()) handler(size);
   }
   std::free(room);
+}
+
+// Room a paste of `units` needs while it goes in: the document's text grows to twice the text
+// it holds, and the undo step keeps what it replaced.
+void checkRoomForPaste(qsizetype units) { checkRoom(static_cast<size_t>(units) * sizeof(QChar) * 3); }
+
+// Room for `units` more in a document: its text is one buffer, which doubles when it is full,
+// so it may need as much again as the text it will hold (the blocks and the steps to undo are
+// small beside it).
+void checkRoomForPiece(const QTextDocument& document, qsizetype units) {
+  checkRoom(static_cast<size_t>(document.characterCount() + units) * sizeof(QChar));
 }
 
 }  // namespace
@@ -89,6 +98,7 @@ void EditBox::pasteNextPiece() {
   }
   // One undo step for the whole paste: the first piece opens it, replacing the selection.
   QTextCursor& cursor = paste.writer.cursor();
+  if (paste.text.size() > kPastePiece) checkRoomForPiece(*document(), length);
   if (paste.at == 0) {
     cursor.beginEditBlock();
   } else {
@@ -219,6 +229,7 @@ void insertAtEnd(BlockWriter& end, std::string_view ansi) {
     const size_t lineFeed = ansi.size() - at > kSlice ? ansi.find('\n', at + kSlice) : std::string_view::npos;
     const size_t next = lineFeed == std::string_view::npos ? ansi.size() : lineFeed + 1;
     platformCodePage().convertToUtf16(ansi.substr(at, next - at), &wide);
+    checkRoomForPiece(document, static_cast<qsizetype>(wide.size()));
     end.write(QStringView(wide.data(), static_cast<qsizetype>(wide.size())));
     at = next;
   }
