@@ -198,8 +198,7 @@ std::string ansiOfRaw(const QString& raw) {
       const QChar unit = raw[i];
       if (unit == QChar::ParagraphSeparator || unit == QChar::LineSeparator) {
         slice += u"\r\n";
-      } else if (isSoftBreakMark(unit)) {
-      } else {
+      } else if (!isSoftBreakMark(unit)) {
         slice += static_cast<char16_t>(unit.unicode());
       }
     }

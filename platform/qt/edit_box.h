@@ -44,6 +44,8 @@ namespace qtbackend {
 // first separator is the tab). Ctrl+Tab and Shift+Ctrl+Tab move the focus instead, as Qt's
 // text boxes let a person leave them. A big paste or drop goes in a piece at a time, the
 // window answering between pieces, as one step to undo; the box takes no typing meanwhile.
+// Its document is cut into short blocks (document_blocks.h), which no key, paste or copy
+// shows as line breaks where there are none.
 // A copy offers the text, and HTML that keeps a table lined up (copy_flavours.cpp).
 class EditBox : public QPlainTextEdit {
  public:
