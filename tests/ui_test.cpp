@@ -40,6 +40,15 @@ namespace {
 
 using unitId::kMainWindow;
 
+// The box's whole text as a person copies it out (select all, copy), the caret left as it was:
+// the document may cut a long line into blocks that are not line breaks.
+QString copiedText(QPlainTextEdit* edit) {
+  const QTextCursor caret = edit->textCursor();
+  edit->selectAll();
+  edit->copy();
+  edit->setTextCursor(caret);
+  return QGuiApplication::clipboard()->text();
+}
 
 std::atomic<int> startClicks{0};
 void countStartClick() { ++startClicks; }
@@ -245,7 +254,6 @@ TEST_F(MainWindowTest, BigPasteGoesInPiecesAndUndoesInOneStep) {
   for (int line = 0; line < 30000; ++line) pasted += QString::number(line) + qs(u",字段,") + QString(line % 50, u'x') + u'\n';
   pasted += QString(70000, u'长') + qs(u"\r\n末\U0001F600");
   input->setPlainText(QStringLiteral("before<selected>after"));
-  QGuiApplication::clipboard()->setText(pasted);
   input->setFocus();
   QString whole = QStringLiteral("before") + pasted + QStringLiteral("after");
   whole.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -255,6 +263,7 @@ TEST_F(MainWindowTest, BigPasteGoesInPiecesAndUndoesInOneStep) {
     selection.setPosition(6);
     selection.setPosition(16, QTextCursor::KeepAnchor);
     input->setTextCursor(selection);
+    QGuiApplication::clipboard()->setText(pasted);
     QTest::keyClick(input, Qt::Key_V, Qt::ControlModifier);
     EXPECT_TRUE(input->isReadOnly()) << "the paste goes on after Ctrl+V returns, and takes no typing meanwhile";
     if (readDuringThePaste) {
@@ -275,12 +284,14 @@ TEST_F(MainWindowTest, BigPasteGoesInPiecesAndUndoesInOneStep) {
       EXPECT_GT(turns, 1) << "the loop ran between the pieces";
     }
     EXPECT_FALSE(input->isReadOnly());
-    EXPECT_TRUE(input->toPlainText() == whole);
-    EXPECT_EQ(input->textCursor().position(), whole.size() - 5) << "the caret stands after the pasted text";
+    EXPECT_TRUE(copiedText(input) == whole);
+    QTextCursor rest = input->textCursor();
+    rest.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    EXPECT_EQ(rest.selectedText(), QStringLiteral("after")) << "the caret stands after the pasted text";
     input->undo();
     EXPECT_EQ(input->toPlainText(), QStringLiteral("before<selected>after"));
     input->redo();
-    EXPECT_TRUE(input->toPlainText() == whole);
+    EXPECT_TRUE(copiedText(input) == whole);
     input->undo();
   }
 }
@@ -418,7 +429,7 @@ TEST_F(MainWindowTest, StartsWithUsageTextAndFirstRadioChecked) {
   const TextValue usage = readContent(kMainWindow, unitId::kEditBox2);
   EXPECT_EQ(std::string(usage.view()), kExpectedUsageText);
   EXPECT_EQ(std::string(kUsageText), kExpectedUsageText);
-  EXPECT_EQ(control<QPlainTextEdit>(u"编辑框2")->document()->blockCount(), 14) << "13 lines and the empty last";
+  EXPECT_EQ(control<QPlainTextEdit>(u"编辑框2")->document()->lineCount(), 14) << "13 lines and the empty last";
   EXPECT_TRUE(readContent(kMainWindow, unitId::kEditBox1).isNull()) << "an empty box reads as null";
   EXPECT_EQ(readChecked(kMainWindow, unitId::kRadioBox1), 1);
   EXPECT_EQ(readChecked(kMainWindow, unitId::kRadioBox2), 0);
@@ -444,7 +455,7 @@ TEST_F(MainWindowTest, ContentCrossesWithCrLfLineBreaks) {
   writeContent(kMainWindow, unitId::kEditBox1, gbk(u"序号 a\r\nb\r\n").c_str());
   auto* edit = control<QPlainTextEdit>(u"编辑框1");
   EXPECT_EQ(edit->toPlainText(), qs(u"序号 a\nb\n"));
-  EXPECT_EQ(edit->document()->blockCount(), 3);
+  EXPECT_EQ(edit->document()->lineCount(), 3);
   EXPECT_EQ(std::string(readContent(kMainWindow, unitId::kEditBox1).view()), gbk(u"序号 a\r\nb\r\n"));
   writeContent(kMainWindow, unitId::kEditBox2, "");
   EXPECT_TRUE(readContent(kMainWindow, unitId::kEditBox2).isNull());
@@ -492,9 +503,9 @@ TEST_F(MainWindowTest, WorkersReadAndWriteThroughTheMainThread) {
   EXPECT_EQ(checked, 1);
   EXPECT_TRUE(emptyRead.isNull());
   auto* input = control<QPlainTextEdit>(u"编辑框1");
-  EXPECT_EQ(input->document()->blockCount(), 1) << "a long line does not wrap";
+  EXPECT_EQ(input->document()->lineCount(), 5) << "a long line does not wrap at the box's width, only every 4096 columns";
   EXPECT_GT(input->horizontalScrollBar()->maximum(), 0);
-  EXPECT_EQ(input->toPlainText().size(), 20000);
+  EXPECT_EQ(copiedText(input), QString(20000, u'x'));
 }
 
 TEST_F(MainWindowTest, ConcurrentWorkersEachSeeWholeTexts) {
@@ -529,12 +540,15 @@ TEST_F(MainWindowTest, WorkersTextIsLaidOutInTheBoxFontAndStaysEditable) {
   QTextDocument* document = output->document();
   EXPECT_EQ(document->thread(), QThread::currentThread());
   EXPECT_EQ(document->defaultFont(), output->font());
-  ASSERT_EQ(document->blockCount(), 4) << "three lines and the empty last";
+  ASSERT_EQ(document->lineCount(), 4) << "three lines and the empty last";
   const qreal cell = QFontMetricsF(output->font()).horizontalAdvance(QLatin1Char('a'));
-  for (QTextBlock block = document->begin(); block.length() > 1; block = block.next()) {
-    document->documentLayout()->blockBoundingRect(block);  // lays the line out
-    EXPECT_NEAR(block.layout()->lineAt(0).naturalTextWidth(), cell * static_cast<qreal>(gbk(block.text()).size()), 0.01)
-        << gbk(block.text());
+  for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+    document->documentLayout()->blockBoundingRect(block);  // lays the lines out
+    for (int at = 0; at < block.layout()->lineCount(); ++at) {
+      const QTextLine line = block.layout()->lineAt(at);
+      const QString shown = block.text().mid(line.textStart(), line.textLength()).remove(QChar::LineSeparator);
+      EXPECT_NEAR(line.naturalTextWidth(), cell * static_cast<qreal>(gbk(shown).size()), 0.01) << gbk(shown);
+    }
   }
 
   output->setFocus();
@@ -610,9 +624,90 @@ TEST_F(MainWindowTest, TextsOfManySlicesCrossUnchanged) {
       }
       EXPECT_TRUE(readBack.view() == bytes) << "read back " << readBack.view().size() << " of " << bytes.size() << " bytes";
       auto* edit = control<QPlainTextEdit>(box == unitId::kEditBox1 ? u"编辑框1" : u"编辑框2");
-      EXPECT_TRUE(edit->toPlainText() == shown);
+      EXPECT_TRUE(copiedText(edit) == shown);
     }
   }
+}
+
+// The rows a box shows, block by block and line by line.
+QStringList shownRows(QPlainTextEdit* edit) {
+  QStringList rows;
+  QTextDocument* document = edit->document();
+  for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+    document->documentLayout()->blockBoundingRect(block);  // lays the block out
+    for (int at = 0; at < block.layout()->lineCount(); ++at) {
+      const QTextLine line = block.layout()->lineAt(at);
+      rows += block.text().mid(line.textStart(), line.textLength()).remove(QChar::LineSeparator);
+    }
+  }
+  return rows;
+}
+
+// A line longer than 4096 columns is shown on rows of 4096 columns (a Chinese character is
+// two), so that the toolkit never lays out more than that at once and the rows of a table
+// keep their grid; the rows it goes on in are no line breaks to the box's read, a copy,
+// Backspace, Delete or undo; Enter and Shift+Enter break the line wherever they are typed.
+TEST_F(MainWindowTest, LongLinesGoOnInRowsThatAreNoLineBreaks) {
+  QApplication::setActiveWindow(window_);
+  auto* output = control<QPlainTextEdit>(u"编辑框2");
+  const QString a(5000, u'a');
+  const QString wide(3000, u'序');
+  const std::string text = gbk(a + qs(u"|\r\n") + wide + qs(u"|\r\nx"));
+  runOnWorkerWhilePumping([&] { writeContent(kMainWindow, unitId::kEditBox2, text.c_str()); });
+  EXPECT_EQ(shownRows(output), QStringList({QString(4096, u'a'), QString(904, u'a') + u'|', QString(2048, u'序'),
+                                            QString(952, u'序') + u'|', QStringLiteral("x")}));
+  EXPECT_EQ(output->document()->lineCount(), 5);
+  EXPECT_TRUE(std::string(readContent(kMainWindow, unitId::kEditBox2).view()) == text);
+
+  output->setFocus();
+  QTextCursor selection(output->document());
+  selection.setPosition(4090);
+  selection.setPosition(4110, QTextCursor::KeepAnchor);
+  output->setTextCursor(selection);
+  output->copy();
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), QString(19, u'a')) << "the soft break gives nothing";
+
+  // Down from the second row's start goes to the third, inside the same block.
+  QTextCursor caret(output->document());
+  caret.setPosition(4097);
+  output->setTextCursor(caret);
+  QTest::keyClick(output, Qt::Key_Down);
+  EXPECT_EQ(output->textCursor().position(), 4097 + 906);
+  QTest::keyClick(output, Qt::Key_Up);
+  EXPECT_EQ(output->textCursor().position(), 4097);
+
+  QTest::keyClick(output, Qt::Key_Backspace);
+  QTest::keyClick(output, Qt::Key_Delete);
+  EXPECT_TRUE(std::string(readContent(kMainWindow, unitId::kEditBox2).view()) == text.substr(0, 4095) + text.substr(4097));
+  output->undo();
+  output->undo();
+  EXPECT_TRUE(std::string(readContent(kMainWindow, unitId::kEditBox2).view()) == text);
+
+  caret.setPosition(4097 + 10);
+  output->setTextCursor(caret);
+  QTest::keyClick(output, Qt::Key_Return, Qt::ShiftModifier);
+  QTest::keyClicks(output, QStringLiteral("b"));
+  EXPECT_TRUE(std::string(readContent(kMainWindow, unitId::kEditBox2).view()) ==
+              text.substr(0, 4106) + "\r\nb" + text.substr(4106));
+  caret.setPosition(4097);
+  output->setTextCursor(caret);
+  QTest::keyClick(output, Qt::Key_Return);
+  EXPECT_TRUE(std::string(readContent(kMainWindow, unitId::kEditBox2).view()) ==
+              text.substr(0, 4096) + "\r\n" + text.substr(4096, 10) + "\r\nb" + text.substr(4106));
+
+  // A paste is cut the same way, whatever block it lands in, and reads back as pasted.
+  auto* input = control<QPlainTextEdit>(u"编辑框1");
+  input->setFocus();
+  input->clear();
+  QGuiApplication::clipboard()->setText(QString(9000, u'p') + qs(u"\n\u2028q\n"));
+  QTest::keyClick(input, Qt::Key_V, Qt::ControlModifier);
+  QTest::keyClick(input, Qt::Key_Home, Qt::ControlModifier);
+  QTest::keyClick(input, Qt::Key_Right);
+  QTest::keyClick(input, Qt::Key_V, Qt::ControlModifier);
+  const std::string pasted = std::string(9000, 'p') + "\r\n?q\r\n";
+  EXPECT_TRUE(std::string(readContent(kMainWindow, unitId::kEditBox1).view()) == "p" + pasted + pasted.substr(1))
+      << "U+2028 is the \"?\" it always read as, never a line break";
+  EXPECT_EQ(copiedText(input), QString::fromStdString("p" + pasted + pasted.substr(1)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
 // A character the code page lacks reads as one "?", even where the text is cut into slices
