@@ -1,6 +1,6 @@
 // The release of the program's global at the end.
 #include "app/globals.h"
 
-#include "table/field_separator.h"
+#include "table/press.h"
 
 void releaseGlobals() { releaseFieldSeparator(); }

@@ -6,8 +6,8 @@
 
 #include "runtime/runtime_error.h"
 #include "runtime/text_commands.h"
-#include "table/field_separator.h"
 #include "table/generate_table.h"
+#include "table/press.h"
 #include "ui/control_property.h"
 #include "ui/main_window.h"
 

@@ -24,7 +24,7 @@
 #include "bench/generated_input.h"
 #include "platform/threads.h"
 #include "runtime/text_commands.h"
-#include "table/field_separator.h"
+#include "table/press.h"
 #include "table/generate_table.h"
 #include "table/recording_pass.h"
 #include "ui/control_property.h"

@@ -2,6 +2,8 @@
 // edit boxes, buttons, radio boxes and a group frame, the message loop, the error box, and the
 // carrying of a call from any thread over to the main thread. Captions cross as UTF-16; an
 // edit box's text crosses as the program holds it, ANSI bytes, in a PlatformText.
+// Geometry and font heights are in pixels at 96 dpi (a toolkit's device-independent pixels);
+// the backend draws them at the scale of the screen the window is on.
 #pragma once
 
 #include <cstdint>
@@ -28,7 +30,7 @@ enum class ControlKind : int32_t {
 
 struct WindowSpec {
   std::u16string_view caption;
-  // Frame position and outer size (frame and caption included) in screen pixels.
+  // Frame position and outer size (frame and caption included) on the screen.
   int32_t left, top, width, height;
   // A width*height ARGB image (0xAARRGGBB, row by row); null for the toolkit's default.
   const uint32_t* icon;
@@ -64,11 +66,13 @@ struct WindowSystem {
   // True on the thread that started the window system.
   bool (*isMainThread)();
 
-  // Writes the primary screen's size in pixels.
+  // Writes the primary screen's size.
   void (*screenSize)(int32_t* width, int32_t* height);
-  // Writes the primary screen's work area (the screen less the task bar and panels), in the
-  // same pixels.
+  // Writes the primary screen's work area (the screen less the task bar and panels).
   void (*workArea)(int32_t* left, int32_t* top, int32_t* width, int32_t* height);
+  // Writes the largest outer size the system gives a top-level window; a larger one is cut
+  // to it. INT32_MAX for a system that cuts none.
+  void (*largestWindow)(int32_t* width, int32_t* height);
   // Creates a hidden top-level window with a fixed frame, minimise and close boxes and no
   // maximise box; it keeps its outer size once the window manager's frame is known.
   PlatformControl* (*createWindow)(const WindowSpec& wanted);

@@ -30,7 +30,7 @@ void generateTable(uint32_t press) {
 // The separator is this run's own copy, so a later press can replace the global freely. The
 // click emptied the output box before the run started: what the last table held goes back to
 // the system here, or this run's store would be built on top of it.
-TableRun::TableRun(uint32_t press) : busy_(unitId::kMainWindow), start_(beginRun(press)) { platformProcess().giveBackFreeMemory(); }
+TableRun::TableRun(uint32_t press) : start_(beginRun(press)) { platformProcess().giveBackFreeMemory(); }
 
 bool TableRun::readInput() {
   input_ = readContent(unitId::kMainWindow, unitId::kEditBox1);

@@ -8,8 +8,8 @@
 #include "json/json_document.h"
 #include "runtime/array_value.h"
 #include "runtime/text_value.h"
-#include "table/field_separator.h"
 #include "table/measure_line.h"
+#include "table/press.h"
 #include "ui/busy_pointer.h"
 
 // The worker's routine: runs generateTable once for the press whose number (from

@@ -5,8 +5,8 @@
 
 #include "runtime/array_value.h"
 #include "runtime/text_value.h"
-#include "table/press.h"
 #include "table/measure_line.h"
+#include "table/press.h"
 
 // "+" then, per column, width + 3 dashes and a "+"; just "+" when there are no columns.
 TextValue borderLine(const ColumnMeasure& measure);

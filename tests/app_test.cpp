@@ -1,5 +1,8 @@
 // The program's frame as whole processes: each death test runs the real start-up, loop and
 // end in a child process and judges it by its exit code and what it left on stderr.
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -7,14 +10,18 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "app/fatal_error_box.h"
 #include "app/globals.h"
 #include "app/program.h"
-#include "table/field_separator.h"
+#include "table/press.h"
 #include "runtime/array_value.h"
 #include "runtime/exit_routines.h"
 #include "platform/threads.h"
@@ -185,6 +192,52 @@ TEST(ProgramDeathTest, RefusedWorkerThreadShowsTheBoxAndEndsWithMinusOne) {
       AllOf(HasSubstr(boxReport(u"运行时出错!\r\n\r\n错误信息：创建工作线程失败!\r\n\r\n")),
             HasSubstr("\nbox end\nexit routines ran\n"), Not(HasSubstr("Sanitizer"))));
 }
+
+// The address space the process has mapped now, in bytes.
+size_t mappedNow() {
+  size_t pages = 0;
+  std::ifstream("/proc/self/statm") >> pages;
+  return pages * static_cast<size_t>(sysconf(_SC_PAGESIZE));
+}
+
+// A paste the memory left cannot hold ends as every refused allocation does, with the box
+// and exit code 255, never inside the toolkit, which does not check its own allocations; a
+// paste it can hold goes in whole.
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+// Pastes a million lines (40 MB as the box holds them) into the input box with `room` MiB of
+// address space left to the process, and closes the window once the paste has gone in.
+void pasteAMillionLinesWithRoom(rlim_t room) {
+  installFatalErrorBox();
+  answerErrorBoxWhenShown();
+  QTimer::singleShot(0, [room] {
+    QString text;
+    for (int line = 0; line < 1000000; ++line) text += QString::number(line) + QStringLiteral(",field,字段\n");
+    QGuiApplication::clipboard()->setText(text);
+    text.clear();
+    rlimit limit{};
+    limit.rlim_cur = limit.rlim_max = mappedNow() + (room << 20);
+    setrlimit(RLIMIT_AS, &limit);
+    auto* input = topLevelTitled(u"Cellbrae")->findChild<QPlainTextEdit*>(qs(u"编辑框1"));
+    input->setFocus();
+    QTest::keyClick(input, Qt::Key_V, Qt::ControlModifier);
+    auto* closer = new QTimer(qApp);
+    QObject::connect(closer, &QTimer::timeout, [input] {
+      if (input->isReadOnly()) return;
+      say("pasted\n");
+      closeMainWindow();
+    });
+    closer->start(1);
+  });
+  endProgram(runProgram());
+}
+
+TEST(ProgramDeathTest, APasteTooBigForTheMemoryLeftShowsTheBox) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(pasteAMillionLinesWithRoom(120), ExitedWithCode(255),
+              AllOf(HasSubstr(gbk(u"字节内存失败")), Not(HasSubstr("pasted"))));
+  EXPECT_EXIT(pasteAMillionLinesWithRoom(400), ExitedWithCode(0), AllOf(HasSubstr("pasted\n"), quietEnd()));
+}
+#endif
 
 TEST(ProgramDeathTest, UnloadableDescriptionShowsTheBoxAndEndsWithMinusOne) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");

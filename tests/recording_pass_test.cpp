@@ -9,7 +9,7 @@
 
 #include "platform/threads.h"
 #include "runtime/text_commands.h"
-#include "table/field_separator.h"
+#include "table/press.h"
 #include "table/recording_pass.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "runtime/text_commands.h"
 #include "table/measure_line.h"
 #include "table/render_table.h"
-#include "table/field_separator.h"
+#include "table/press.h"
 
 namespace {
 

@@ -40,6 +40,15 @@ namespace {
 
 using unitId::kMainWindow;
 
+// The box's whole text as a person copies it out (select all, copy), the caret left as it was:
+// the document may cut a long line into blocks that are not line breaks.
+QString copiedText(QPlainTextEdit* edit) {
+  const QTextCursor caret = edit->textCursor();
+  edit->selectAll();
+  edit->copy();
+  edit->setTextCursor(caret);
+  return QGuiApplication::clipboard()->text();
+}
 
 std::atomic<int> startClicks{0};
 void countStartClick() { ++startClicks; }
@@ -245,7 +254,6 @@ TEST_F(MainWindowTest, BigPasteGoesInPiecesAndUndoesInOneStep) {
   for (int line = 0; line < 30000; ++line) pasted += QString::number(line) + qs(u",字段,") + QString(line % 50, u'x') + u'\n';
   pasted += QString(70000, u'长') + qs(u"\r\n末\U0001F600");
   input->setPlainText(QStringLiteral("before<selected>after"));
-  QGuiApplication::clipboard()->setText(pasted);
   input->setFocus();
   QString whole = QStringLiteral("before") + pasted + QStringLiteral("after");
   whole.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -255,6 +263,7 @@ TEST_F(MainWindowTest, BigPasteGoesInPiecesAndUndoesInOneStep) {
     selection.setPosition(6);
     selection.setPosition(16, QTextCursor::KeepAnchor);
     input->setTextCursor(selection);
+    QGuiApplication::clipboard()->setText(pasted);
     QTest::keyClick(input, Qt::Key_V, Qt::ControlModifier);
     EXPECT_TRUE(input->isReadOnly()) << "the paste goes on after Ctrl+V returns, and takes no typing meanwhile";
     if (readDuringThePaste) {
@@ -275,12 +284,14 @@ TEST_F(MainWindowTest, BigPasteGoesInPiecesAndUndoesInOneStep) {
       EXPECT_GT(turns, 1) << "the loop ran between the pieces";
     }
     EXPECT_FALSE(input->isReadOnly());
-    EXPECT_TRUE(input->toPlainText() == whole);
-    EXPECT_EQ(input->textCursor().position(), whole.size() - 5) << "the caret stands after the pasted text";
+    EXPECT_TRUE(copiedText(input) == whole);
+    QTextCursor rest = input->textCursor();
+    rest.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    EXPECT_EQ(rest.selectedText(), QStringLiteral("after")) << "the caret stands after the pasted text";
     input->undo();
     EXPECT_EQ(input->toPlainText(), QStringLiteral("before<selected>after"));
     input->redo();
-    EXPECT_TRUE(input->toPlainText() == whole);
+    EXPECT_TRUE(copiedText(input) == whole);
     input->undo();
   }
 }
@@ -418,7 +429,7 @@ TEST_F(MainWindowTest, StartsWithUsageTextAndFirstRadioChecked) {
   const TextValue usage = readContent(kMainWindow, unitId::kEditBox2);
   EXPECT_EQ(std::string(usage.view()), kExpectedUsageText);
   EXPECT_EQ(std::string(kUsageText), kExpectedUsageText);
-  EXPECT_EQ(control<QPlainTextEdit>(u"编辑框2")->document()->blockCount(), 14) << "13 lines and the empty last";
+  EXPECT_EQ(control<QPlainTextEdit>(u"编辑框2")->document()->lineCount(), 14) << "13 lines and the empty last";
   EXPECT_TRUE(readContent(kMainWindow, unitId::kEditBox1).isNull()) << "an empty box reads as null";
   EXPECT_EQ(readChecked(kMainWindow, unitId::kRadioBox1), 1);
   EXPECT_EQ(readChecked(kMainWindow, unitId::kRadioBox2), 0);
@@ -444,7 +455,7 @@ TEST_F(MainWindowTest, ContentCrossesWithCrLfLineBreaks) {
   writeContent(kMainWindow, unitId::kEditBox1, gbk(u"序号 a\r\nb\r\n").c_str());
   auto* edit = control<QPlainTextEdit>(u"编辑框1");
   EXPECT_EQ(edit->toPlainText(), qs(u"序号 a\nb\n"));
-  EXPECT_EQ(edit->document()->blockCount(), 3);
+  EXPECT_EQ(edit->document()->lineCount(), 3);
   EXPECT_EQ(std::string(readContent(kMainWindow, unitId::kEditBox1).view()), gbk(u"序号 a\r\nb\r\n"));
   writeContent(kMainWindow, unitId::kEditBox2, "");
   EXPECT_TRUE(readContent(kMainWindow, unitId::kEditBox2).isNull());
@@ -492,9 +503,9 @@ TEST_F(MainWindowTest, WorkersReadAndWriteThroughTheMainThread) {
   EXPECT_EQ(checked, 1);
   EXPECT_TRUE(emptyRead.isNull());
   auto* input = control<QPlainTextEdit>(u"编辑框1");
-  EXPECT_EQ(input->document()->blockCount(), 1) << "a long line does not wrap";
+  EXPECT_EQ(input->document()->lineCount(), 5) << "a long line does not wrap at the box's width, only every 4096 columns";
   EXPECT_GT(input->horizontalScrollBar()->maximum(), 0);
-  EXPECT_EQ(input->toPlainText().size(), 20000);
+  EXPECT_EQ(copiedText(input), QString(20000, u'x'));
 }
 
 TEST_F(MainWindowTest, ConcurrentWorkersEachSeeWholeTexts) {
@@ -529,12 +540,15 @@ TEST_F(MainWindowTest, WorkersTextIsLaidOutInTheBoxFontAndStaysEditable) {
   QTextDocument* document = output->document();
   EXPECT_EQ(document->thread(), QThread::currentThread());
   EXPECT_EQ(document->defaultFont(), output->font());
-  ASSERT_EQ(document->blockCount(), 4) << "three lines and the empty last";
+  ASSERT_EQ(document->lineCount(), 4) << "three lines and the empty last";
   const qreal cell = QFontMetricsF(output->font()).horizontalAdvance(QLatin1Char('a'));
-  for (QTextBlock block = document->begin(); block.length() > 1; block = block.next()) {
-    document->documentLayout()->blockBoundingRect(block);  // lays the line out
-    EXPECT_NEAR(block.layout()->lineAt(0).naturalTextWidth(), cell * static_cast<qreal>(gbk(block.text()).size()), 0.01)
-        << gbk(block.text());
+  for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+    document->documentLayout()->blockBoundingRect(block);  // lays the lines out
+    for (int at = 0; at < block.layout()->lineCount(); ++at) {
+      const QTextLine line = block.layout()->lineAt(at);
+      const QString shown = block.text().mid(line.textStart(), line.textLength()).remove(QChar::LineSeparator);
+      EXPECT_NEAR(line.naturalTextWidth(), cell * static_cast<qreal>(gbk(shown).size()), 0.01) << gbk(shown);
+    }
   }
 
   output->setFocus();
@@ -610,9 +624,90 @@ TEST_F(MainWindowTest, TextsOfManySlicesCrossUnchanged) {
       }
       EXPECT_TRUE(readBack.view() == bytes) << "read back " << readBack.view().size() << " of " << bytes.size() << " bytes";
       auto* edit = control<QPlainTextEdit>(box == unitId::kEditBox1 ? u"编辑框1" : u"编辑框2");
-      EXPECT_TRUE(edit->toPlainText() == shown);
+      EXPECT_TRUE(copiedText(edit) == shown);
     }
   }
+}
+
+// The rows a box shows, block by block and line by line.
+QStringList shownRows(QPlainTextEdit* edit) {
+  QStringList rows;
+  QTextDocument* document = edit->document();
+  for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+    document->documentLayout()->blockBoundingRect(block);  // lays the block out
+    for (int at = 0; at < block.layout()->lineCount(); ++at) {
+      const QTextLine line = block.layout()->lineAt(at);
+      rows += block.text().mid(line.textStart(), line.textLength()).remove(QChar::LineSeparator);
+    }
+  }
+  return rows;
+}
+
+// A line longer than 4096 columns is shown on rows of 4096 columns (a Chinese character is
+// two), so that the toolkit never lays out more than that at once and the rows of a table
+// keep their grid; the rows it goes on in are no line breaks to the box's read, a copy,
+// Backspace, Delete or undo; Enter and Shift+Enter break the line wherever they are typed.
+TEST_F(MainWindowTest, LongLinesGoOnInRowsThatAreNoLineBreaks) {
+  QApplication::setActiveWindow(window_);
+  auto* output = control<QPlainTextEdit>(u"编辑框2");
+  const QString a(5000, u'a');
+  const QString wide(3000, u'序');
+  const std::string text = gbk(a + qs(u"|\r\n") + wide + qs(u"|\r\nx"));
+  runOnWorkerWhilePumping([&] { writeContent(kMainWindow, unitId::kEditBox2, text.c_str()); });
+  EXPECT_EQ(shownRows(output), QStringList({QString(4096, u'a'), QString(904, u'a') + u'|', QString(2048, u'序'),
+                                            QString(952, u'序') + u'|', QStringLiteral("x")}));
+  EXPECT_EQ(output->document()->lineCount(), 5);
+  EXPECT_TRUE(std::string(readContent(kMainWindow, unitId::kEditBox2).view()) == text);
+
+  output->setFocus();
+  QTextCursor selection(output->document());
+  selection.setPosition(4090);
+  selection.setPosition(4110, QTextCursor::KeepAnchor);
+  output->setTextCursor(selection);
+  output->copy();
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), QString(19, u'a')) << "the soft break gives nothing";
+
+  // Down from the second row's start goes to the third, inside the same block.
+  QTextCursor caret(output->document());
+  caret.setPosition(4097);
+  output->setTextCursor(caret);
+  QTest::keyClick(output, Qt::Key_Down);
+  EXPECT_EQ(output->textCursor().position(), 4097 + 906);
+  QTest::keyClick(output, Qt::Key_Up);
+  EXPECT_EQ(output->textCursor().position(), 4097);
+
+  QTest::keyClick(output, Qt::Key_Backspace);
+  QTest::keyClick(output, Qt::Key_Delete);
+  EXPECT_TRUE(std::string(readContent(kMainWindow, unitId::kEditBox2).view()) == text.substr(0, 4095) + text.substr(4097));
+  output->undo();
+  output->undo();
+  EXPECT_TRUE(std::string(readContent(kMainWindow, unitId::kEditBox2).view()) == text);
+
+  caret.setPosition(4097 + 10);
+  output->setTextCursor(caret);
+  QTest::keyClick(output, Qt::Key_Return, Qt::ShiftModifier);
+  QTest::keyClicks(output, QStringLiteral("b"));
+  EXPECT_TRUE(std::string(readContent(kMainWindow, unitId::kEditBox2).view()) ==
+              text.substr(0, 4106) + "\r\nb" + text.substr(4106));
+  caret.setPosition(4097);
+  output->setTextCursor(caret);
+  QTest::keyClick(output, Qt::Key_Return);
+  EXPECT_TRUE(std::string(readContent(kMainWindow, unitId::kEditBox2).view()) ==
+              text.substr(0, 4096) + "\r\n" + text.substr(4096, 10) + "\r\nb" + text.substr(4106));
+
+  // A paste is cut the same way, whatever block it lands in, and reads back as pasted.
+  auto* input = control<QPlainTextEdit>(u"编辑框1");
+  input->setFocus();
+  input->clear();
+  QGuiApplication::clipboard()->setText(QString(9000, u'p') + qs(u"\n\u2028q\n"));
+  QTest::keyClick(input, Qt::Key_V, Qt::ControlModifier);
+  QTest::keyClick(input, Qt::Key_Home, Qt::ControlModifier);
+  QTest::keyClick(input, Qt::Key_Right);
+  QTest::keyClick(input, Qt::Key_V, Qt::ControlModifier);
+  const std::string pasted = std::string(9000, 'p') + "\r\n?q\r\n";
+  EXPECT_TRUE(std::string(readContent(kMainWindow, unitId::kEditBox1).view()) == "p" + pasted + pasted.substr(1))
+      << "U+2028 is the \"?\" it always read as, never a line break";
+  EXPECT_EQ(copiedText(input), QString::fromStdString("p" + pasted + pasted.substr(1)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
 // A character the code page lacks reads as one "?", even where the text is cut into slices
@@ -775,7 +870,7 @@ namespace {
 // it does not, so the caption can always be grabbed.
 TEST(WindowPlacement, CentredThenMovedIntoTheWorkArea) {
   const auto place = [](ScreenArea screen, ScreenArea work) {
-    const ScreenArea at = placeWindow(screen, work, 940, 720);
+    const ScreenArea at = placeWindow(screen, work, {0, 0, INT32_MAX, INT32_MAX}, 940, 720);
     return std::pair(at.left, at.top);
   };
   EXPECT_EQ(place({0, 0, 1920, 1080}, {0, 0, 1920, 1040}), std::pair(490, 180));
@@ -786,6 +881,52 @@ TEST(WindowPlacement, CentredThenMovedIntoTheWorkArea) {
   EXPECT_EQ(place({0, 0, 1024, 768}, {0, 40, 1024, 728}), std::pair(42, 40));
   // A task bar along the bottom pushes the window up, not off the top.
   EXPECT_EQ(place({0, 0, 1024, 768}, {0, 0, 1024, 730}), std::pair(42, 10));
+}
+
+std::string describe(const ScreenArea& area) {
+  return std::to_string(area.left) + "," + std::to_string(area.top) + " " + std::to_string(area.width) + "x" +
+         std::to_string(area.height);
+}
+
+// Where the described size cannot be shown: as tall as the work area (a window can be moved
+// sideways past the screen's edge but never up past its top), and no larger than the system
+// makes a window.
+TEST(WindowPlacement, WindowLargerThanItsRoomIsMadeToFitIt) {
+  constexpr ScreenArea kAnySize{0, 0, INT32_MAX, INT32_MAX};
+  // 1920x1080 at 150% with a 72-pixel panel: 1280x720 pixels of the toolkit, 672 rows free.
+  EXPECT_EQ(describe(placeWindow({0, 0, 1280, 720}, {0, 0, 1280, 672}, kAnySize, 940, 720)), "170,0 940x672");
+  // Narrower than the window, the screen leaves it its width: it is moved to see the rest.
+  EXPECT_EQ(describe(placeWindow({0, 0, 800, 800}, {0, 0, 800, 800}, kAnySize, 940, 720)), "0,40 940x720");
+  // A system that cuts windows to the screen and a frame: 1280x1024 at 200%, frames of 3.
+  EXPECT_EQ(describe(placeWindow({0, 0, 640, 512}, {0, 0, 640, 512}, {0, 0, 643, 515}, 940, 720)), "0,0 643x512");
+  EXPECT_EQ(describe(placeWindow({0, 0, 1920, 1080}, {0, 0, 1920, 1040}, {0, 0, 1926, 1086}, 940, 720)),
+            "490,180 940x720");
+}
+
+// MainWindow's own controls (the radio boxes move with their frame) in a window short of rows
+// and columns: the edit boxes give the rows in proportion to their heights and the row between
+// them keeps its place against both; every control that reaches the right edge gives the columns.
+TEST(WindowPlacement, TheBoxesGiveTheRoomTheWindowLacks) {
+  const auto fitted = [](int32_t widthLoss, int32_t heightLoss) {
+    FittedControl controls[] = {
+        {{0, 303, 288, 40}, false, false},   // 分组框1
+        {{288, 310, 653, 30}, false, true},  // 按钮1
+        {{0, 340, 930, 350}, true, true},    // 编辑框2
+        {{0, 0, 930, 310}, true, true},      // 编辑框1
+    };
+    fitLayout(controls, widthLoss, heightLoss);
+    std::string shown;
+    for (const FittedControl& control : controls) shown += describe(control.area) + "; ";
+    return shown;
+  };
+  EXPECT_EQ(fitted(0, 0), "0,303 288x40; 288,310 653x30; 0,340 930x350; 0,0 930x310; ");
+  // 150% on 1920x1080 under a 72-pixel panel: 48 rows, 25 from the output box and 23 from the
+  // input box; the output box's last row is 48 above where it was.
+  EXPECT_EQ(fitted(0, 48), "0,280 288x40; 288,287 653x30; 0,317 930x325; 0,0 930x287; ");
+  EXPECT_EQ(fitted(297, 208), "0,205 288x40; 288,212 356x30; 0,242 633x240; 0,0 633x212; ");
+  // No box goes below a line and its scroll bars, no button below a short caption; what the
+  // boxes cannot give stays ungiven.
+  EXPECT_EQ(fitted(900, 700), "0,53 288x40; 288,60 120x30; 0,90 120x60; 0,0 120x60; ");
 }
 
 }  // namespace

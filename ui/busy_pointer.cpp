@@ -1,24 +1,9 @@
 // The busy pointer over a loaded window, applied by the window system.
 #include "ui/busy_pointer.h"
 
-#include <map>
-
 #include "ui/loaded_forms.h"
 #include "ui/main_thread_call.h"
-
-namespace {
-
-// Holds alive per window, counted on the main thread only.
-std::map<uint32_t, int> holdsAlive;
-
-void countHold(uint32_t windowId, int change) {
-  int& holds = holdsAlive[windowId];
-  const bool wasBusy = holds > 0;
-  holds += change;
-  if (wasBusy != (holds > 0)) showBusyPointer(windowId, holds > 0);
-}
-
-}  // namespace
+#include "ui/main_window.h"
 
 void showBusyPointer(uint32_t windowId, bool busy) {
   const LoadedForm* form = findLoadedForm(windowId);
@@ -27,11 +12,18 @@ void showBusyPointer(uint32_t windowId, bool busy) {
   if (windows.isAlive(form->window())) windows.setBusyPointer(form->window(), busy);
 }
 
-// Once the loop has ended both calls are refused, and nothing is left to point at.
-BusyPointerHold::BusyPointerHold(uint32_t windowId) : windowId_(windowId) {
-  runOnMainThread([this] { countHold(windowId_, +1); });
+namespace {
+
+// Holds alive, counted on the main thread.
+int holds = 0;
+
+void countHold(int change) {
+  const bool wasBusy = holds > 0;
+  holds += change;
+  if (wasBusy != (holds > 0)) showBusyPointer(unitId::kMainWindow, holds > 0);
 }
 
-BusyPointerHold::~BusyPointerHold() {
-  runOnMainThread([this] { countHold(windowId_, -1); });
-}
+}  // namespace
+
+BusyPointerHold::BusyPointerHold() { runOnMainThread([] { countHold(+1); }); }
+BusyPointerHold::~BusyPointerHold() { runOnMainThread([] { countHold(-1); }); }

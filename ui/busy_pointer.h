@@ -8,17 +8,14 @@
 // again. Main thread only; a window not loaded or already destroyed is left alone.
 void showBusyPointer(uint32_t windowId, bool busy);
 
-// Holds the busy pointer over a window from any thread while it lives: the pointer shows while
-// any hold on the window is alive. For work a press started, superseded work included, since
-// each still holds the machine until it stops. Once the message loop has ended, holds change
-// nothing.
+// Holds the busy pointer over the main window while it lives: made and ended on any thread,
+// counted on the main thread, where the pointer goes back only when the last hold ends. A run
+// makes one for its whole life, superseded runs included, since each still holds the machine
+// until it stops. Once the loop has ended the count is refused, and nothing is left to point at.
 class BusyPointerHold {
  public:
-  explicit BusyPointerHold(uint32_t windowId);
+  BusyPointerHold();
   ~BusyPointerHold();
   BusyPointerHold(const BusyPointerHold&) = delete;
   BusyPointerHold& operator=(const BusyPointerHold&) = delete;
-
- private:
-  uint32_t windowId_;
 };

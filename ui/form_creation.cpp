@@ -3,6 +3,8 @@
 // only applies what the records say.
 #include "ui/form_creation.h"
 
+#include <vector>
+
 #include "ui/loaded_forms.h"
 #include "ui/wide_text.h"
 #include "ui/window_placement.h"
@@ -36,15 +38,39 @@ ControlKind controlKind(UnitType type) {
   }
 }
 
-PlatformControl* createWindow(LoadedForm& form) {
+// Where each control goes: as described, unless the window had to be made smaller than
+// described, in which case the edit boxes (and in width the button) give up the room
+// (placeWindow, fitLayout).
+std::vector<ScreenArea> controlAreas(const FormDescription& description, const ScreenArea& loss) {
+  std::vector<ScreenArea> areas;
+  std::vector<FittedControl> inWindow;
+  for (size_t i = 0; i < description.units.size(); ++i) {
+    const UnitRecord& unit = description.units[i];
+    areas.push_back({unit.left, unit.top, unit.width, unit.height});
+    if (i == 0 || unit.parent != 0) continue;
+    const bool box = unit.type == UnitType::EditBox;
+    inWindow.push_back({areas.back(), box, box || unit.type == UnitType::Button});
+  }
+  fitLayout(inWindow, loss.width, loss.height);
+  for (size_t i = 1, next = 0; i < areas.size(); ++i) {
+    if (description.units[i].parent == 0) areas[i] = inWindow[next++].area;
+  }
+  return areas;
+}
+
+PlatformControl* createWindow(LoadedForm& form, ScreenArea* loss) {
   const UnitRecord& record = form.description.units.front();
   ScreenArea screen{};
   windows().screenSize(&screen.width, &screen.height);
   ScreenArea work{};
   windows().workArea(&work.left, &work.top, &work.width, &work.height);
-  const ScreenArea place = placeWindow(screen, work, record.width, record.height);
+  ScreenArea largest{};
+  windows().largestWindow(&largest.width, &largest.height);
+  const ScreenArea place = placeWindow(screen, work, largest, record.width, record.height);
+  loss->width = record.width - place.width;
+  loss->height = record.height - place.height;
   const std::u16string caption = toWide(record.settings.text);
-  WindowSpec wanted{caption, place.left, place.top, record.width, record.height, nullptr, 0, 0};
+  WindowSpec wanted{caption, place.left, place.top, place.width, place.height, nullptr, 0, 0};
   if (const IconPicture* icon = record.settings.icon) {
     form.iconPixels = iconPixels(*icon);
     wanted.icon = form.iconPixels.data();
@@ -56,12 +82,12 @@ PlatformControl* createWindow(LoadedForm& form) {
 
 void runClickHandler(void* context) { (*static_cast<EventHandler*>(context))(); }
 
-PlatformControl* createControl(LoadedForm& form, size_t index) {
+PlatformControl* createControl(LoadedForm& form, size_t index, const ScreenArea& area) {
   const UnitRecord& record = form.description.units[index];
   const std::u16string name = toWide(record.name);
   const bool editBox = record.type == UnitType::EditBox;
   const std::u16string caption = editBox ? std::u16string() : toWide(record.settings.text);
-  const ControlSpec wanted{controlKind(record.type), name, caption, record.left, record.top, record.width, record.height};
+  const ControlSpec wanted{controlKind(record.type), name, caption, area.left, area.top, area.width, area.height};
   PlatformControl* control = windows().createControl(form.window(), wanted);
   const FontRecord& font = record.settings.font;
   const std::u16string family = font.family != nullptr ? toWide(font.family) : std::u16string();
@@ -101,9 +127,11 @@ bool createForm(uint32_t windowId) {
   LoadedForm* form = findLoadedForm(windowId);
   if (form == nullptr) return false;
   const auto& units = form->description.units;
-  form->controls[0] = createWindow(*form);
+  ScreenArea loss{};
+  form->controls[0] = createWindow(*form, &loss);
   if (form->controls[0] == nullptr) return false;
-  for (size_t i = 1; i < units.size(); ++i) form->controls[i] = createControl(*form, i);
+  const std::vector<ScreenArea> areas = controlAreas(form->description, loss);
+  for (size_t i = 1; i < units.size(); ++i) form->controls[i] = createControl(*form, i, areas[i]);
   for (size_t i = 1; i < units.size(); ++i) {
     if (units[i].parent != 0) windows().setParent(form->controls[i], form->controls[form->indexOf(units[i].parent)]);
   }

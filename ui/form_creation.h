@@ -4,7 +4,7 @@
 #include <cstdint>
 
 // Creates the window of the loaded description windowId centred on the primary screen (moved
-// into the work area as placeWindow says), with
+// into the work area, and made to fit it where larger, as placeWindow and fitLayout say), with
 // its controls in their parents and stacking order, and shows it with the keyboard focus on
 // the description's focus unit. No event runs. False when
 // the description is not loaded or the window cannot be created.

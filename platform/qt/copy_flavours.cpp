@@ -5,8 +5,6 @@
 #include <QFontMetricsF>
 #include <QMimeData>
 
-#include <memory>
-
 #include "platform/qt/edit_box.h"
 #include "platform/shared/preformatted_html.h"
 
@@ -23,9 +21,8 @@ bool isMonospace(const QFont& font) {
 }  // namespace
 
 QMimeData* EditBox::createMimeDataFromSelection() const {
-  const std::unique_ptr<QMimeData> own(QPlainTextEdit::createMimeDataFromSelection());
   auto* offered = new QMimeData;
-  const QString text = own->text();
+  const QString text = copiedText(textCursor());
   offered->setText(text);
   const std::u16string family = isMonospace(font()) ? font().family().toStdU16String() : std::u16string();
   // Said, not left for the receiver to guess.

@@ -16,6 +16,7 @@
 
 #include "platform/code_page.h"
 #include "platform/out_of_memory.h"
+#include "platform/qt/document_blocks.h"
 #include "platform/qt/main_thread_receiver.h"
 
 namespace qtbackend {
@@ -37,22 +38,31 @@ bool hasLoneLineBreak(std::string_view text) {
   return false;
 }
 
-// A paste longer than this many UTF-16 units goes in pieces of about this size, each cut after
-// a line break: inserting it whole would hold the main thread for as long as the text takes
-// to go into the document (seconds for a million lines).
+// A paste longer than this many UTF-16 units goes in pieces of about this size: inserting it
+// whole would hold the main thread for as long as the text takes to go into the document
+// (seconds for a million lines).
 constexpr qsizetype kPastePiece = qsizetype{64} * 1024;
 
-// Room a paste of `units` needs while it goes in: the document's text grows to twice the text
-// it holds, and the undo step keeps what it replaced. Asked of the heap first, so that a
-// refused block ends the program through its own box, before the toolkit, which does not
-// check every allocation of its own, can fail inside the paste.
-void checkRoomForPaste(qsizetype units) {
-  const size_t size = static_cast<size_t>(units) * sizeof(QChar) * 3;
+// Asks the heap for `size` bytes and gives them back: the toolkit does not check every
+// allocation of its own, so room it is about to need is asked for first, and a refusal ends
+// the program through its own box rather than inside the toolkit.
+void checkRoom(size_t size) {
   void* room = std::malloc(size);
   if (room == nullptr) {
     if (const OutOfMemoryHandler handler = outOfMemoryHandler()) handler(size);
   }
   std::free(room);
+}
+
+// Room a paste of `units` needs while it goes in: the document's text grows to twice the text
+// it holds, and the undo step keeps what it replaced.
+void checkRoomForPaste(qsizetype units) { checkRoom(static_cast<size_t>(units) * sizeof(QChar) * 3); }
+
+// Room for `units` more in a document: its text is one buffer, which doubles when it is full,
+// so it may need as much again as the text it will hold (the blocks and the steps to undo are
+// small beside it).
+void checkRoomForPiece(const QTextDocument& document, qsizetype units) {
+  checkRoom(static_cast<size_t>(document.characterCount() + units) * sizeof(QChar));
 }
 
 }  // namespace
@@ -63,14 +73,14 @@ EditBox::EditBox(QWidget* parent) : QPlainTextEdit(parent) {
 }
 
 void EditBox::insertFromMimeData(const QMimeData* source) {
+  // Every paste is written in the box's blocks; the toolkit's own would put a line of any
+  // length in one, and a line break inside a continuing block would continue it too.
+  if (paste_ != nullptr || !source->hasText()) return;
   QString text = source->text();
-  if (text.size() <= kPastePiece || paste_ != nullptr) {
-    QPlainTextEdit::insertFromMimeData(source);
-    return;
-  }
-  checkRoomForPaste(text.size());
-  paste_ = std::make_unique<Paste>(Paste{std::move(text), 0, textCursor()});
-  setReadOnly(true);
+  const bool big = text.size() > kPastePiece;
+  if (big) checkRoomForPaste(text.size());
+  paste_ = std::make_unique<Paste>(Paste{std::move(text), 0, BlockWriter(textCursor())});
+  if (big) setReadOnly(true);
   pasteNextPiece();
 }
 
@@ -78,24 +88,29 @@ void EditBox::pasteNextPiece() {
   Paste& paste = *paste_;
   qsizetype length = paste.text.size() - paste.at;
   if (length > kPastePiece) {
-    // After a line feed, so that neither "\r\n" nor a surrogate pair is cut; a line longer
-    // than a piece goes whole.
-    const qsizetype lineFeed = paste.text.indexOf(QLatin1Char('\n'), paste.at + kPastePiece - 1);
-    if (lineFeed >= 0) length = lineFeed + 1 - paste.at;
+    length = kPastePiece;
+    // Neither "\r\n" nor a surrogate pair is cut.
+    const QChar last = paste.text[paste.at + length - 1];
+    const QChar next = paste.text[paste.at + length];
+    if ((last == QLatin1Char('\r') && next == QLatin1Char('\n')) || (last.isHighSurrogate() && next.isLowSurrogate())) {
+      --length;
+    }
   }
   // One undo step for the whole paste: the first piece opens it, replacing the selection.
+  QTextCursor& cursor = paste.writer.cursor();
+  if (paste.text.size() > kPastePiece) checkRoomForPiece(*document(), length);
   if (paste.at == 0) {
-    paste.cursor.beginEditBlock();
+    cursor.beginEditBlock();
   } else {
-    paste.cursor.joinPreviousEditBlock();
+    cursor.joinPreviousEditBlock();
   }
-  paste.cursor.insertText(QStringView(paste.text).sliced(paste.at, length).toString());
-  paste.cursor.endEditBlock();
+  paste.writer.write(QStringView(paste.text).sliced(paste.at, length));
+  cursor.endEditBlock();
   paste.at += length;
   if (paste.at < paste.text.size()) {
     nextPiece_.start(0);
   } else {
-    const QTextCursor after = paste.cursor;
+    const QTextCursor after = cursor;
     endPaste();
     setTextCursor(after);
     ensureCursorVisible();
@@ -116,7 +131,34 @@ void EditBox::keyPressEvent(QKeyEvent* event) {
                                              (event->modifiers() & Qt::ShiftModifier) == 0);
     return;
   }
-  QPlainTextEdit::keyPressEvent(event);
+  const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (isReadOnly() || !(enter || event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete) ||
+      (modifiers & ~Qt::ShiftModifier) != 0) {
+    QPlainTextEdit::keyPressEvent(event);
+    return;
+  }
+  QTextCursor cursor = textCursor();
+  if (enter) {
+    // Shift+Enter too, as in a Windows box: the toolkit's would put a U+2028 in the line.
+    breakLine(cursor);
+  } else if (cursor.hasSelection() || modifiers != 0) {
+    QPlainTextEdit::keyPressEvent(event);
+    return;
+  } else if (event->key() == Qt::Key_Backspace && cursor.atBlockStart() && continuesLine(cursor.block())) {
+    // A soft break is no character: the key takes the one before it.
+    cursor.setPosition(cursor.position() - 1);
+    cursor.deletePreviousChar();
+  } else if (event->key() == Qt::Key_Delete && cursor.atBlockEnd() && continuesLine(cursor.block().next())) {
+    cursor.setPosition(cursor.position() + 1);
+    cursor.deleteChar();
+  } else {
+    QPlainTextEdit::keyPressEvent(event);
+    return;
+  }
+  setTextCursor(cursor);
+  ensureCursorVisible();
+  event->accept();
 }
 
 PlatformText* EditBox::newText() const {
@@ -129,24 +171,34 @@ PlatformText* EditBox::newText() const {
 
 namespace {
 
+// Where a slice of a raw text may end: after a break of any kind.
+bool isBreak(QChar unit) {
+  return unit == QChar::ParagraphSeparator || unit == QChar::LineSeparator || isSoftBreakMark(unit);
+}
+
 // The bytes a text's converted form stands for, "\r\n" between lines; for a document, from
-// its raw text, where U+2029 is the break between blocks.
+// its raw text, where U+2029 and U+2028 break lines and soft breaks are marked to be dropped.
 std::string ansiOfRaw(const QString& raw) {
   std::string ansi;
   ansi.reserve(static_cast<size_t>(raw.size()) * 2);  // at most two bytes a unit or a break
   std::u16string slice;
   std::string converted;
   for (qsizetype at = 0; at < raw.size();) {
-    const qsizetype separator = raw.size() - at > static_cast<qsizetype>(kSlice)
-                                    ? raw.indexOf(QChar::ParagraphSeparator, at + static_cast<qsizetype>(kSlice))
-                                    : -1;
-    const qsizetype next = separator < 0 ? raw.size() : separator + 1;
+    qsizetype next = raw.size();
+    if (raw.size() - at > static_cast<qsizetype>(kSlice)) {
+      for (qsizetype i = at + static_cast<qsizetype>(kSlice); i < raw.size(); ++i) {
+        if (isBreak(raw[i])) {
+          next = i + 1;
+          break;
+        }
+      }
+    }
     slice.clear();
     for (qsizetype i = at; i < next; ++i) {
       const QChar unit = raw[i];
-      if (unit == QChar::ParagraphSeparator) {
+      if (unit == QChar::ParagraphSeparator || unit == QChar::LineSeparator) {
         slice += u"\r\n";
-      } else {
+      } else if (!isSoftBreakMark(unit)) {
         slice += static_cast<char16_t>(unit.unicode());
       }
     }
@@ -167,17 +219,17 @@ std::unique_ptr<QTextDocument> newDocument(const PlatformText& text) {
   return document;
 }
 
-// Inserts ansi at `end`, the end of its document, a slice at a time.
-void insertAtEnd(QTextCursor& end, std::string_view ansi) {
-  QTextDocument& document = *end.document();
+// Writes ansi at the end of its document, a slice at a time.
+void insertAtEnd(BlockWriter& end, std::string_view ansi) {
+  QTextDocument& document = *end.cursor().document();
   const int firstNewBlock = document.blockCount() - 1;
   std::u16string wide;
   for (size_t at = 0; at < ansi.size();) {
     const size_t lineFeed = ansi.size() - at > kSlice ? ansi.find('\n', at + kSlice) : std::string_view::npos;
     const size_t next = lineFeed == std::string_view::npos ? ansi.size() : lineFeed + 1;
     platformCodePage().convertToUtf16(ansi.substr(at, next - at), &wide);
-    // The cursor takes "\r\n" as one line break, as the box shows it.
-    end.insertText(QString::fromRawData(reinterpret_cast<const QChar*>(wide.data()), static_cast<qsizetype>(wide.size())));
+    checkRoomForPiece(document, static_cast<qsizetype>(wide.size()));
+    end.write(QStringView(wide.data(), static_cast<qsizetype>(wide.size())));
     at = next;
   }
   // The box lays every block out afresh when it takes a document, making a layout object for
@@ -195,7 +247,7 @@ void appendText(PlatformText& text, std::string_view ansi) {
   if (!text.keepsAnsi && hasLoneLineBreak(ansi)) {
     text.keepsAnsi = true;
     if (text.document != nullptr) {
-      text.ansi = ansiOfRaw(text.document->toRawText());
+      text.ansi = ansiOfRaw(rawTextMarkingSoftBreaks(*text.document));
     } else {
       platformCodePage().convertToAnsi(text.wide, &text.ansi);
     }
@@ -212,12 +264,12 @@ void appendText(PlatformText& text, std::string_view ansi) {
   }
   if (text.document == nullptr) {
     text.document = newDocument(text);
-    text.end = QTextCursor(text.document.get());
+    text.end = std::make_unique<BlockWriter>(QTextCursor(text.document.get()));
   } else {
     // Left belonging to no thread by the last piece; pulled onto this one to be filled.
     text.document->moveToThread(QThread::currentThread());
   }
-  insertAtEnd(text.end, ansi);
+  insertAtEnd(*text.end, ansi);
   // Belonging to no thread, it can be pulled onto the main thread by the box, or released here.
   text.document->moveToThread(nullptr);
 }
@@ -228,13 +280,18 @@ void EditBox::setText(std::unique_ptr<PlatformText> text) {
   keepsTextAsSet_ = text->keepsAnsi;
   textAsSet_ = std::move(text->ansi);
   if (text->document == nullptr) {
-    // The cursor takes "\r\n" as one line break, as the box shows it.
-    setPlainText(QString::fromRawData(reinterpret_cast<const QChar*>(text->wide.data()),
-                                      static_cast<qsizetype>(text->wide.size())));
-    document()->setModified(false);
+    clear();
+    // Written as it comes, not as a step to undo: the whole text is new.
+    QTextDocument& own = *document();
+    own.setUndoRedoEnabled(false);
+    BlockWriter writer{QTextCursor(&own)};
+    writer.write(QStringView(text->wide.data(), static_cast<qsizetype>(text->wide.size())));
+    own.setUndoRedoEnabled(text->undoRedo);
+    own.setModified(false);
+    moveCursor(QTextCursor::Start);
     return;
   }
-  text->end = QTextCursor();
+  text->end.reset();
   QTextDocument* document = text->document.release();
   document->moveToThread(thread());
   document->setUndoRedoEnabled(text->undoRedo);
@@ -248,6 +305,9 @@ void EditBox::setText(std::unique_ptr<PlatformText> text) {
   const bool previousIsOurs = previous->parent() == this;
   // The box deletes the document it was made with itself.
   setDocument(document);
+  restoreLineCounts(*document);
+  // The scroll bar learns the counts.
+  emit document->documentLayout()->documentSizeChanged(document->documentLayout()->documentSize());
   if (previousIsOurs) delete previous;
 }
 
@@ -260,7 +320,7 @@ PlatformText* EditBox::takeText() {
   } else {
     // The raw text, where nothing is replaced: its plain text would turn a no-break space
     // into a space.
-    text->raw = document()->toRawText();
+    text->raw = rawTextMarkingSoftBreaks(*document());
   }
   return text;
 }

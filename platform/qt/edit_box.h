@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/qt/document_blocks.h"
 #include "platform/window_system.h"
 
 // A text for an edit box, started in the box's look on the main thread and filled on any
@@ -30,11 +31,11 @@ struct PlatformText {
   std::unique_ptr<QTextDocument> document;
   // Where the next piece goes in the document: kept from piece to piece, since moving a new
   // cursor to the end would lay out the block it starts in, on the filling thread.
-  QTextCursor end;
+  std::unique_ptr<qtbackend::BlockWriter> end;
   std::u16string wide;
   bool keepsAnsi = false;
   std::string ansi;
-  QString raw;  // taken: the document's raw text, U+2029 between its lines
+  QString raw;  // taken: the document's raw text (rawTextMarkingSoftBreaks)
 };
 
 namespace qtbackend {
@@ -43,6 +44,8 @@ namespace qtbackend {
 // first separator is the tab). Ctrl+Tab and Shift+Ctrl+Tab move the focus instead, as Qt's
 // text boxes let a person leave them. A big paste or drop goes in a piece at a time, the
 // window answering between pieces, as one step to undo; the box takes no typing meanwhile.
+// Its document is cut into short blocks (document_blocks.h), which no key, paste or copy
+// shows as line breaks where there are none.
 // A copy offers the text, and HTML that keeps a table lined up (copy_flavours.cpp).
 class EditBox : public QPlainTextEdit {
  public:
@@ -64,7 +67,7 @@ class EditBox : public QPlainTextEdit {
   struct Paste {
     QString text;
     qsizetype at = 0;
-    QTextCursor cursor;
+    BlockWriter writer;
   };
   void pasteNextPiece();
   void endPaste();

@@ -4,6 +4,7 @@ find_package(Qt6 REQUIRED COMPONENTS Widgets)
 target_sources(cellbrae_platform PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/window_system_qt.cpp
   ${CMAKE_CURRENT_LIST_DIR}/edit_box.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/document_blocks.cpp
   ${CMAKE_CURRENT_LIST_DIR}/copy_flavours.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../shared/preformatted_html.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_thread_receiver.cpp

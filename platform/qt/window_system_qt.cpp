@@ -212,6 +212,12 @@ void workArea(int32_t* left, int32_t* top, int32_t* width, int32_t* height) {
   *height = area.height();
 }
 
+// A window manager lets a window reach past the screen's edges, to be moved back by its caption.
+void largestWindow(int32_t* width, int32_t* height) {
+  *width = INT32_MAX;
+  *height = INT32_MAX;
+}
+
 PlatformControl* createWindow(const WindowSpec& wanted) {
   auto* window = new QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -490,6 +496,7 @@ const WindowSystem kQtWindowSystem{
     .isMainThread = isMainThread,
     .screenSize = screenSize,
     .workArea = workArea,
+    .largestWindow = largestWindow,
     .createWindow = createWindow,
     .createControl = createControl,
     .setParent = setParent,

@@ -8,10 +8,12 @@
 
 namespace user32backend {
 
-// The stock default GUI font for an empty family; otherwise a font of the family (GBK face
-// name), or of the grid font for a fixed-pitch CJK family this system lacks or draws off its
-// grid. Made once per record; null when GDI fails.
-HFONT fontFor(const FontSpec& wanted);
+// The font of the record drawn at dpi (the record's heights are for 96 dpi): for an empty
+// family the default GUI font, the stock one at the system's DPI; otherwise a font of the
+// family (GBK face name), or of the grid font for a fixed-pitch CJK family this system lacks
+// or draws off its grid, at the height nearest the scaled one on which the face keeps its
+// grid. Made once per record and DPI; null when GDI fails.
+HFONT fontFor(const FontSpec& wanted, int dpi);
 
 // Deletes every font made; called once no control uses them.
 void releaseFonts();

@@ -4,6 +4,8 @@
 // through the A messages, and the loop as GetMessage and DispatchMessage.
 // A control's name is kept as a global atom in its window property "CellbraeName", so
 // tests and tools in any process can find it among the window's children.
+// Geometry and font heights come in pixels at 96 dpi; each control keeps them as given and is
+// drawn from them at its window's DPI, again whenever the window moves to a monitor of another.
 #include <windows.h>
 
 #include <memory>
@@ -14,6 +16,7 @@
 #include "platform/code_page.h"
 #include "platform/out_of_memory.h"
 #include "platform/user32/copy_flavours.h"
+#include "platform/user32/display_scale.h"
 #include "platform/user32/font_choice.h"
 #include "platform/user32/main_thread_window.h"
 #include "platform/user32/window_icon.h"
@@ -33,6 +36,12 @@ struct PlatformControl {
   bool busy = false;  // a top-level window: shows the busy pointer over itself and its controls
   HWND focus = nullptr;  // a top-level window: the control to give the focus when it is activated
   HWND ctrlEnterButton = nullptr;  // an edit box: the button Ctrl+Enter in it clicks
+  int dpi = user32backend::kLayoutDpi;  // a top-level window: the DPI it is drawn at
+  // A control: its geometry in its parent's client area and its font, as given (96 dpi).
+  int32_t left = 0, top = 0, width = 0, height = 0;
+  std::u16string fontFamily;
+  int32_t fontHeight = 0, fontWeight = 0;
+  bool hasFont = false;
 };
 
 // An ANSI edit box holds the program's own bytes: its text needs no conversion either way.
@@ -43,6 +52,7 @@ struct PlatformText {
 namespace {
 
 using user32backend::mainThreadGate;
+using user32backend::toScreen;
 
 bool isMainThread() { return mainThreadGate.isMainThread(); }
 bool callOnMainThread(PlatformCall call, void* context) { return mainThreadGate.call(call, context); }
@@ -75,6 +85,31 @@ bool anyWindowAlive() {
     if (control->topLevel && !control->destroyed) return true;
   }
   return false;
+}
+
+// Puts the control where its given geometry lies at its window's DPI, edge by edge, so that
+// controls that meet at 96 dpi meet at every scale.
+void placeAtWindowDpi(PlatformControl* control) {
+  const int dpi = control->window->dpi;
+  const int32_t left = toScreen(control->left, dpi);
+  const int32_t top = toScreen(control->top, dpi);
+  SetWindowPos(control->hwnd, nullptr, left, top, toScreen(control->left + control->width, dpi) - left,
+               toScreen(control->top + control->height, dpi) - top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void applyFont(PlatformControl* control) {
+  const FontSpec font{control->fontFamily, control->fontHeight, control->fontWeight};
+  if (HFONT made = user32backend::fontFor(font, control->window->dpi)) {
+    SendMessageA(control->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(made), TRUE);
+  }
+}
+
+void redrawAtWindowDpi(PlatformControl* window) {
+  for (const auto& control : backend.controls) {
+    if (control->window != window || control->topLevel || !IsWindow(control->hwnd)) continue;
+    placeAtWindowDpi(control.get());
+    if (control->hasFont) applyFont(control.get());
+  }
 }
 
 // A click reaches the button's parent as WM_COMMAND; the parent may be the window or a
@@ -114,6 +149,16 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         return 0;
       }
       return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    case WM_DPICHANGED: {
+      PlatformControl* window = controlOf(hwnd);
+      if (window == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
+      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+      window->dpi = HIWORD(wParam);
+      SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      redrawAtWindowDpi(window);
+      return 0;
     }
     case WM_DESTROY: {
       PlatformControl* window = controlOf(hwnd);
@@ -187,6 +232,7 @@ bool isOurEditBox(HWND hwnd) {
 }
 
 bool start(int*, char**) {
+  user32backend::becomeDpiAware();
   backend.instance = GetModuleHandleA(nullptr);
   if (!backend.classRegistered) {
     WNDCLASSA windowClass{};
@@ -231,18 +277,30 @@ void stop() {
   user32backend::stopWatchingCopies();
 }
 
+// The primary screen in pixels at 96 dpi, as the window's geometry is given.
 void screenSize(int32_t* width, int32_t* height) {
-  *width = GetSystemMetrics(SM_CXSCREEN);
-  *height = GetSystemMetrics(SM_CYSCREEN);
+  const int dpi = user32backend::primaryDpi();
+  *width = GetSystemMetrics(SM_CXSCREEN) * user32backend::kLayoutDpi / dpi;
+  *height = GetSystemMetrics(SM_CYSCREEN) * user32backend::kLayoutDpi / dpi;
 }
 
 void workArea(int32_t* left, int32_t* top, int32_t* width, int32_t* height) {
   RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-  *left = area.left;
-  *top = area.top;
-  *width = area.right - area.left;
-  *height = area.bottom - area.top;
+  // Whole 96 dpi pixels inside the area: a window placed in it never reaches a row past it.
+  const int dpi = user32backend::primaryDpi();
+  const auto inward = [dpi](LONG edge) { return (edge * user32backend::kLayoutDpi + dpi - 1) / dpi; };
+  *left = inward(area.left);
+  *top = inward(area.top);
+  *width = area.right * user32backend::kLayoutDpi / dpi - *left;
+  *height = area.bottom * user32backend::kLayoutDpi / dpi - *top;
+}
+
+// The system cuts a window to the screen and a frame's width around it.
+void largestWindow(int32_t* width, int32_t* height) {
+  const int dpi = user32backend::primaryDpi();
+  *width = GetSystemMetrics(SM_CXMAXTRACK) * user32backend::kLayoutDpi / dpi;
+  *height = GetSystemMetrics(SM_CYMAXTRACK) * user32backend::kLayoutDpi / dpi;
 }
 
 PlatformControl* keep(HWND hwnd, PlatformControl* window) {
@@ -257,10 +315,17 @@ PlatformControl* keep(HWND hwnd, PlatformControl* window) {
 PlatformControl* createWindow(const WindowSpec& wanted) {
   // Fixed frame: no sizing border and no maximise box.
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-  HWND hwnd = CreateWindowExA(0, kWindowClass, ansi(wanted.caption).c_str(), style, wanted.left, wanted.top,
-                              wanted.width, wanted.height, nullptr, nullptr, backend.instance, nullptr);
+  // Opens on the primary monitor, at its DPI; the frame and caption the system scales itself.
+  const int dpi = user32backend::primaryDpi();
+  const int32_t left = toScreen(wanted.left, dpi);
+  const int32_t top = toScreen(wanted.top, dpi);
+  HWND hwnd = CreateWindowExA(0, kWindowClass, ansi(wanted.caption).c_str(), style, left, top,
+                              toScreen(wanted.left + wanted.width, dpi) - left,
+                              toScreen(wanted.top + wanted.height, dpi) - top, nullptr, nullptr, backend.instance,
+                              nullptr);
   if (hwnd == nullptr) return nullptr;
   PlatformControl* window = keep(hwnd, nullptr);
+  window->dpi = user32backend::windowDpi(hwnd);
   window->icon = user32backend::makeIcon(wanted.icon, wanted.iconWidth, wanted.iconHeight);
   if (window->icon != nullptr) {
     SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(window->icon));
@@ -301,11 +366,15 @@ PlatformControl* createControl(PlatformControl* parent, const ControlSpec& wante
   // Child ids only need to differ among siblings; the records' count does that.
   const auto childId = static_cast<UINT_PTR>(backend.controls.size());
   HWND hwnd = CreateWindowExA(made.exStyle, made.className, editBox ? "" : ansi(wanted.text).c_str(), made.style,
-                              wanted.left, wanted.top, wanted.width, wanted.height, parent->hwnd,
-                              reinterpret_cast<HMENU>(childId), backend.instance, nullptr);
+                              0, 0, 0, 0, parent->hwnd, reinterpret_cast<HMENU>(childId), backend.instance, nullptr);
   if (hwnd == nullptr) return nullptr;
   PlatformControl* control = keep(hwnd, parent->window);
   control->kind = wanted.kind;
+  control->left = wanted.left;
+  control->top = wanted.top;
+  control->width = wanted.width;
+  control->height = wanted.height;
+  placeAtWindowDpi(control);
   const std::string name = ansi(wanted.name);
   control->nameAtom = name.empty() ? 0 : GlobalAddAtomA(name.c_str());
   if (control->nameAtom != 0) SetPropA(hwnd, kNameProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(control->nameAtom)));
@@ -319,11 +388,8 @@ PlatformControl* createControl(PlatformControl* parent, const ControlSpec& wante
 
 void setParent(PlatformControl* control, PlatformControl* parent) {
   if (!isAlive(control) || !isAlive(parent)) return;
-  RECT frame{};
-  GetWindowRect(control->hwnd, &frame);
-  MapWindowPoints(HWND_DESKTOP, GetParent(control->hwnd), reinterpret_cast<POINT*>(&frame), 2);
   SetParent(control->hwnd, parent->hwnd);
-  SetWindowPos(control->hwnd, nullptr, frame.left, frame.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  placeAtWindowDpi(control);
 }
 
 void destroyWindow(PlatformControl* window) {
@@ -332,7 +398,11 @@ void destroyWindow(PlatformControl* window) {
 
 void setFont(PlatformControl* control, const FontSpec& font) {
   if (!isAlive(control)) return;
-  if (HFONT made = user32backend::fontFor(font)) SendMessageA(control->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(made), TRUE);
+  control->fontFamily = font.family;
+  control->fontHeight = font.height;
+  control->fontWeight = font.weight;
+  control->hasFont = true;
+  applyFont(control);
 }
 
 bool isEditBox(PlatformControl* control) {
@@ -470,6 +540,7 @@ const WindowSystem kUser32WindowSystem{
     .isMainThread = isMainThread,
     .screenSize = screenSize,
     .workArea = workArea,
+    .largestWindow = largestWindow,
     .createWindow = createWindow,
     .createControl = createControl,
     .setParent = setParent,

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/window_system.h"
+#include "tests/windows/gbk_grid.h"
 #include "tests/windows/win32_window_support.h"
 #include "ui/control_property.h"
 #include "ui/form_creation.h"
@@ -54,14 +55,6 @@ class MainWindowWin32 : public ::testing::Test {
     return found;
   }
 
-  // Geometry in the parent's client coordinates.
-  static RECT placement(HWND control) {
-    RECT frame{};
-    GetWindowRect(control, &frame);
-    MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&frame), 2);
-    return frame;
-  }
-
   LRESULT check(const char* name) { return SendMessageA(control(name), BM_GETCHECK, 0, 0); }
 
   HWND window_ = nullptr;
@@ -81,11 +74,6 @@ std::string procedureModule(HWND hwnd) {
   name.erase(0, name.find_last_of('\\') + 1);
   for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return name;
-}
-
-std::string describe(const RECT& r) {
-  return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-         std::to_string(r.bottom);
 }
 
 TEST_F(MainWindowWin32, WindowIsCentredFixedUnownedWithButtonFaceBackground) {
@@ -277,40 +265,58 @@ TEST_F(MainWindowWin32, StoredFontsKeepTheirRecordAndTheTableLinesUp) {
   }
 }
 
+// Moved to a monitor of another DPI, the window takes the system's suggested rectangle and
+// draws its controls and fonts from the description again at that DPI, edge by edge; back at
+// 96 dpi it is exactly as it opened. Wine gives every screen one DPI, so the system's message
+// is sent here by hand.
+TEST_F(MainWindowWin32, AnotherMonitorsDpiScalesTheLayoutAgain) {
+  RECT opened{};
+  GetWindowRect(window_, &opened);
+  const auto moveTo = [&](int dpi) {
+    RECT suggested{opened.left, opened.top, opened.left + MulDiv(940, dpi, 96), opened.top + MulDiv(720, dpi, 96)};
+    SendMessageA(window_, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+  };
+  const auto height = [&](const char* name) { return usedFont(control(name)).record.lfHeight; };
+  LOGFONTA defaultGui{};
+  GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof defaultGui, &defaultGui);
+
+  moveTo(120);
+  RECT frame{};
+  GetWindowRect(window_, &frame);
+  EXPECT_EQ(describe(frame), describe({opened.left, opened.top, opened.left + 1175, opened.top + 900}));
+  EXPECT_EQ(describe(placement(control("按钮1"))), describe({360, 388, 1176, 425}));
+  EXPECT_EQ(describe(placement(control("编辑框2"))), describe({0, 425, 1163, 863}));
+  EXPECT_EQ(describe(placement(control("分组框1"))), describe({0, 379, 360, 429}));
+  EXPECT_EQ(describe(placement(control("单选框3"))), describe({233, 16, 333, 46}));
+  // The grid fonts at the nearest even height (17.5 and 23.75 scaled), the rest scaled.
+  EXPECT_EQ(height("编辑框2"), -18);
+  EXPECT_EQ(height("按钮1"), -24);
+  EXPECT_EQ(height("编辑框1"), MulDiv(defaultGui.lfHeight, 120, 96));
+  EXPECT_EQ(height("单选框3"), MulDiv(defaultGui.lfHeight, 120, 96));
+  const UsedFont output = usedFont(control("编辑框2"));
+  EXPECT_EQ(output.ascii.cx, 9);
+  EXPECT_EQ(output.cjk.cx, 18);
+
+  moveTo(96);
+  GetWindowRect(window_, &frame);
+  EXPECT_EQ(describe(frame), describe(opened));
+  for (const ExpectedControl& expected : kControls) {
+    EXPECT_EQ(describe(placement(control(expected.name))), describe(expected.placement)) << expected.name;
+  }
+  EXPECT_EQ(height("编辑框2"), -14);
+  EXPECT_EQ(height("按钮1"), -19);
+  EXPECT_EQ(static_cast<WPARAM>(SendMessageA(control("编辑框1"), WM_GETFONT, 0, 0)),
+            reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)));
+}
+
 // Every character code page 936 can put into a table, measured in the output box's own font:
 // printable ASCII and the euro sign (0x80) one cell, every double-byte character two.
 TEST_F(MainWindowWin32, OutputBoxDrawsEveryGbkCharacterOnTheGrid) {
-  HWND output = control("编辑框2");
-  HDC dc = GetDC(output);
-  const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(output, WM_GETFONT, 0, 0)));
-  const auto advance = [dc](wchar_t c) {
-    SIZE size{};
-    return GetTextExtentPoint32W(dc, &c, 1, &size) ? size.cx : -1;
-  };
-  const LONG cell = advance(L'a');
-  EXPECT_EQ(cell, 7);
-  std::wstring offGrid;
-  for (wchar_t c = 0x20; c < 0x7F; ++c) {
-    if (advance(c) != cell) offGrid += c;
-  }
-  if (advance(L'\x20AC') != cell) offGrid += L'\x20AC';
-  int walked = 0;
-  for (int lead = 0x81; lead <= 0xFE; ++lead) {
-    for (int trail = 0x40; trail <= 0xFE; ++trail) {
-      const char pair[] = {static_cast<char>(lead), static_cast<char>(trail)};
-      wchar_t wide[2] = {};
-      if (MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, pair, 2, wide, 2) != 1) continue;
-      ++walked;
-      if (advance(wide[0]) != 2 * cell) offGrid += wide[0];
-    }
-  }
-  SelectObject(dc, previous);
-  ReleaseDC(output, dc);
-  EXPECT_GE(walked, 21791);
-  std::string shown;
-  for (wchar_t c : offGrid.substr(0, 40)) shown += std::to_string(c) + " ";
-  EXPECT_EQ(offGrid.size(), 0u) << "code points off the grid: " << shown;
-  std::printf("%d double-byte characters walked\n", walked);
+  const GbkGridWalk walk = walkGbkGrid(control("编辑框2"));
+  EXPECT_EQ(walk.cell, 7);
+  EXPECT_GE(walk.walked, 21791);
+  EXPECT_EQ(walk.offGrid.size(), 0u) << "code points off the grid: " << walk.shown();
+  std::printf("%d double-byte characters walked\n", walk.walked);
 }
 
 TEST_F(MainWindowWin32, UsageTextReadsBackAsGbkBytes) {

@@ -75,6 +75,19 @@ inline std::vector<HWND> topLevelWindows(DWORD processId, const char* windowClas
   return found;
 }
 
+// A control's area in its parent's client coordinates.
+inline RECT placement(HWND control) {
+  RECT frame{};
+  GetWindowRect(control, &frame);
+  MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&frame), 2);
+  return frame;
+}
+
+inline std::string describe(const RECT& r) {
+  return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+         std::to_string(r.bottom);
+}
+
 // The children of parent in stacking order, front first, by control name.
 inline std::vector<std::string> stackingOrder(HWND parent) {
   std::vector<std::string> names;

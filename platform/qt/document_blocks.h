@@ -1,0 +1,73 @@
+// How an edit box's text is cut into the blocks of its document. The toolkit lays a block out
+// whole, on the main thread, whenever any of it is shown, and pays for every block it holds
+// when a document is set; so a block holds up to kBlockLines lines (U+2028 between them) and
+// no line of more than kBlockColumns columns: a longer line goes on in the next block, which
+// is marked as continuing it (a soft break). The box's text is the document's with U+2028 and
+// every other block break read as a line break, and soft breaks read as nothing. Private to
+// platform/qt.
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <QTextCursor>
+
+class QTextBlock;
+class QTextDocument;
+
+namespace qtbackend {
+
+// Columns a block's line may hold (a character beyond ASCII counts two, as in the grid font):
+// a line shaped in pieces of this size answers at once wherever it is scrolled to.
+constexpr int kBlockColumns = 4096;
+// Lines a block holds: fewer blocks make a big table's document quicker to build and to set.
+constexpr int kBlockLines = 32;
+
+// True when the block goes on with the line of the block before it.
+bool continuesLine(const QTextBlock& block);
+
+// Writes text into a document at a cursor, cutting it into blocks as above. "\r\n", a lone
+// "\r" or "\n" and U+2029 each end a line; a U+2028 of the text itself is written as "?", the
+// sign it reads as in the box's code page, so that it cannot become a line break.
+class BlockWriter {
+ public:
+  // Starts at the cursor (replacing its selection), inside whatever block it stands in.
+  explicit BlockWriter(const QTextCursor& cursor);
+
+  // Writes text after what was written before; a piece may end anywhere but inside "\r\n" or
+  // a surrogate pair.
+  void write(QStringView text);
+  // The cursor after the text written so far; an edit block opened on it holds the writes.
+  QTextCursor& cursor() { return cursor_; }
+
+ private:
+  void endBlock(bool continuing);
+  void flush();
+
+  QTextCursor cursor_;
+  QString pending_;        // the current block's text not yet in the document
+  int columns_ = 0;        // of the current line in the current block
+  int lines_ = 1;          // lines of the current block
+  int units_ = 0;          // of the current block
+  bool blockContinues_;    // the current block's mark, which a new block inherits
+};
+
+// Ends the line at the cursor, replacing its selection, as Enter does: the new block starts a
+// line even where the cursor stood in a block that continues one.
+void breakLine(QTextCursor& cursor);
+
+// The document's raw text with each soft break as U+FDD0, a character a plain document never
+// holds, for ansiOfRaw to drop; U+2029 and U+2028 stand for line breaks.
+QString rawTextMarkingSoftBreaks(const QTextDocument& document);
+
+// True for the mark rawTextMarkingSoftBreaks puts for a soft break.
+bool isSoftBreakMark(QChar unit);
+
+// The text a person copies from the cursor's selection: line breaks as "\n", no-break spaces
+// as spaces, as the toolkit's own copy gave them; soft breaks give nothing.
+QString copiedText(const QTextCursor& selection);
+
+// Gives each block written by a BlockWriter its count of lines again, which the box resets to
+// one when it takes a document: the scroll bar counts lines, not blocks.
+void restoreLineCounts(QTextDocument& document);
+
+}  // namespace qtbackend
