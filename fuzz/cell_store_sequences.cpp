@@ -7,10 +7,13 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/threads.h"
 #include "runtime/text_commands.h"
 #include "table/recording_pass.h"
 
 namespace {
+
+PlatformThread* refuseThread(ThreadRoutine, intptr_t) { return nullptr; }
 
 // A few GBK characters, the last two with a backslash for their second byte.
 constexpr std::array<std::string_view, 10> kChinese{"\xD0\xF2", "\xBA\xC5", "\xC3\xFB", "\xD7\xD6", "\xD6\xD0",
@@ -80,8 +83,11 @@ void CellStoreSequences::tableRun(ChoiceStream& c) {
   }
   const ArrayValue split = splitText(input.c_str(), "\r\n");
   ColumnMeasure measure;
-  recordLines(split, separator, cellStore_, rowRecord_, measure);
-  rowRecord_.clear();
+  // The row records are built on this thread, as when no side thread starts: the session
+  // compares its engine pairs between sequences, one thread at a time.
+  const ThreadStart usual = replaceThreadStart(refuseThread);
+  recordLines(split, separator, cellStore_, measure);
+  replaceThreadStart(usual);
   cellStore_.clear();
 }
 

@@ -15,8 +15,8 @@ std::string randomCell(ChoiceStream& choices);
 
 class CellStoreSequences {
  public:
-  // Makes the two documents of a table run; their engines are pairs while the stand-in is
-  // registered.
+  // Makes the cell store; its engine, and that of the row record a run makes, are pairs
+  // while the stand-in is registered.
   CellStoreSequences() = default;
 
   // One recording pass over random lines cut at a random separator, then both documents
@@ -27,5 +27,4 @@ class CellStoreSequences {
 
  private:
   JsonDocument cellStore_;
-  JsonDocument rowRecord_;
 };
