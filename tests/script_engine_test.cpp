@@ -154,7 +154,6 @@ TEST(ObjectLayer, ResultCoercion) {
   EXPECT_FALSE(coerced(textVariant(u"000"), VariantType::Boolean).boolean);
   EXPECT_EQ(coerced(textVariant(u"999999999999999"), VariantType::Double).number, 999999999999999.0);
   EXPECT_EQ(coerced(textVariant(u"12345678901234567"), VariantType::Double).number, 12345678901234567.0);
-  EXPECT_EQ(coerced(textVariant(u"4,6,4"), VariantType::Boolean, ObjectTypeMismatch).boolean, false);
 
   Variant null;
   null.type = VariantType::Null;
