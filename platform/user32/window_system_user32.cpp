@@ -30,7 +30,7 @@ struct PlatformControl {
   ControlKind kind = ControlKind::MultiLineEdit;
   PlatformCall clickHandler = nullptr;
   void* clickContext = nullptr;
-  WNDPROC buttonProc = nullptr;  // a group frame's own procedure, which ours passes on to
+  WNDPROC systemProc = nullptr;  // a group frame's or edit box's own procedure, which ours passes on to
   ATOM nameAtom = 0;
   HICON icon = nullptr;
   bool busy = false;  // a top-level window: shows the busy pointer over itself and its controls
@@ -176,13 +176,47 @@ LRESULT CALLBACK groupFrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
   if (message == WM_COMMAND) dispatchClick(wParam, lParam);
   PlatformControl* frame = controlOf(hwnd);
   if (frame == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
-  return CallWindowProcA(frame->buttonProc, hwnd, message, wParam, lParam);
+  return CallWindowProcA(frame->systemProc, hwnd, message, wParam, lParam);
+}
+
+// The clipboard's text for a paste into an edit box when a NUL is inside it, each NUL as "?",
+// the sign a character the box's text cannot hold gets; empty when the system's own paste
+// takes the text whole. The system's paste ends at the first NUL and drops the rest. Only
+// trailing NULs are left out: a clipboard block may be longer than the text in it.
+std::string clipboardTextWithNuls(HWND box) {
+  std::u16string text;
+  if (!OpenClipboard(box)) return {};
+  if (HANDLE block = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* units = static_cast<const char16_t*>(GlobalLock(block))) {
+      size_t length = GlobalSize(block) / sizeof(char16_t);
+      while (length > 0 && units[length - 1] == u'\0') --length;
+      if (std::char_traits<char16_t>::find(units, length, u'\0') != nullptr) text.assign(units, length);
+      GlobalUnlock(block);
+    }
+  }
+  CloseClipboard();
+  for (char16_t& unit : text) {
+    if (unit == u'\0') unit = u'?';
+  }
+  return text.empty() ? std::string() : ansi(text);
+}
+
+LRESULT CALLBACK editBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  PlatformControl* box = controlOf(hwnd);
+  if (box == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
+  if (message == WM_PASTE && (GetWindowLongA(hwnd, GWL_STYLE) & ES_READONLY) == 0) {
+    const std::string text = clipboardTextWithNuls(hwnd);
+    if (!text.empty()) {
+      return CallWindowProcA(box->systemProc, hwnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+  }
+  return CallWindowProcA(box->systemProc, hwnd, message, wParam, lParam);
 }
 
 // Keys our controls take as a person expects of them, where the system's controls do not,
-// taken from the queue on their way to one of our controls. A hook, not a procedure of ours
-// in front of the box's: every other message reaches a control exactly as the system
-// delivers it.
+// taken from the queue on their way to one of our controls: a hook, since they go to controls
+// of every kind, and every other message reaches a control as the system delivers it (the
+// edit boxes' procedure in front of the system's, editBoxProc, takes only the paste).
 // - Ctrl+A selects the whole text of an edit box (the system's multi-line box only beeps).
 // - Enter presses a push button that has the focus, as the dialog manager does.
 // - Ctrl+Enter in an edit box clicks the button given to it, and breaks no line.
@@ -378,9 +412,9 @@ PlatformControl* createControl(PlatformControl* parent, const ControlSpec& wante
   const std::string name = ansi(wanted.name);
   control->nameAtom = name.empty() ? 0 : GlobalAddAtomA(name.c_str());
   if (control->nameAtom != 0) SetPropA(hwnd, kNameProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(control->nameAtom)));
-  if (wanted.kind == ControlKind::GroupFrame) {
-    control->buttonProc =
-        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(groupFrameProc)));
+  if (wanted.kind == ControlKind::GroupFrame || editBox) {
+    const auto ours = reinterpret_cast<LONG_PTR>(editBox ? editBoxProc : groupFrameProc);
+    control->systemProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(hwnd, GWLP_WNDPROC, ours));
   }
   if (editBox) SendMessageA(hwnd, EM_LIMITTEXT, 0, 0);  // 0: the platform's maximum
   return control;

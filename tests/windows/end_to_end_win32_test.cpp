@@ -150,4 +150,24 @@ TEST_F(EndToEndWin32, TabsPastesAndSelectAll) {
   EXPECT_EQ(clipboardAnsiText(), table);
 }
 
+// A paste with NULs in it: the box cannot hold a NUL, so each goes in as "?" and nothing after
+// it is lost; the table is the Linux window's for the same paste. One undo takes it all back.
+TEST_F(EndToEndWin32, PastedNulsGoInAsQuestionMarks) {
+  copyToClipboard(std::wstring(L"a\0b,c\r\nd,\0\r\ne\0,f\0g", 18));
+  SendMessageA(input_, WM_PASTE, 0, 0);
+  EXPECT_EQ(windowText(input_), "a?b,c\r\nd,?\r\ne?,f?g");
+  SendMessageA(controlNamed(window_, "单选框3"), BM_CLICK, 0, 0);
+  const int before = runsEnded;
+  SendMessageA(button_, BM_CLICK, 0, 0);
+  pumpUntil([&] { return runsEnded - before >= 1; });
+  EXPECT_EQ(windowText(output_), "+------+------+\r\n| a?b  | c    |\r\n+------+------+\r\n| d    | ?    |\r\n"
+                                 "| e?   | f?g  |\r\n+------+------+\r\n");
+  SendMessageA(input_, EM_UNDO, 0, 0);
+  EXPECT_EQ(windowText(input_), "");
+
+  copyToClipboard(L"x,y\r\n");  // no NUL inside: the system's own paste, trailing line break kept
+  SendMessageA(input_, WM_PASTE, 0, 0);
+  EXPECT_EQ(windowText(input_), "x,y\r\n");
+}
+
 }  // namespace
