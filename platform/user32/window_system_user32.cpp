@@ -8,6 +8,7 @@
 // drawn from them at its window's DPI, again whenever the window moves to a monitor of another.
 #include <windows.h>
 
+#include <cwchar>
 #include <memory>
 #include <string>
 #include <utility>
@@ -183,34 +184,36 @@ LRESULT CALLBACK groupFrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 // the sign a character the box's text cannot hold gets; empty when the system's own paste
 // takes the text whole. The system's paste ends at the first NUL and drops the rest. Only
 // trailing NULs are left out: a clipboard block may be longer than the text in it.
-std::string clipboardTextWithNuls(HWND box) {
-  std::u16string text;
-  if (!OpenClipboard(box)) return {};
+std::wstring clipboardTextWithNuls(HWND box) {
+  std::wstring text;
+  if (!OpenClipboard(box)) return text;
   if (HANDLE block = GetClipboardData(CF_UNICODETEXT)) {
-    if (const auto* units = static_cast<const char16_t*>(GlobalLock(block))) {
-      size_t length = GlobalSize(block) / sizeof(char16_t);
-      while (length > 0 && units[length - 1] == u'\0') --length;
-      if (std::char_traits<char16_t>::find(units, length, u'\0') != nullptr) text.assign(units, length);
+    if (const auto* units = static_cast<const wchar_t*>(GlobalLock(block))) {
+      size_t length = GlobalSize(block) / sizeof(wchar_t);
+      while (length > 0 && units[length - 1] == L'\0') --length;
+      if (std::wmemchr(units, L'\0', length) != nullptr) text.assign(units, length);
       GlobalUnlock(block);
     }
   }
   CloseClipboard();
-  for (char16_t& unit : text) {
-    if (unit == u'\0') unit = u'?';
+  for (wchar_t& unit : text) {
+    if (unit == L'\0') unit = L'?';
   }
-  return text.empty() ? std::string() : ansi(text);
+  return text;
 }
 
+// In front of the system's edit box, a Unicode window, and kept one (the A messages reach it
+// converted, as before): only a paste with a NUL in it is ours.
 LRESULT CALLBACK editBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   PlatformControl* box = controlOf(hwnd);
-  if (box == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
-  if (message == WM_PASTE && (GetWindowLongA(hwnd, GWL_STYLE) & ES_READONLY) == 0) {
-    const std::string text = clipboardTextWithNuls(hwnd);
+  if (box == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
+  if (message == WM_PASTE && (GetWindowLongW(hwnd, GWL_STYLE) & ES_READONLY) == 0) {
+    const std::wstring text = clipboardTextWithNuls(hwnd);
     if (!text.empty()) {
-      return CallWindowProcA(box->systemProc, hwnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+      return CallWindowProcW(box->systemProc, hwnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
     }
   }
-  return CallWindowProcA(box->systemProc, hwnd, message, wParam, lParam);
+  return CallWindowProcW(box->systemProc, hwnd, message, wParam, lParam);
 }
 
 // Keys our controls take as a person expects of them, where the system's controls do not,
@@ -412,9 +415,12 @@ PlatformControl* createControl(PlatformControl* parent, const ControlSpec& wante
   const std::string name = ansi(wanted.name);
   control->nameAtom = name.empty() ? 0 : GlobalAddAtomA(name.c_str());
   if (control->nameAtom != 0) SetPropA(hwnd, kNameProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(control->nameAtom)));
-  if (wanted.kind == ControlKind::GroupFrame || editBox) {
-    const auto ours = reinterpret_cast<LONG_PTR>(editBox ? editBoxProc : groupFrameProc);
-    control->systemProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(hwnd, GWLP_WNDPROC, ours));
+  if (wanted.kind == ControlKind::GroupFrame) {
+    control->systemProc =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(groupFrameProc)));
+  } else if (editBox) {
+    control->systemProc =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(editBoxProc)));
   }
   if (editBox) SendMessageA(hwnd, EM_LIMITTEXT, 0, 0);  // 0: the platform's maximum
   return control;

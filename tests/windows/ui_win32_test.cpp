@@ -173,7 +173,8 @@ TEST_F(MainWindowWin32, ControlsHaveTheirClassesStylesParentsAndGeometry) {
     EXPECT_TRUE(IsWindowVisible(hwnd));
     EXPECT_TRUE(IsWindowEnabled(hwnd));
     // The manifest's common controls 6 are comctl32's Unicode windows; the group frame turns
-    // ANSI when our procedure goes in front of its own. Texts still pass as GBK either way.
+    // ANSI when our procedure goes in front of its own, the edit boxes stay Unicode in front of
+    // theirs. Texts still pass as GBK either way.
     EXPECT_EQ(procedureModule(hwnd), "comctl32.dll");
     EXPECT_EQ(IsWindowUnicode(hwnd), expected.name != std::string("分组框1"));
   }
