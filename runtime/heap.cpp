@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <mutex>
 #include <new>
 #include <string>
@@ -35,6 +36,33 @@ std::atomic<void*> reserve{std::malloc(kReserveSize)};
 // The platform's own allocations that cannot fail softly (the script interpreter's heap) end
 // the program the same way as ours, from the start of any program that uses this heap.
 const bool platformReportsHere = (setOutOfMemoryHandler(reportFailedAllocation), true);
+
+// The toolkit checks some of its allocations itself and throws std::bad_alloc when one is
+// refused (its containers take their memory from malloc, not from our new); nothing catches
+// that, and the program would abort. It ends through the same box, though without the size,
+// which the exception does not carry. Any other uncaught exception goes on to the handler
+// that was there before.
+std::terminate_handler previousTerminate = nullptr;
+
+[[noreturn]] void endOnUncaughtException() {
+  if (const std::exception_ptr thrown = std::current_exception()) {
+    bool refusedMemory = false;
+    try {
+      std::rethrow_exception(thrown);
+    } catch (const std::bad_alloc&) {
+      refusedMemory = true;
+    } catch (...) {
+    }
+    if (refusedMemory) {
+      std::free(reserve.exchange(nullptr));
+      reportFatalMessage("分配内存失败!", ErrorSite{});
+    }
+  }
+  if (previousTerminate != nullptr) previousTerminate();
+  std::abort();
+}
+
+const bool refusalsThrownReportHere = (previousTerminate = std::set_terminate(endOnUncaughtException), true);
 
 }  // namespace
 

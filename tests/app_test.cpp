@@ -171,6 +171,22 @@ TEST(ProgramDeathTest, FatalErrorOnTheMainThreadShowsTheBoxThere) {
             Not(HasSubstr("Sanitizer"))));
 }
 
+// An allocation the toolkit checks itself throws std::bad_alloc, which nothing catches: the
+// program ends with the box, not in an abort. The throw here is the toolkit's own.
+TEST(ProgramDeathTest, AnAllocationTheToolkitRefusesShowsTheBox) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        installFatalErrorBox();
+        answerErrorBoxWhenShown();
+        QTimer::singleShot(0, [] { []() noexcept { qBadAlloc(); }(); });
+        endProgram(runProgram());
+      },
+      ExitedWithCode(255),
+      AllOf(HasSubstr(boxReport(u"运行时出错!\r\n\r\n错误信息：分配内存失败!\r\n\r\n")), HasSubstr("\nbox end\n"),
+            Not(HasSubstr("terminate called")), Not(HasSubstr("Sanitizer"))));
+}
+
 PlatformThread* refuseThread(ThreadRoutine, intptr_t) { return nullptr; }
 
 // A press whose run cannot start says so, rather than leaving the output box empty.

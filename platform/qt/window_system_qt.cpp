@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyle>
 #include <QStyleOptionButton>
 #include <QTranslator>
 #include <QVariant>
@@ -108,6 +109,7 @@ bool callOnMainThread(PlatformCall call, void* context) { return mainThreadGate.
 struct Backend {
   QApplication* application = nullptr;
   std::vector<std::unique_ptr<PlatformControl>> controls;
+  std::unique_ptr<QPixmap> errorIcon;  // keeps the error box's icon in the toolkit's caches
 };
 Backend backend;
 
@@ -182,6 +184,12 @@ bool start(int* argc, char** argv) {
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
       QCoreApplication::installTranslator(translator);
     }
+    // The error box's icon, looked up in the icon theme and drawn once now: the box that says
+    // memory was refused must not need more for it then, and the toolkit's lookup crashed
+    // where it could not get it. The box finds both in the toolkit's caches.
+    const int iconSize = QApplication::style()->pixelMetric(QStyle::PM_MessageBoxIconSize);
+    backend.errorIcon = std::make_unique<QPixmap>(
+        QApplication::style()->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(iconSize, iconSize));
   }
   qtbackend::openGate();
   return true;
@@ -194,6 +202,7 @@ void stop() {
     if (control->topLevel) delete control->widget.data();
   }
   backend.controls.clear();
+  backend.errorIcon.reset();
   delete backend.application;
   backend.application = nullptr;
 }
