@@ -45,8 +45,6 @@ double peakMemoryMegabytes() {
   return 0;
 }
 
-PlatformThread* refuseThread(ThreadRoutine, intptr_t) { return nullptr; }
-
 using benchWindow::Clock;
 using benchWindow::countedWorkerEntry;
 using benchWindow::mainWindow;
@@ -104,7 +102,7 @@ void BM_RecordingPass(benchmark::State& state) {
   const std::string input = generatedInput(state.range(0));
   const ArrayValue lines = splitText(input.c_str(), "\r\n");
   const bool ahead = state.range(1) != 0;
-  if (!ahead) replaceThreadStart(refuseThread);
+  if (!ahead) replaceThreadStart(refusingThreadStart);
   for (auto _ : state) {
     JsonDocument cellStore;
     ColumnMeasure measure;

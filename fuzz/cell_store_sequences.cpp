@@ -13,8 +13,6 @@
 
 namespace {
 
-PlatformThread* refuseThread(ThreadRoutine, intptr_t) { return nullptr; }
-
 // A few GBK characters, the last two with a backslash for their second byte.
 constexpr std::array<std::string_view, 10> kChinese{"\xD0\xF2", "\xBA\xC5", "\xC3\xFB", "\xD7\xD6", "\xD6\xD0",
                                                     "\xCE\xC4", "\xB1\xED", "\xB8\xF1", "\x81\x5C", "\x95\x5C"};
@@ -85,7 +83,7 @@ void CellStoreSequences::tableRun(ChoiceStream& c) {
   ColumnMeasure measure;
   // The row records are built on this thread, as when no side thread starts: the session
   // compares its engine pairs between sequences, one thread at a time.
-  const ThreadStart usual = replaceThreadStart(refuseThread);
+  const ThreadStart usual = replaceThreadStart(refusingThreadStart);
   recordLines(split, separator, cellStore_, measure);
   replaceThreadStart(usual);
   cellStore_.clear();

@@ -24,3 +24,5 @@ const ThreadSystem& platformThreads();
 // returns the one replaced, so that a test can make the system refuse a thread. Any thread.
 using ThreadStart = PlatformThread* (*)(ThreadRoutine routine, intptr_t parameter);
 ThreadStart replaceThreadStart(ThreadStart start);
+// A start that refuses every thread, to put in place with replaceThreadStart.
+PlatformThread* refusingThreadStart(ThreadRoutine routine, intptr_t parameter);

@@ -187,8 +187,6 @@ TEST(ProgramDeathTest, AnAllocationTheToolkitRefusesShowsTheBox) {
             Not(HasSubstr("terminate called")), Not(HasSubstr("Sanitizer"))));
 }
 
-PlatformThread* refuseThread(ThreadRoutine, intptr_t) { return nullptr; }
-
 // A press whose run cannot start says so, rather than leaving the output box empty.
 TEST(ProgramDeathTest, RefusedWorkerThreadShowsTheBoxAndEndsWithMinusOne) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
@@ -197,7 +195,7 @@ TEST(ProgramDeathTest, RefusedWorkerThreadShowsTheBoxAndEndsWithMinusOne) {
         installFatalErrorBox();
         answerErrorBoxWhenShown();
         registerExitRoutine(reportExitRoutines);
-        replaceThreadStart(refuseThread);
+        replaceThreadStart(refusingThreadStart);
         QTimer::singleShot(0, [] {
           writeContent(unitId::kMainWindow, unitId::kEditBox1, "a,b");
           QTest::mouseClick(topLevelTitled(u"Cellbrae")->findChild<QPushButton*>(qs(u"按钮1")), Qt::LeftButton);

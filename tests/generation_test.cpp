@@ -199,10 +199,6 @@ TEST_F(GenerationTest, SupersededRunStopsAndTheBusyPointerShowsWhileRunsGo) {
   EXPECT_EQ(usualOutputPointer, Qt::IBeamCursor);
 }
 
-// Text pasted from a web page: the no-break space is no separator, and becomes "?" through
-// the code page, as in the Windows program (the same bytes in its window test).
-PlatformThread* refuseThread(ThreadRoutine, intptr_t) { return nullptr; }
-
 // A run whose side threads the system refuses does their work itself: the same table, over
 // many pieces and record batches, and the same store.
 TEST_F(GenerationTest, WithoutSideThreadsARunWritesTheSameTable) {
@@ -219,7 +215,7 @@ TEST_F(GenerationTest, WithoutSideThreadsARunWritesTheSameTable) {
   // The worker is started here, so that only the run's own threads are refused.
   const uint32_t pressNumber = pressWithSeparator(TextValue::constant(","));
   writeContent(kMainWindow, kEditBox2, "");
-  replaceThreadStart(refuseThread);
+  replaceThreadStart(refusingThreadStart);
   ++started_;
   std::thread worker([pressNumber] { runWatch::watchedWorkerEntry(pressNumber); });
   waitForRuns(started_);
@@ -229,6 +225,8 @@ TEST_F(GenerationTest, WithoutSideThreadsARunWritesTheSameTable) {
   EXPECT_EQ(cellStore(), store);
 }
 
+// Text pasted from a web page: the no-break space is no separator, and becomes "?" through
+// the code page, as in the Windows program (the same bytes in its window test).
 TEST_F(GenerationTest, PastedNoBreakSpaceStaysInsideItsCell) {
   setInput("");
   childNamed<QPlainTextEdit>(window_, qs(u"编辑框1"))->insertPlainText(qs(u"张\u00a0三丰 25\n李四 30"));

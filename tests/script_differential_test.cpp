@@ -241,7 +241,7 @@ TEST(DifferentialControl, TheProgramsTextsRunOnPairsAndGetTheControlsAnswers) {
   const ArrayValue lines = splitText("a,bb\r\nccc,d\r\n'e\\", "\r\n");
   ColumnMeasure measure;
   // The row records on this thread, so that their document's pair is made under the scope.
-  const ThreadStart usual = replaceThreadStart([](ThreadRoutine, intptr_t) -> PlatformThread* { return nullptr; });
+  const ThreadStart usual = replaceThreadStart(refusingThreadStart);
   const bool recorded = recordLines(lines, ",", cellStore, measure);
   replaceThreadStart(usual);
   ASSERT_TRUE(recorded);

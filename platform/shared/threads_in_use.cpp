@@ -27,3 +27,5 @@ ThreadStart replaceThreadStart(ThreadStart start) {
   const ThreadStart previous = replacedStart.exchange(start);
   return previous != nullptr ? previous : threadBackend().start;
 }
+
+PlatformThread* refusingThreadStart(ThreadRoutine, intptr_t) { return nullptr; }
