@@ -106,7 +106,7 @@ void BM_RecordingPass(benchmark::State& state) {
   for (auto _ : state) {
     JsonDocument cellStore;
     ColumnMeasure measure;
-    recordLines(lines, ",", cellStore, measure);
+    recordLines(InputLines(lines), ",", cellStore, measure);
     benchmark::DoNotOptimize(measure.columnCount);
   }
   replaceThreadStart(nullptr);

@@ -15,5 +15,5 @@ inline TextValue storeFreeTable(const ArrayValue& lines, const char* separator) 
     measureLine(measure, i, splitText(lines.textAt(i), separator), previousLengthCount);
     previousLengthCount = splitText(measure.cellLengthsText.c_str(), ",").count();
   }
-  return renderTable(lines, separator, measure);
+  return renderTable(InputLines(lines), separator, measure);
 }

@@ -31,7 +31,7 @@ void BM_RenderTable(benchmark::State& state) {
   ColumnMeasure measure;
   for (int32_t i = 1; i <= lines.count(); ++i) measureLine(measure, i, splitText(lines.textAt(i), ","), 5);
   for (auto _ : state) {
-    TextValue table = renderTable(lines, ",", measure);
+    TextValue table = renderTable(InputLines(lines), ",", measure);
     benchmark::DoNotOptimize(table.data());
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));

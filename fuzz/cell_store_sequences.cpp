@@ -84,7 +84,7 @@ void CellStoreSequences::tableRun(ChoiceStream& c) {
   // The row records are built on this thread, as when no side thread starts: the session
   // compares its engine pairs between sequences, one thread at a time.
   const ThreadStart usual = replaceThreadStart(refusingThreadStart);
-  recordLines(split, separator, cellStore_, measure);
+  recordLines(InputLines(split), separator, cellStore_, measure);
   replaceThreadStart(usual);
   cellStore_.clear();
 }

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     measureLine(measure, i, splitText(lines.textAt(i), separator), previousLengthCount);
     previousLengthCount = splitText(measure.cellLengthsText.c_str(), ",").count();
   }
-  const TextValue table = renderTable(lines, separator, measure);
+  const TextValue table = renderTable(InputLines(lines), separator, measure);
   const std::string_view out = table.view();
   const TextValue ruleText = borderLine(measure);
   const std::string_view rule = ruleText.view();

@@ -4,6 +4,8 @@
 // never be shown, and impatient presses would otherwise pile up work and memory.
 #include "table/generate_table.h"
 
+#include <utility>
+
 #include "platform/process.h"
 #include "runtime/text_commands.h"
 #include "runtime/work_ahead.h"
@@ -38,8 +40,7 @@ bool TableRun::readInput() {
 }
 
 bool TableRun::recordInput() {
-  lines_ = splitText(input_.c_str(), "\r\n");
-  input_.reset();
+  lines_ = InputLines(std::move(input_));
   return recordLines(lines_, start_.separator.c_str(), cellStore_, measure_, start_.press);
 }
 
@@ -60,7 +61,7 @@ void TableRun::writeTable() {
     for (std::string piece; pieces.take(piece);) content.append(piece);
   }
   // The input's lines and widths end before the table is written.
-  lines_ = ArrayValue(ElementType::Text);
+  lines_ = InputLines();
   measure_ = ColumnMeasure();
   // Checked and written in one step on the main thread, where presses happen: a run that a
   // later press has superseded leaves the output box to that press's run.

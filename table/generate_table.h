@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "json/json_document.h"
-#include "runtime/array_value.h"
 #include "runtime/text_value.h"
+#include "table/input_lines.h"
 #include "table/measure_line.h"
 #include "table/press.h"
 #include "ui/busy_pointer.h"
@@ -33,7 +33,7 @@ class TableRun {
   // Reads the input box, once: a second read could see the box emptied in between. False
   // when there is nothing to do: the box is empty or a later press has superseded the run.
   bool readInput();
-  // Cuts the input into lines, releases it, records each line in the cell store and measures
+  // Cuts the input into lines where it lies, records each line in the cell store and measures
   // the columns. False, stopping before the next line, once the run has been superseded.
   bool recordInput();
   // The cell store as the recording pass left it, until writeTable resets it.
@@ -48,6 +48,6 @@ class TableRun {
   RunStart start_;
   JsonDocument cellStore_;
   TextValue input_;
-  ArrayValue lines_{ElementType::Text};
+  InputLines lines_;
   ColumnMeasure measure_;
 };

@@ -36,7 +36,7 @@ int32_t recordedLengthCount(JsonDocument& cellStore, int32_t lineNumber, std::st
 // document is made there on the first batch and ends there with finish.
 class RecordBuilder {
  public:
-  RecordBuilder(const ArrayValue& lines, const char* separator, const RunPress& run)
+  RecordBuilder(const InputLines& lines, const char* separator, const RunPress& run)
       : lines_(lines), separator_(separator), run_(run) {}
 
   bool nextBatch(std::vector<TextValue>& batch) {
@@ -61,7 +61,7 @@ class RecordBuilder {
   }
 
  private:
-  const ArrayValue& lines_;
+  const InputLines& lines_;
   const char* separator_;
   const RunPress& run_;
   std::optional<JsonDocument> rowRecord_;
@@ -71,7 +71,7 @@ class RecordBuilder {
 
 }  // namespace
 
-bool recordLines(const ArrayValue& lines, const char* separator, JsonDocument& cellStore, ColumnMeasure& measure,
+bool recordLines(const InputLines& lines, const char* separator, JsonDocument& cellStore, ColumnMeasure& measure,
                  const RunPress& run) {
   RecordBuilder builder(lines, separator, run);
   WorkAhead<std::vector<TextValue>> records(

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "json/json_document.h"
-#include "runtime/array_value.h"
+#include "table/input_lines.h"
 #include "table/measure_line.h"
 #include "table/press.h"
 
@@ -11,5 +11,5 @@
 // the array "test" of cellStore. The records are built ahead, on a side thread when one starts
 // (about 60% of the time on two cores). False, stopping before the next line, once `run` has
 // been superseded.
-bool recordLines(const ArrayValue& lines, const char* separator, JsonDocument& cellStore, ColumnMeasure& measure,
+bool recordLines(const InputLines& lines, const char* separator, JsonDocument& cellStore, ColumnMeasure& measure,
                  const RunPress& run = RunPress());

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "runtime/byte_buffer.h"
+#include "runtime/cut_fields.h"
 #include "runtime/text_commands.h"
 #include "table/render_table.h"
 
@@ -24,7 +25,7 @@ TextValue borderLine(const ColumnMeasure& measure) {
   return rule.takeText();
 }
 
-TablePieces::TablePieces(const ArrayValue& lines, const char* separator, const ColumnMeasure& measure,
+TablePieces::TablePieces(const InputLines& lines, const char* separator, const ColumnMeasure& measure,
                          const RunPress& run)
     : lines_(lines), separator_(separator), measure_(measure), run_(run), rule_(borderLine(measure)) {}
 
@@ -42,23 +43,19 @@ bool TablePieces::next(std::string& piece) {
       stopped_ = true;
       return false;
     }
-    const ArrayValue cells = splitText(lines_.textAt(nextLine_), separator_);
-    const int32_t cellCount = cells.count();
     if (nextLine_ <= 2) appendRule();
     piece.push_back('|');
-    for (int32_t k = 1; k <= measure_.columnCount; ++k) {
-      const int32_t width = measure_.columnWidths.intAt(k);
+    int32_t column = 0;
+    auto appendCell = [&](const char* cell, std::size_t length) {
+      const int32_t width = measure_.columnWidths.intAt(++column);
       piece.push_back(' ');
-      int32_t padding = width + kPaddingExtra;
-      if (k <= cellCount) {
-        const char* cell = cells.textAt(k);
-        const std::string_view content = cell != nullptr ? cell : "";
-        piece.append(content);
-        padding -= static_cast<int32_t>(content.size());
-      }
-      piece.append(static_cast<std::size_t>(std::max(padding, 0)), ' ');
+      piece.append(cell, length);
+      piece.append(static_cast<std::size_t>(std::max(width + kPaddingExtra - static_cast<int32_t>(length), 0)), ' ');
       piece.push_back('|');
-    }
+    };
+    // No line has more cells than the table has columns; the missing ones are blank.
+    cutFields(lines_.textAt(nextLine_), separator_, appendCell, measure_.columnCount);
+    while (column < measure_.columnCount) appendCell("", 0);
     piece.append("\r\n");
   }
   if (nextLine_ > lineCount) {
@@ -68,7 +65,7 @@ bool TablePieces::next(std::string& piece) {
   return true;
 }
 
-TextValue renderTable(const ArrayValue& lines, const char* separator, const ColumnMeasure& measure,
+TextValue renderTable(const InputLines& lines, const char* separator, const ColumnMeasure& measure,
                       const RunPress& run) {
   ByteBuffer table;
   TablePieces pieces(lines, separator, measure, run);

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "runtime/array_value.h"
+#include "table/input_lines.h"
 #include "runtime/text_value.h"
 #include "table/measure_line.h"
 #include "table/press.h"
@@ -15,14 +15,14 @@ TextValue borderLine(const ColumnMeasure& measure);
 // column widths, a closing rule; every line, the last too, ends in "\r\n". Each line is cut
 // into cells at `separator` again. Time is linear in the size of the table. Null, with
 // everything made released, once `run` has been superseded (asked before each line).
-TextValue renderTable(const ArrayValue& lines, const char* separator, const ColumnMeasure& measure,
+TextValue renderTable(const InputLines& lines, const char* separator, const ColumnMeasure& measure,
                       const RunPress& run = RunPress());
 
 // The same table a piece of about 64 KiB at a time, in order, each ending after a "\r\n", so
 // that it is never held whole.
 class TablePieces {
  public:
-  TablePieces(const ArrayValue& lines, const char* separator, const ColumnMeasure& measure,
+  TablePieces(const InputLines& lines, const char* separator, const ColumnMeasure& measure,
               const RunPress& run = RunPress());
   // Replaces piece with the next; false after the last, or once `run` has been superseded
   // (asked before each line), having given only whole pieces.
@@ -31,7 +31,7 @@ class TablePieces {
   bool complete() const { return complete_; }
 
  private:
-  const ArrayValue& lines_;
+  const InputLines& lines_;
   const char* separator_;
   const ColumnMeasure& measure_;
   const RunPress& run_;

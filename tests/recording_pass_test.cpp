@@ -22,7 +22,7 @@ struct Recorded {
 Recorded recordedAhead(const ArrayValue& lines, const char* separator) {
   JsonDocument cellStore;
   Recorded recorded;
-  EXPECT_TRUE(recordLines(lines, separator, cellStore, recorded.measure));
+  EXPECT_TRUE(recordLines(InputLines(lines), separator, cellStore, recorded.measure));
   recorded.store = cellStore.toJson().c_str();
   return recorded;
 }
@@ -86,7 +86,7 @@ TEST(RecordingPassAhead, ALaterPressStopsBothThreads) {
   pressWithSeparator(TextValue::constant(","));
   JsonDocument cellStore;
   ColumnMeasure measure;
-  EXPECT_FALSE(recordLines(lines, ",", cellStore, measure, run.press));
+  EXPECT_FALSE(recordLines(InputLines(lines), ",", cellStore, measure, run.press));
   EXPECT_STREQ(cellStore.toJson().c_str(), "{}");
 
   // Superseded on the way (40,000 lines take far longer than the wait): it stops, and
@@ -95,7 +95,7 @@ TEST(RecordingPassAhead, ALaterPressStopsBothThreads) {
   bool recorded = true;
   std::thread worker([&] {
     JsonDocument laterStore;  // made and used on the worker, as a run's store is
-    recorded = recordLines(lines, ",", laterStore, measure, later.press);
+    recorded = recordLines(InputLines(lines), ",", laterStore, measure, later.press);
   });
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   pressWithSeparator(TextValue::constant(","));

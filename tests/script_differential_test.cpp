@@ -242,7 +242,7 @@ TEST(DifferentialControl, TheProgramsTextsRunOnPairsAndGetTheControlsAnswers) {
   ColumnMeasure measure;
   // The row records on this thread, so that their document's pair is made under the scope.
   const ThreadStart usual = replaceThreadStart(refusingThreadStart);
-  const bool recorded = recordLines(lines, ",", cellStore, measure);
+  const bool recorded = recordLines(InputLines(lines), ",", cellStore, measure);
   replaceThreadStart(usual);
   ASSERT_TRUE(recorded);
   EXPECT_EQ(EnginePair::textsRunInProcess() - before, documentMade + 7 + 9 + 9 + 1)

@@ -33,7 +33,22 @@ std::string tableOf(const char* input, const char* separator) {
     expectSameMeasure(measuredAsCut, measure);
     previousLengthCount = splitText(measure.cellLengthsText.c_str(), ",").count();
   }
-  return renderTable(lines, separator, measure).c_str();
+  return renderTable(InputLines(TextValue::copyOf(input)), separator, measure).c_str();
+}
+
+// The input cut where it lies gives exactly splitText's lines: empty lines between and at
+// the start, no line after a final "\r\n", a lone "\r" or "\n" kept inside its line, a
+// "\r\n" right after a double-byte character still a break.
+TEST(InputLines, CutInPlaceAsSplitTextCuts) {
+  for (const char* input : {"\r\n", "a", "a\r\n", "\r\n\r\nb\r\n\r\n", "a\rb\nc\r\nd\r", "\r\r\n\n",
+                            "\xd0\xf2\r\n\xba\xc5", "a\r\n\r\n\r\nb"}) {
+    const ArrayValue split = splitText(input, "\r\n");
+    const InputLines lines(TextValue::copyOf(input));
+    ASSERT_EQ(lines.count(), split.count()) << input;
+    for (int32_t i = 1; i <= split.count(); ++i) {
+      EXPECT_STREQ(lines.textAt(i), split.textAt(i) != nullptr ? split.textAt(i) : "") << input << " line " << i;
+    }
+  }
 }
 
 TEST(RenderTable, SampleWithChineseHeaders) {
@@ -117,13 +132,13 @@ TEST(SupersededRun, RenderingStopsOnceALaterPressHappens) {
   pressWithSeparator(TextValue::constant(","));
   const RunStart run = beginRun();
   EXPECT_FALSE(run.press.superseded());
-  EXPECT_EQ(std::string(renderTable(lines, ",", measure, run.press).c_str()),
+  EXPECT_EQ(std::string(renderTable(InputLines(lines), ",", measure, run.press).c_str()),
             "+----+----+\r\n| a  | b  |\r\n+----+----+\r\n| c  | d  |\r\n+----+----+\r\n");
   pressWithSeparator(TextValue::constant(","));
   EXPECT_TRUE(run.press.superseded());
-  EXPECT_TRUE(renderTable(lines, ",", measure, run.press).isNull());
+  EXPECT_TRUE(renderTable(InputLines(lines), ",", measure, run.press).isNull());
   EXPECT_FALSE(RunPress().superseded());
-  EXPECT_FALSE(renderTable(lines, ",", measure).isNull());
+  EXPECT_FALSE(renderTable(InputLines(lines), ",", measure).isNull());
   // A worker that starts only after the next press is still its own press's run.
   const uint32_t early = pressWithSeparator(TextValue::constant(","));
   const uint32_t late = pressWithSeparator(TextValue::constant(","));
