@@ -41,10 +41,31 @@ void BlockWriter::write(QStringView text) {
   // whole piece once.
   cursor_.beginEditBlock();
   pending_.reserve(qMin<qsizetype>(text.size(), qsizetype{kBlockColumns} * 2));
-  for (qsizetype at = 0; at < text.size(); ++at) {
-    char16_t unit = text[at].unicode();
+  const char16_t* const units = text.utf16();
+  const qsizetype size = text.size();
+  for (qsizetype at = 0; at < size;) {
+    // The units up to the next line end, line separator or full row go in as one run: a
+    // table's row is one or two runs, not a hundred appends.
+    qsizetype end = at;
+    int columns = columns_;
+    for (; end < size; ++end) {
+      const char16_t unit = units[end];
+      if (unit == u'\r' || unit == u'\n' || unit == QChar::ParagraphSeparator || unit == QChar::LineSeparator) break;
+      const bool trail = QChar::isLowSurrogate(unit);
+      const int width = unit < 0x80 ? 1 : trail ? 0 : 2;
+      if (!trail && columns + width > kBlockColumns) break;
+      columns += width;
+    }
+    if (end > at) {
+      pending_.append(QStringView(units + at, end - at));
+      units_ += static_cast<int>(end - at);
+      columns_ = columns;
+      at = end;
+      continue;
+    }
+    char16_t unit = units[at++];
     if (unit == u'\r' || unit == u'\n' || unit == QChar::ParagraphSeparator) {
-      if (unit == u'\r' && at + 1 < text.size() && text[at + 1] == u'\n') ++at;
+      if (unit == u'\r' && at < size && units[at] == u'\n') ++at;
       if (lines_ >= kBlockLines || units_ >= kBlockColumns) {
         endBlock(false);
       } else {
@@ -55,9 +76,9 @@ void BlockWriter::write(QStringView text) {
       }
       continue;
     }
-    const bool trail = QChar::isLowSurrogate(unit);
-    const int width = unit < 0x80 ? 1 : trail ? 0 : 2;
-    if (!trail && columns_ + width > kBlockColumns) endBlock(true);
+    // A unit that starts a row of its own, or a line separator of the text's.
+    const int width = unit < 0x80 ? 1 : 2;
+    if (columns_ + width > kBlockColumns) endBlock(true);
     if (unit == QChar::LineSeparator) unit = u'?';
     pending_ += QChar(unit);
     columns_ += width;
