@@ -44,6 +44,30 @@ TEST(CodePage, BrokenGbkBecomesReplacementAndTheRestConverts) {
   EXPECT_EQ(codePage().toUtf16("\xCE\x0A" "b"), u"\uFFFD\nb") << "a lead byte before a line break";
 }
 
+// Every two-byte character converts to the one unit that converts back to it, and a row of
+// them together converts to what each gives alone: no character depends on its neighbours.
+TEST(CodePage, EveryPairConvertsToItsOwnCharacter) {
+  int mapped = 0;
+  for (int lead = 0x81; lead <= 0xFE; ++lead) {
+    std::string row;
+    std::u16string alone;
+    for (int trail = 0x40; trail <= 0xFE; ++trail) {
+      if (trail == 0x7F) continue;
+      const std::string pair{static_cast<char>(lead), static_cast<char>(trail)};
+      const std::u16string wide = codePage().toUtf16(pair);
+      ASSERT_EQ(wide.size(), 1u) << lead << " " << trail;
+      if (wide[0] != u'\uFFFD') {
+        ASSERT_EQ(codePage().toAnsi(wide), pair) << lead << " " << trail;
+        ++mapped;
+      }
+      row += pair;
+      alone += wide;
+    }
+    ASSERT_EQ(codePage().toUtf16("a" + row + "b"), u"a" + alone + u"b") << lead;
+  }
+  EXPECT_GE(mapped, 21791) << "GBK's characters, at the least";
+}
+
 TEST(CodePage, LongTextsConvertAsTheirPiecesDo) {
   // ASCII runs longer than the converters copy at a time, between characters of every kind:
   // a pair whose trail byte is in ASCII's range, broken bytes, a lead byte before a space.

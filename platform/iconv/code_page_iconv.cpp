@@ -48,6 +48,64 @@ bool startsPair(std::string_view bytes, size_t at) {
          isGbkTrailByte(static_cast<unsigned char>(bytes[at + 1]));
 }
 
+// GBK's two-byte characters, each as iconv converts it alone, looked up once per process: a
+// table's stretches of Chinese are a few characters each, and iconv's cost is mostly per call.
+// GBK has no state, so a stretch of pairs converts to what its pairs convert to one by one;
+// a pair iconv refuses is the replacement, as below. A pair iconv neither converts to one
+// unit nor refuses outright is left to iconv with its stretch.
+class PairTable {
+ public:
+  static constexpr char16_t kUnsure = 0;  // no pair converts to U+0000
+
+  PairTable() {
+    Converter converter(kWide, kAnsi);
+    for (unsigned lead = kFirstLead; lead <= kLastLead; ++lead) {
+      for (unsigned trail = kFirstTrail; trail <= kLastTrail; ++trail) {
+        char16_t& unit = units_[lead - kFirstLead][trail - kFirstTrail];
+        unit = kUnsure;
+        if (!converter.usable() || !isGbkTrailByte(static_cast<unsigned char>(trail))) continue;
+        const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+        const char* in = pair;
+        size_t inLeft = sizeof pair;
+        char16_t converted[2] = {};
+        char* outAt = reinterpret_cast<char*>(converted);
+        size_t outLeft = sizeof converted;
+        const int failure = converter.convert(in, inLeft, outAt, outLeft);
+        if (failure == 0 && outLeft == sizeof(char16_t) && converted[0] != kUnsure) {
+          unit = converted[0];
+        } else if (failure == EILSEQ && inLeft == sizeof pair) {
+          unit = kReplacement;
+        }
+      }
+    }
+  }
+
+  // The unit of the pair at `bytes`, which startsPair has found there; kUnsure if iconv must say.
+  char16_t unitOf(const char* bytes) const {
+    return units_[static_cast<unsigned char>(bytes[0]) - kFirstLead][static_cast<unsigned char>(bytes[1]) - kFirstTrail];
+  }
+
+ private:
+  static constexpr unsigned kFirstLead = 0x81, kLastLead = 0xFE, kFirstTrail = 0x40, kLastTrail = 0xFE;
+  char16_t units_[kLastLead - kFirstLead + 1][kLastTrail - kFirstTrail + 1];
+};
+
+const PairTable& pairTable() {
+  static const PairTable table;
+  return table;
+}
+
+// Converts the stretch [at, end) of pairs from the table into out; false, writing nothing,
+// when a byte there is no pair or a pair is one iconv must convert.
+bool convertPairs(std::string_view ansi, size_t at, size_t end, char16_t* out) {
+  const PairTable& table = pairTable();
+  for (size_t pair = at; pair < end; pair += 2) {
+    if (!startsPair(ansi.substr(0, end), pair) || table.unitOf(ansi.data() + pair) == PairTable::kUnsure) return false;
+  }
+  for (; at < end; at += 2) *out++ = table.unitOf(ansi.data() + at);
+  return true;
+}
+
 void convertToUtf16(std::string_view ansi, std::u16string* wide) {
   // Every GBK character is one or two bytes and one UTF-16 unit, so bytes bound the units.
   wide->resize(ansi.size());
@@ -63,6 +121,11 @@ void convertToUtf16(std::string_view ansi, std::u16string* wide) {
     // ASCII's range, so the stretch steps over whole pairs.
     size_t end = at;
     while (end < ansi.size() && static_cast<unsigned char>(ansi[end]) >= 0x80) end += startsPair(ansi, end) ? 2 : 1;
+    if (convertPairs(ansi, at, end, out + written)) {
+      written += (end - at) / 2;
+      at = end;
+      continue;
+    }
     while (at < end) {
       int failure = EILSEQ;
       if (converter.usable()) {
