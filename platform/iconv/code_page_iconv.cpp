@@ -1,5 +1,6 @@
 // GBK <-> UTF-16 over iconv. ASCII runs are copied without iconv, since most of what crosses
-// (script expressions, member paths) is ASCII; the stretches between them go through one
+// (script expressions, member paths) is ASCII, and GBK's two-byte characters come from a table
+// iconv fills once; what is left (broken bytes, and the other direction) goes through one
 // descriptor per thread and direction, and every sequence iconv refuses is replaced and
 // stepped over.
 #include <errno.h>
@@ -48,11 +49,11 @@ bool startsPair(std::string_view bytes, size_t at) {
          isGbkTrailByte(static_cast<unsigned char>(bytes[at + 1]));
 }
 
-// GBK's two-byte characters, each as iconv converts it alone, looked up once per process: a
-// table's stretches of Chinese are a few characters each, and iconv's cost is mostly per call.
-// GBK has no state, so a stretch of pairs converts to what its pairs convert to one by one;
-// a pair iconv refuses is the replacement, as below. A pair iconv neither converts to one
-// unit nor refuses outright is left to iconv with its stretch.
+// GBK's two-byte characters, each as iconv converts it alone, made once per process: a table's
+// stretches of Chinese are a few characters each, and iconv's cost is mostly per call. GBK has
+// no state, so a stretch converts to what its pairs convert to one by one; a pair iconv
+// refuses is the replacement, as below. A pair iconv neither converts to one unit nor refuses
+// outright is left to iconv, with the rest of its stretch.
 class PairTable {
  public:
   static constexpr char16_t kUnsure = 0;  // no pair converts to U+0000
@@ -95,17 +96,6 @@ const PairTable& pairTable() {
   return table;
 }
 
-// Converts the stretch [at, end) of pairs from the table into out; false, writing nothing,
-// when a byte there is no pair or a pair is one iconv must convert.
-bool convertPairs(std::string_view ansi, size_t at, size_t end, char16_t* out) {
-  const PairTable& table = pairTable();
-  for (size_t pair = at; pair < end; pair += 2) {
-    if (!startsPair(ansi.substr(0, end), pair) || table.unitOf(ansi.data() + pair) == PairTable::kUnsure) return false;
-  }
-  for (; at < end; at += 2) *out++ = table.unitOf(ansi.data() + at);
-  return true;
-}
-
 void convertToUtf16(std::string_view ansi, std::u16string* wide) {
   // Every GBK character is one or two bytes and one UTF-16 unit, so bytes bound the units.
   wide->resize(ansi.size());
@@ -113,19 +103,18 @@ void convertToUtf16(std::string_view ansi, std::u16string* wide) {
   size_t written = 0;
   size_t at = 0;
   thread_local Converter converter(kWide, kAnsi);
+  const PairTable& pairs = pairTable();
   while (at < ansi.size()) {
     const size_t run = asciiRuns::widen(ansi.substr(at), out + written);
     at += run;
     written += run;
+    for (char16_t unit; startsPair(ansi, at) && (unit = pairs.unitOf(ansi.data() + at)) != PairTable::kUnsure; at += 2) {
+      out[written++] = unit;
+    }
     // The characters up to the next ASCII one go to iconv together; a trail byte may be in
     // ASCII's range, so the stretch steps over whole pairs.
     size_t end = at;
     while (end < ansi.size() && static_cast<unsigned char>(ansi[end]) >= 0x80) end += startsPair(ansi, end) ? 2 : 1;
-    if (convertPairs(ansi, at, end, out + written)) {
-      written += (end - at) / 2;
-      at = end;
-      continue;
-    }
     while (at < end) {
       int failure = EILSEQ;
       if (converter.usable()) {
