@@ -27,10 +27,8 @@ Recorded recordedAhead(const ArrayValue& lines, const char* separator) {
   return recorded;
 }
 
-PlatformThread* refuse(ThreadRoutine, intptr_t) { return nullptr; }
-
 Recorded recordedOnOneThread(const ArrayValue& lines, const char* separator) {
-  replaceThreadStart(refuse);
+  replaceThreadStart(refusingThreadStart);
   Recorded alone = recordedAhead(lines, separator);
   replaceThreadStart(nullptr);
   return alone;

@@ -135,15 +135,13 @@ TEST(ExitRoutines, RunOnceInRegistrationOrderWithoutRepeats) {
 
 // A start replaced to refuse, as a test makes the system refuse, gives false and the null
 // handle; put back, threads start again.
-PlatformThread* refuse(ThreadRoutine, intptr_t) { return nullptr; }
-
 TEST_F(StartThread, ARefusedStartGivesFalseAndTheNullHandle) {
-  const ThreadStart own = replaceThreadStart(refuse);
+  const ThreadStart own = replaceThreadStart(refusingThreadStart);
   ThreadHandle handle = 99;
   EXPECT_FALSE(startThread(report, 1, &handle));
   EXPECT_EQ(handle, 0);
   EXPECT_FALSE(startThread(report));
-  EXPECT_EQ(replaceThreadStart(nullptr), refuse);
+  EXPECT_EQ(replaceThreadStart(nullptr), refusingThreadStart);
   EXPECT_EQ(replaceThreadStart(nullptr), own) << "null puts the backend's own start back";
   EXPECT_TRUE(startThread(report, 2));
   waitForReports(1);

@@ -124,8 +124,6 @@ TEST(WorkAhead, StoppedEarlyTheSideThreadEndsAndFinishesWhereItMade) {
   EXPECT_EQ(counting.finishedOn, counting.makers.front());
 }
 
-PlatformThread* refuse(ThreadRoutine, intptr_t) { return nullptr; }
-
 // A thread the system refuses, or one the ending program no longer starts: the items are made
 // on the taker, each when it is taken, never ahead of it.
 void expectMadeOnTheTaker() {
@@ -160,7 +158,7 @@ void expectMadeOnTheTaker() {
 }
 
 TEST(WorkAhead, WithoutAThreadTheItemsAreMadeOnTheTaker) {
-  replaceThreadStart(refuse);
+  replaceThreadStart(refusingThreadStart);
   expectMadeOnTheTaker();
   replaceThreadStart(nullptr);
 }
