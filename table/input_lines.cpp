@@ -1,22 +1,27 @@
 #include "table/input_lines.h"
 
 #include <cstddef>
-#include <utility>
 
 #include "runtime/cut_fields.h"
 
+namespace {
+
+constexpr char kLineBreak[] = "\r\n";
+constexpr std::ptrdiff_t kLineBreakLength = sizeof kLineBreak - 1;
+
+}  // namespace
+
 InputLines::InputLines(TextValue text) {
   char* bytes = text.detach();
-  std::vector<std::pair<char*, std::size_t>> cut;
-  cutFields(bytes, "\r\n", [&](const char* begin, std::size_t length) {
-    cut.emplace_back(bytes + (begin - bytes), length);
-  });
-  // Ended only once the walk is over: it reads the text as it goes.
-  lines_.reserve(cut.size());
-  for (auto [begin, length] : cut) {
-    begin[length] = '\0';
+  std::size_t lastLength = 0;
+  cutFields(bytes, kLineBreak, [&](const char* begin, std::size_t length) {
     lines_.push_back(begin);
-  }
+    lastLength = length;
+  });
+  // Ended only once the walk is over, since it reads the text as it goes: a line ends where
+  // the "\r\n" before the next one begins, the last one after its length.
+  for (std::size_t k = 1; k < lines_.size(); ++k) bytes[lines_[k] - bytes - kLineBreakLength] = '\0';
+  if (!lines_.empty()) bytes[lines_.back() - bytes + static_cast<std::ptrdiff_t>(lastLength)] = '\0';
   text_ = TextValue::adopt(bytes);
 }
 

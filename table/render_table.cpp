@@ -4,7 +4,6 @@
 
 #include "runtime/byte_buffer.h"
 #include "runtime/cut_fields.h"
-#include "runtime/text_commands.h"
 #include "table/render_table.h"
 
 namespace {
