@@ -68,6 +68,28 @@ TEST(CodePage, EveryPairConvertsToItsOwnCharacter) {
   EXPECT_GE(mapped, 21791) << "GBK's characters, at the least";
 }
 
+// Every unit but the surrogates converts in a long text as it does alone, whichever comes
+// first: what a character converts to may not depend on whether it was met before.
+TEST(CodePage, EveryUnitConvertsInATextAsItDoesAlone) {
+  std::u16string all;
+  for (char32_t unit = 0x80; unit <= 0xFFFF; ++unit) {
+    if (unit < 0xD800 || unit > 0xDFFF) all += static_cast<char16_t>(unit);
+  }
+  const std::string together = codePage().toAnsi(u"x" + all + u"y");
+  std::string alone = "x";
+  size_t refused = 0;
+  for (const char16_t unit : all) {
+    const std::string bytes = codePage().toAnsi(std::u16string(1, unit));
+    ASSERT_TRUE(bytes == "?" || (bytes.size() <= 2 && static_cast<unsigned char>(bytes[0]) >= 0x80))
+        << int(unit) << " " << bytes;
+    refused += bytes == "?";
+    alone += bytes;
+  }
+  EXPECT_EQ(together, alone + "y");
+  EXPECT_EQ(codePage().toAnsi(u"x" + all + u"y"), together) << "converted again, from the table";
+  EXPECT_EQ(all.size() - refused, 21792u) << "GBK's characters and the euro sign";
+}
+
 TEST(CodePage, LongTextsConvertAsTheirPiecesDo) {
   // ASCII runs longer than the converters copy at a time, between characters of every kind:
   // a pair whose trail byte is in ASCII's range, broken bytes, a lead byte before a space.

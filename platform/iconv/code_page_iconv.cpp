@@ -1,11 +1,12 @@
 // GBK <-> UTF-16 over iconv. ASCII runs are copied without iconv, since most of what crosses
-// (script expressions, member paths) is ASCII, and GBK's two-byte characters come from a table
-// iconv fills once; what is left (broken bytes, and the other direction) goes through one
-// descriptor per thread and direction, and every sequence iconv refuses is replaced and
-// stepped over.
+// (script expressions, member paths) is ASCII, and GBK's two-byte characters come from tables
+// iconv fills (one way once, the other a character at a time as characters are first met);
+// what is left (broken bytes, surrogates) goes through one descriptor per thread and
+// direction, and every sequence iconv refuses is replaced and stepped over.
 #include <errno.h>
 #include <iconv.h>
 
+#include <atomic>
 #include <bit>
 #include <cstdint>
 
@@ -138,6 +139,52 @@ void convertToUtf16(std::string_view ansi, std::u16string* wide) {
 bool isHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool isLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
+// The GBK bytes of each UTF-16 unit, each as iconv converts the unit alone, asked the first
+// time the unit is met (a paste of Chinese is mostly a few thousand characters, each many
+// times). Any thread may fill an entry; they all fill it with the same value.
+class UnitTable {
+ public:
+  static constexpr uint16_t kRefused = 1;  // iconv has no GBK for it: "?"
+  static constexpr uint16_t kUnsure = 2;   // not one pair: left to iconv with its stretch
+
+  // Lead byte over trail byte, or one of the two above; converter converts from UTF-16.
+  uint16_t bytesOf(char16_t unit, Converter& converter) {
+    std::atomic<uint16_t>& entry = bytes_[unit];
+    uint16_t bytes = entry.load(std::memory_order_relaxed);
+    if (bytes == kUnasked) {
+      bytes = ask(unit, converter);
+      entry.store(bytes, std::memory_order_relaxed);
+    }
+    return bytes;
+  }
+
+ private:
+  static constexpr uint16_t kUnasked = 0;
+
+  static uint16_t ask(char16_t unit, Converter& converter) {
+    // A surrogate's meaning depends on its neighbour, so it is never looked up alone.
+    if (!converter.usable() || isHighSurrogate(unit) || isLowSurrogate(unit)) return kUnsure;
+    const char* in = reinterpret_cast<const char*>(&unit);
+    size_t inLeft = sizeof unit;
+    unsigned char converted[4] = {};
+    char* outAt = reinterpret_cast<char*>(converted);
+    size_t outLeft = sizeof converted;
+    const int failure = converter.convert(in, inLeft, outAt, outLeft);
+    if (failure == 0 && outLeft == sizeof converted - 2 && converted[0] >= 0x80) {
+      return static_cast<uint16_t>(converted[0] << 8 | converted[1]);
+    }
+    if (failure == EILSEQ && inLeft == sizeof unit) return kRefused;
+    return kUnsure;
+  }
+
+  std::atomic<uint16_t> bytes_[0x10000] = {};
+};
+
+UnitTable& unitTable() {
+  static UnitTable table;
+  return table;
+}
+
 void convertToAnsi(std::u16string_view wide, std::string* ansi) {
   // At most two bytes per unit; a replaced pair shrinks to one "?".
   ansi->resize(wide.size() * 2);
@@ -145,10 +192,21 @@ void convertToAnsi(std::u16string_view wide, std::string* ansi) {
   size_t written = 0;
   size_t at = 0;
   thread_local Converter converter(kAnsi, kWide);
+  UnitTable& units = unitTable();
   while (at < wide.size()) {
     const size_t run = asciiRuns::narrow(wide.substr(at), out + written);
     at += run;
     written += run;
+    for (; at < wide.size() && wide[at] >= 0x80; ++at) {
+      const uint16_t bytes = units.bytesOf(wide[at], converter);
+      if (bytes == UnitTable::kUnsure) break;
+      if (bytes == UnitTable::kRefused) {
+        out[written++] = '?';
+      } else {
+        out[written++] = static_cast<char>(bytes >> 8);
+        out[written++] = static_cast<char>(bytes & 0xFF);
+      }
+    }
     size_t end = at;
     while (end < wide.size() && wide[end] >= 0x80) ++end;
     while (at < end) {

@@ -194,14 +194,15 @@ std::string ansiOfRaw(const QString& raw) {
       }
     }
     slice.clear();
+    const char16_t* const units = reinterpret_cast<const char16_t*>(raw.utf16());
+    qsizetype runStart = at;
     for (qsizetype i = at; i < next; ++i) {
-      const QChar unit = raw[i];
-      if (unit == QChar::ParagraphSeparator || unit == QChar::LineSeparator) {
-        slice += u"\r\n";
-      } else if (!isSoftBreakMark(unit)) {
-        slice += static_cast<char16_t>(unit.unicode());
-      }
+      if (!isBreak(raw[i])) continue;
+      slice.append(units + runStart, static_cast<size_t>(i - runStart));
+      if (!isSoftBreakMark(raw[i])) slice += u"\r\n";
+      runStart = i + 1;
     }
+    slice.append(units + runStart, static_cast<size_t>(next - runStart));
     platformCodePage().convertToAnsi(slice, &converted);
     ansi += converted;
     at = next;
