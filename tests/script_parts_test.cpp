@@ -83,6 +83,13 @@ TEST(ScriptCacheSources, AnExactTextFindsTheSlotHoldingItsLiterals) {
   cache.noteSource(slot, u"da.row = '2'", second);
   EXPECT_EQ(cache.findSource(u"da.row = '1'", &hash), -1);
   EXPECT_EQ(cache.findSource(u"da.row = '2'", &second), slot);
+  EXPECT_TRUE(cache.holdsSource(slot, u"da.row = '2'"));
+  EXPECT_FALSE(cache.holdsSource(slot, u"da.row = '1'"));
+  // Noted without its hash, a text is held but not found by its text.
+  cache.noteSource(slot, u"da.row = '3'", std::nullopt);
+  EXPECT_TRUE(cache.holdsSource(slot, u"da.row = '3'"));
+  EXPECT_EQ(cache.findSource(u"da.row = '3'", &hash), -1);
+  EXPECT_EQ(cache.findSource(u"da.row = '2'", &second), -1) << "the slot no longer holds it";
   // A slot given to another shape forgets its text.
   const std::vector<std::string> shapes = shapesInOneSet(ScriptCache::kWays + 1);
   ScriptCache full;
@@ -92,6 +99,7 @@ TEST(ScriptCacheSources, AnExactTextFindsTheSlotHoldingItsLiterals) {
   for (int i = 1; i <= ScriptCache::kWays; ++i) keep(full, shapes[i]);
   EXPECT_EQ(full.find(shapes[0]).slot, -1);
   EXPECT_EQ(full.findSource(u"text", &hash), -1);
+  EXPECT_FALSE(full.holdsSource(first, u"text"));
 }
 
 TEST(ScriptCachePrediction, TheSlotThatRanNextLastTime) {

@@ -54,9 +54,14 @@ int ScriptCache::findSource(std::u16string_view source, size_t* hash) {
   return indexed.slot;
 }
 
-void ScriptCache::noteSource(int slot, std::u16string_view source, size_t hash) {
+bool ScriptCache::holdsSource(int slot, std::u16string_view source) const {
+  const Entry& entry = entries_[slot];
+  return entry.lastUse != 0 && !entry.source.empty() && entry.source == source;
+}
+
+void ScriptCache::noteSource(int slot, std::u16string_view source, std::optional<size_t> hash) {
   entries_[slot].source.assign(source);
-  sources_[hash % kSourceIndex] = SourceIndexEntry{hash, slot};
+  if (hash) sources_[*hash % kSourceIndex] = SourceIndexEntry{*hash, slot};
 }
 
 int ScriptCache::predicted() const { return last_ >= 0 ? next_[last_] : -1; }

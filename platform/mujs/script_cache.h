@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,8 +33,13 @@ class ScriptCache {
   // Texts that repeat exactly (most of the cell store's do) skip shaping: the slot whose
   // script holds exactly `source`'s literals now, or -1. *hash is for a following noteSource.
   int findSource(std::u16string_view source, size_t* hash);
-  // Records that the script in `slot` now holds the literals of `source`.
-  void noteSource(int slot, std::u16string_view source, size_t hash);
+  // Whether the script in `slot` holds exactly `source`'s literals now: the predicted slot is
+  // asked first, which needs no hash.
+  bool holdsSource(int slot, std::u16string_view source) const;
+  // Records that the script in `slot` now holds the literals of `source`. Given its hash (from
+  // findSource), findSource finds it again; without, only holdsSource does: a text whose
+  // literals change every line never repeats, and its hash would be made for nothing.
+  void noteSource(int slot, std::u16string_view source, std::optional<size_t> hash);
 
   // The texts come round in the same order line after line, so the slot that ran after the
   // last one the time before is the likeliest for the next text; -1 when there is none.

@@ -121,11 +121,11 @@ void takeResult(js_State* state, Variant* result) {
   }
 }
 
-// Pushes the compiled form of `code`, trying the cheap ways first: the template that holds
-// exactly this text, the template of the text that came next last time (when this text
-// differs from its text only inside plain literals), the template of its shape with its
-// literals put in. Otherwise a new template, which the cache then keeps. Long texts are
-// compiled as they are.
+// Pushes the compiled form of `code`, trying the cheap ways first: the template that came
+// next last time, when it holds exactly this text or this text differs from its text only
+// inside plain literals; the template that holds exactly this text; the template of its
+// shape with its literals put in. Otherwise a new template, which the cache then keeps. Long
+// texts are compiled as they are.
 bool pushCompiled(ScriptControl& control, std::u16string_view code) {
   js_State* state = control.state;
   ScriptCache& cache = control.cache;
@@ -139,23 +139,28 @@ bool pushCompiled(ScriptControl& control, std::u16string_view code) {
     encodeScriptText(code, &control.code);
     return js_ploadstring(state, kFileName, control.code.c_str()) == 0;
   }
-  size_t sourceHash = 0;
-  int slot = cache.findSource(code, &sourceHash);
-  if (slot >= 0) {
+  int slot = cache.predicted();
+  if (slot >= 0 && cache.holdsSource(slot, code)) {
     pushSlot(slot);
     cache.ran(slot);
     return true;
   }
   encodeScriptText(code, &control.code);
-  slot = cache.predicted();
   if (slot >= 0) {
     pushSlot(slot);
     if (js_relit(state, -1, control.code.c_str())) {
-      cache.noteSource(slot, code, sourceHash);
+      cache.noteSource(slot, code, std::nullopt);
       cache.ran(slot);
       return true;
     }
     js_pop(state, 1);
+  }
+  size_t sourceHash = 0;
+  slot = cache.findSource(code, &sourceHash);
+  if (slot >= 0) {
+    pushSlot(slot);
+    cache.ran(slot);
+    return true;
   }
   int shapeLength = 0;
   const char* shapeBytes = js_literalshape(state, control.code.c_str(), &shapeLength);
