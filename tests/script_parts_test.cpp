@@ -194,6 +194,38 @@ TEST(ScriptTextEncoding, UnitByUnitBothWays) {
   EXPECT_EQ(units, u"\uFFFD" "a\uFFFD\uFFFD" "b\uFFFD");
 }
 
+// ASCII is copied many units at a time: one unit of another kind at every place of texts
+// longer and shorter than a copy must end the run exactly there, both ways.
+TEST(ScriptTextEncoding, AnyUnitEndsAnAsciiRunWhereItIs) {
+  struct Odd {
+    char16_t unit;
+    std::string bytes;  // "" for U+0000, where the text ends
+  };
+  const Odd odds[] = {{u'\0', ""}, {u'\u0080', "\xC2\x80"}, {u'\u00FF', "\xC3\xBF"},
+                      {u'\u0100', "\xC4\x80"}, {u'\u7FFF', "\xE7\xBF\xBF"}, {u'\uFF80', "\xEF\xBE\x80"}};
+  std::string bytes;
+  std::u16string units;
+  for (size_t length = 1; length <= 40; ++length) {
+    for (size_t at = 0; at < length; ++at) {
+      for (const Odd& odd : odds) {
+        std::u16string text;
+        std::string expected;
+        for (size_t i = 0; i < length; ++i) {
+          const char ascii = static_cast<char>('!' + (i * 7) % 90);
+          text += i == at ? odd.unit : static_cast<char16_t>(ascii);
+          expected += i == at ? odd.bytes : std::string(1, ascii);
+        }
+        if (odd.unit == u'\0') expected.resize(at);
+        encodeScriptText(text, &bytes);
+        ASSERT_EQ(bytes, expected) << length << " " << at << " " << int(odd.unit);
+        if (odd.unit == u'\0') continue;
+        decodeScriptText(bytes, &units);
+        ASSERT_EQ(units, text) << length << " " << at << " " << int(odd.unit);
+      }
+    }
+  }
+}
+
 TEST(ScriptErrorTexts, MessagesTracesAndLines) {
   int32_t line = -1;
   EXPECT_EQ(splitCompileLine("script:3: unexpected token", "script", &line), "unexpected token");

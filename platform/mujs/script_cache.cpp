@@ -3,6 +3,7 @@
 // property name) then only ever displace each other, not the shapes every line repeats.
 #include "platform/mujs/script_cache.h"
 
+#include <cstring>
 #include <functional>
 
 namespace {
@@ -10,6 +11,12 @@ namespace {
 constexpr int kSets = ScriptCache::kSlots / ScriptCache::kWays;
 
 int firstSlotOfSet(size_t hash) { return static_cast<int>(hash % kSets) * ScriptCache::kWays; }
+
+// Texts compared as bytes: the library compares char16_t texts a unit at a time, and the texts
+// that come round share long beginnings.
+bool sameText(std::u16string_view a, std::u16string_view b) {
+  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
+}
 
 }  // namespace
 
@@ -49,14 +56,14 @@ int ScriptCache::findSource(std::u16string_view source, size_t* hash) {
   const SourceIndexEntry& indexed = sources_[*hash % kSourceIndex];
   if (indexed.slot < 0 || indexed.hash != *hash) return -1;
   Entry& entry = entries_[indexed.slot];
-  if (entry.lastUse == 0 || entry.source.empty() || entry.source != source) return -1;
+  if (entry.lastUse == 0 || entry.source.empty() || !sameText(entry.source, source)) return -1;
   entry.lastUse = ++clock_;
   return indexed.slot;
 }
 
 bool ScriptCache::holdsSource(int slot, std::u16string_view source) const {
   const Entry& entry = entries_[slot];
-  return entry.lastUse != 0 && !entry.source.empty() && entry.source == source;
+  return entry.lastUse != 0 && !entry.source.empty() && sameText(entry.source, source);
 }
 
 void ScriptCache::noteSource(int slot, std::u16string_view source, std::optional<size_t> hash) {

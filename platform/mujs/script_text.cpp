@@ -50,8 +50,9 @@ void decodeScriptText(std::string_view bytes, std::u16string* out) {
   while (at < bytes.size()) {
     const auto lead = static_cast<unsigned char>(bytes[at]);
     if (lead < 0x80) {
-      *written++ = lead;
-      ++at;
+      const size_t run = asciiRuns::widen(bytes.substr(at), written);
+      written += run;
+      at += run;
       continue;
     }
     const size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
