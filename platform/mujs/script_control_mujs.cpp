@@ -28,8 +28,11 @@ struct ThrownValue {
 
 // The name compiled texts carry; compile errors start their message with it and the line.
 constexpr char kFileName[] = "script";
-// Registry entries: the array of compiled texts by cache slot, and the thrown-value reader.
-constexpr const char* kScriptsKey = "cellbrae.scripts";
+// The array of compiled texts by cache slot lies at the bottom of the interpreter's stack for
+// the control's whole life (every call from here starts above it), so a slot is found by
+// index alone, not through a registry lookup by name on every evaluation.
+constexpr int kScriptsIndex = 0;
+// The registry entry of the thrown-value reader.
 constexpr const char* kReadThrownKey = "cellbrae.readThrown";
 
 struct ScriptControl {
@@ -129,11 +132,7 @@ void takeResult(js_State* state, Variant* result) {
 bool pushCompiled(ScriptControl& control, std::u16string_view code) {
   js_State* state = control.state;
   ScriptCache& cache = control.cache;
-  auto pushSlot = [state](int slot) {
-    js_getregistry(state, kScriptsKey);
-    js_getindex(state, -1, slot);
-    js_remove(state, -2);
-  };
+  auto pushSlot = [state](int slot) { js_getindex(state, kScriptsIndex, slot); };
   if (code.size() > ScriptCache::kLongestSource) {
     cache.ran(-1);
     encodeScriptText(code, &control.code);
@@ -186,10 +185,8 @@ bool pushCompiled(ScriptControl& control, std::u16string_view code) {
   }
   slot = cache.claim(lookup, control.shape);
   if (slot >= 0) {
-    js_getregistry(state, kScriptsKey);
-    js_copy(state, -2);
-    js_setindex(state, -2, slot);
-    js_pop(state, 1);
+    js_copy(state, -1);
+    js_setindex(state, kScriptsIndex, slot);
     cache.noteSource(slot, code, sourceHash);
   }
   cache.ran(slot);
@@ -232,9 +229,10 @@ constexpr std::array<ClassMember, 4> kControlMembers{{
 // Warnings the interpreter would print ("function statements are not standard") stay inside.
 void ignoreReport(js_State*, const char*) {}
 
-// The registry entries a control needs. Making them allocates, and an allocation the
-// interpreter cannot make throws: this runs under js_try, so nothing here owns a resource.
-bool fillRegistry(js_State* state) {
+// What a control keeps in its interpreter: the compiled texts' array at the bottom of the
+// stack and the thrown-value reader in the registry. Making them allocates, and an allocation
+// the interpreter cannot make throws: this runs under js_try, so nothing here owns a resource.
+bool prepareInterpreter(js_State* state) {
   // js_try, spelled for C++ (the macro hands setjmp an untyped pointer).
   if (setjmp(*static_cast<std::jmp_buf*>(js_savetry(state)))) {
     js_pop(state, 1);
@@ -246,7 +244,6 @@ bool fillRegistry(js_State* state) {
     js_pushundefined(state);
     js_setindex(state, -2, slot);
   }
-  js_setregistry(state, kScriptsKey);
   js_newcfunction(state, readThrownValue, "readThrownValue", 1);
   js_setregistry(state, kReadThrownKey);
   js_endtry(state);
@@ -267,7 +264,7 @@ void* createControl() {
   control->state = state;
   js_setcontext(state, control);
   js_setreport(state, ignoreReport);
-  if (!fillRegistry(state)) {
+  if (!prepareInterpreter(state)) {
     js_freestate(state);
     delete control;
     return nullptr;
