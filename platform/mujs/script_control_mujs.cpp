@@ -36,7 +36,7 @@ constexpr int kScriptsIndex = 0;
 constexpr const char* kReadThrownKey = "cellbrae.readThrown";
 
 struct ScriptControl {
-  ScriptHeap heap;  // outlives the interpreter, which frees into it last
+  ScriptHeap heap;  // all the interpreter's memory: it ends with the control, after the rest
   js_State* state = nullptr;
   std::u16string language;  // empty until a script language is chosen
   ScriptError lastError;
@@ -272,11 +272,10 @@ void* createControl() {
   return control;
 }
 
-void destroyControl(void* instance) {
-  auto* control = static_cast<ScriptControl*>(instance);
-  js_freestate(control->state);
-  delete control;
-}
+// The interpreter's memory is all in the control's heap, which ends with it: a big store's
+// objects are not walked and freed one by one first. Nothing the interpreter holds has a
+// finaliser of its own to run.
+void destroyControl(void* instance) { delete static_cast<ScriptControl*>(instance); }
 
 int32_t bindControlMember(std::u16string_view name, uint32_t* kinds) {
   return findClassMember(kControlMembers, name, kinds);

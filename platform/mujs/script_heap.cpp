@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -31,10 +32,24 @@ void hide(Header* header) { ASAN_POISON_MEMORY_REGION(header, sizeof(Header)); }
 }  // namespace
 
 ScriptHeap::~ScriptHeap() {
+  while (large_ != nullptr) std::free(std::exchange(large_, large_->next));
   for (void* chunk : chunks_) {
     ASAN_UNPOISON_MEMORY_REGION(chunk, kChunk);
     std::free(chunk);
   }
+}
+
+void ScriptHeap::link(LargeLinks* links) {
+  links->previous = nullptr;
+  links->next = large_;
+  if (large_ != nullptr) large_->previous = links;
+  large_ = links;
+}
+
+void ScriptHeap::unlink(LargeLinks* links) {
+  if (links->previous != nullptr) links->previous->next = links->next;
+  else large_ = links->next;
+  if (links->next != nullptr) links->next->previous = links->previous;
 }
 
 char* ScriptHeap::carve(size_t blockSize) {
@@ -55,8 +70,10 @@ void* ScriptHeap::take(size_t size) {
   Header* header = nullptr;
   size_t sizeClass = 0;
   if (size > kLargestSmall) {
-    header = static_cast<Header*>(std::malloc(sizeof(Header) + size));
-    if (header == nullptr) return nullptr;
+    auto* links = static_cast<LargeLinks*>(std::malloc(sizeof(LargeLinks) + sizeof(Header) + size));
+    if (links == nullptr) return nullptr;
+    link(links);
+    header = reinterpret_cast<Header*>(links + 1);
   } else {
     sizeClass = (size + kGranule - 1) / kGranule;
     if (free_[sizeClass] != nullptr) {
@@ -79,14 +96,20 @@ void* ScriptHeap::take(size_t size) {
 void* ScriptHeap::resize(void* block, size_t size) {
   Header* header = headerOf(block);
   if (header->sizeClass == 0 && size > kLargestSmall) {
-    auto* moved = static_cast<Header*>(std::realloc(header, sizeof(Header) + size));
+    // Taken out of the list while it may move, and put back where it is after.
+    LargeLinks* links = linksOf(header);
+    unlink(links);
+    auto* moved = static_cast<LargeLinks*>(std::realloc(links, sizeof(LargeLinks) + sizeof(Header) + size));
     if (moved == nullptr) {
+      link(links);
       hide(header);
       return nullptr;
     }
-    moved->size = size;
-    hide(moved);
-    return moved + 1;
+    link(moved);
+    header = reinterpret_cast<Header*>(moved + 1);
+    header->size = size;
+    hide(header);
+    return header + 1;
   }
   if (header->sizeClass != 0 && size <= header->sizeClass * kGranule) {
     ASAN_POISON_MEMORY_REGION(block, header->sizeClass * kGranule);
@@ -108,7 +131,9 @@ void ScriptHeap::give(void* block) {
   Header* header = headerOf(block);
   const size_t sizeClass = header->sizeClass;
   if (sizeClass == 0) {
-    std::free(header);
+    LargeLinks* links = linksOf(header);
+    unlink(links);
+    std::free(links);
     return;
   }
   ASAN_POISON_MEMORY_REGION(block, sizeClass * kGranule);
