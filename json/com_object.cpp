@@ -53,10 +53,14 @@ namespace {
 Variant& access(const ComObject& object, const char* member, MemberAccess kind, const char* argument,
                 VariantType want) {
   thread_local Variant answer;
+  thread_local std::string lastMember;  // nearly every access names the member the last one did
   thread_local std::u16string name;
   thread_local std::u16string text;
   const CodePage& codePage = platformCodePage();
-  codePage.convertToUtf16(member, &name);
+  if (lastMember != member) {
+    codePage.convertToUtf16(member, &name);
+    lastMember = member;
+  }
   Argument passed;
   if (argument != nullptr) {
     codePage.convertToUtf16(argument, &text);
