@@ -8,11 +8,36 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 
 #include "json/json_document.h"
 #include "tests/script_engine_support.h"
 
 namespace {
+
+// A text converts to a number exactly when the C library reads all of it as one: whole
+// numbers are read here, and a text that cannot go on past its leading digits is refused
+// without asking the library.
+TEST(ObjectLayerCoercion, TextsReadAsTheLibraryReadsNumbers) {
+  const std::pair<std::u16string, double> numbers[] = {
+      {u"12.5", 12.5}, {u"1e3", 1000}, {u"2E-1", 0.2}, {u"0x1A", 26}, {u".5", 0.5}, {u"7.", 7}, {u" 42 ", 42}};
+  for (const auto& [text, number] : numbers) {
+    Variant from;
+    from.type = VariantType::Text;
+    from.text = text;
+    Variant out;
+    ASSERT_EQ(platformObjects().changeType(from, VariantType::Double, &out), ObjectOk) << int(text[0]);
+    EXPECT_EQ(out.number, number);
+  }
+  for (const std::u16string text : {u"3,4,5,6,7", u"12x", u"7,", u"1x5", u"00x1", u"4 5", u"9-"}) {
+    Variant from;
+    from.type = VariantType::Text;
+    from.text = text;
+    Variant out;
+    EXPECT_EQ(platformObjects().changeType(from, VariantType::Boolean, &out), ObjectTypeMismatch) << int(text[0]);
+    EXPECT_EQ(platformObjects().changeType(from, VariantType::Double, &out), ObjectTypeMismatch) << int(text[0]);
+  }
+}
 
 TEST(MujsScriptControl, LanguageMustBeChosen) {
   ComScope com;

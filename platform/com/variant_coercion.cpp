@@ -5,6 +5,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <clocale>
 #include <cstdlib>
 
 namespace {
@@ -40,6 +41,12 @@ bool readNumber(std::u16string_view text, double* number) {
       *number = whole;
       return true;
     }
+    // After leading digits only a decimal point, an exponent or a hexadecimal "0x" can carry
+    // a number on: anything else ends it short of the text, and the library need not say so.
+    const char16_t next = text[i];
+    const bool carriesOn = next == u'.' || next == static_cast<unsigned char>(*std::localeconv()->decimal_point) ||
+                           next == u'e' || next == u'E' || (i == 1 && text[0] == u'0' && (next == u'x' || next == u'X'));
+    if (i > 0 && !carriesOn) return false;
   }
   char ascii[65];
   for (size_t i = 0; i < text.size(); ++i) {
