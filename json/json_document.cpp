@@ -81,7 +81,16 @@ TextValue plainTextExpression(const char* value) {
   const std::string_view text = view(value);
   ByteBuffer out(kOpen.size() + text.size() + text.size() / 8 + kClose.size());
   out.append(kOpen);
+  const auto plain = [](char byte) {
+    return byte != '\\' && byte != '\'' && byte != '"' && byte != '\r' && byte != '\n' && !isLeadByte(byte);
+  };
   for (std::size_t at = 0; at < text.size(); ++at) {
+    // A cell is mostly plain bytes, which go in as one run.
+    std::size_t run = at;
+    while (run < text.size() && plain(text[run])) ++run;
+    out.append(text.substr(at, run - at));
+    if (run == text.size()) break;
+    at = run;
     const char byte = text[at];
     switch (byte) {
       case '\\': out.append("\\\\"); continue;
@@ -91,21 +100,18 @@ TextValue plainTextExpression(const char* value) {
       case '\n': out.append("\\n"); continue;
       default: break;
     }
-    if (isLeadByte(byte)) {
-      if (at + 1 == text.size()) break;
-      if (isTrailByte(text[at + 1])) {
-        out.appendByte(byte);
-        out.appendByte(text[++at]);
-        continue;
-      }
-      // A lead byte without its trail byte is no character: written as it is, it would take
-      // the escape's backslash after it for its trail byte (or the code page would read it
-      // alone), and the quote would end the literal, so a plain text could run as script.
-      // It is written as what the code page reads it as, and the next byte is escaped as usual.
-      out.append("\\uFFFD");
-    } else {
+    // What is left is a lead byte.
+    if (at + 1 == text.size()) break;
+    if (isTrailByte(text[at + 1])) {
       out.appendByte(byte);
+      out.appendByte(text[++at]);
+      continue;
     }
+    // A lead byte without its trail byte is no character: written as it is, it would take
+    // the escape's backslash after it for its trail byte (or the code page would read it
+    // alone), and the quote would end the literal, so a plain text could run as script.
+    // It is written as what the code page reads it as, and the next byte is escaped as usual.
+    out.append("\\uFFFD");
   }
   out.append(kClose);
   return out.takeText();
