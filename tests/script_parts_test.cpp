@@ -14,6 +14,7 @@
 #include "platform/mujs/script_error.h"
 #include "platform/mujs/script_heap.h"
 #include "platform/mujs/script_text.h"
+#include "platform/shared/ascii_runs.h"
 
 namespace {
 
@@ -218,6 +219,27 @@ TEST(ScriptTextEncoding, UnitByUnitBothWays) {
   // UTF-8 has.
   decodeScriptText("\x80" "a\xE5\xBA" "b\xFF", &units);
   EXPECT_EQ(units, u"\uFFFD" "a\uFFFD\uFFFD" "b\uFFFD");
+}
+
+// The box's writer steps over printable ASCII eight units at a time: any other unit, at any
+// place, and the column limit stop it at the last whole eight before them.
+TEST(AsciiRuns, PrintableUnitsStopBeforeAnyOtherUnitAndAtTheLimit) {
+  for (char16_t odd = 0; odd < 0x100; ++odd) {
+    if (odd >= 0x20 && odd < 0x80) continue;
+    for (size_t at = 0; at < 24; ++at) {
+      std::u16string text(24, u'x');
+      text[at] = odd;
+      ASSERT_EQ(asciiRuns::printableUnits(text, 100), at / 8 * 8) << int(odd) << " " << at;
+    }
+  }
+  for (char16_t odd : {char16_t{0x100}, char16_t{0x2028}, char16_t{0xFFFF}, char16_t{0xDC00}}) {
+    EXPECT_EQ(asciiRuns::printableUnits(u"abcdefghijklmno" + std::u16string(1, odd), 100), 8u) << int(odd);
+  }
+  std::u16string printable;
+  for (char16_t unit = 0x20; unit < 0x80; ++unit) printable += unit;
+  EXPECT_EQ(asciiRuns::printableUnits(printable, 1000), printable.size());
+  EXPECT_EQ(asciiRuns::printableUnits(printable, 20), 16u);
+  EXPECT_EQ(asciiRuns::printableUnits(printable, 7), 0u);
 }
 
 // ASCII is copied many units at a time: one unit of another kind at every place of texts

@@ -272,7 +272,8 @@ static int takeliterals(js_State *J, js_Function *F)
 			return 0;
 		if (have->pc >= 0)
 			continue;
-		if (have->kind == TK_STRING ? strcmp(have->string, want->string) != 0
+		/* js_relit hands on the template's own string where the bytes are the same */
+		if (have->kind == TK_STRING ? have->string != want->string && strcmp(have->string, want->string) != 0
 				: memcmp(&have->number, &want->number, sizeof have->number) != 0)
 			return 0;
 	}

@@ -4,6 +4,10 @@
 #include <QTextBlockFormat>
 #include <QTextDocument>
 
+#include <string_view>
+
+#include "platform/shared/ascii_runs.h"
+
 namespace qtbackend {
 namespace {
 
@@ -49,6 +53,12 @@ void BlockWriter::write(QStringView text) {
     qsizetype end = at;
     int columns = columns_;
     for (; end < size; ++end) {
+      // Printable ASCII is one column a unit and breaks nothing: a table's line is mostly that.
+      const size_t printable = asciiRuns::printableUnits(std::u16string_view(units + end, static_cast<size_t>(size - end)),
+                                                         static_cast<size_t>(kBlockColumns - columns));
+      end += static_cast<qsizetype>(printable);
+      columns += static_cast<int>(printable);
+      if (end == size) break;
       const char16_t unit = units[end];
       if (unit == u'\r' || unit == u'\n' || unit == QChar::ParagraphSeparator || unit == QChar::LineSeparator) break;
       const bool trail = QChar::isLowSurrogate(unit);

@@ -92,4 +92,22 @@ inline size_t narrow(std::u16string_view units, char* out, bool stopAtNul = fals
   return at;
 }
 
+// How many of the first units, at most `limit`, are printable ASCII (U+0020 to U+007F), eight
+// at a time; the rest of the run is left to the caller's own loop.
+inline size_t printableUnits(std::u16string_view units, size_t limit) {
+  size_t at = 0;
+  for (; units.size() - at >= 8 && limit - at >= 8; at += 8) {
+    uint64_t words[2];
+    std::memcpy(words, units.data() + at, sizeof words);
+    // Nothing above the seventh bit; then U+0060 added lifts a printable unit to U+0080 or
+    // above and leaves a control one below it, with no carry into the next unit.
+    constexpr uint64_t kHigh = 0xFF80FF80FF80FF80u;
+    constexpr uint64_t kLift = 0x0060006000600060u;
+    constexpr uint64_t kPrintable = 0x0080008000800080u;
+    if (((words[0] | words[1]) & kHigh) != 0) break;
+    if (((words[0] + kLift) & (words[1] + kLift) & kPrintable) != kPrintable) break;
+  }
+  return at;
+}
+
 }  // namespace asciiRuns
