@@ -2,6 +2,7 @@
 // the script control, counted objects, and member access that walks the invoke kinds in
 // each access's order before coercing the result.
 #include <atomic>
+#include <string>
 
 #include "platform/com/variant_coercion.h"
 #include "platform/object_access.h"
@@ -97,8 +98,24 @@ InvokeKind chooseKind(MemberAccess access, uint32_t accepted) {
 int32_t invokeMember(PlatformObject* object, std::u16string_view name, MemberAccess access,
                      const Argument* arguments, int32_t count, Variant* raw) {
   if (object == nullptr) return ObjectNoObject;
-  uint32_t accepted = 0;
-  const int32_t member = object->objectClass->bindMember(name, &accepted);
+  // A binding is the class's binding function's answer for the name, the same every time, and
+  // nearly every access names the member the last one did ("Eval", line after line).
+  struct Binding {
+    decltype(ObjectClass::bindMember) bind = nullptr;
+    std::u16string name;
+    int32_t member = -1;
+    uint32_t accepted = 0;
+  };
+  thread_local Binding last;
+  const auto bind = object->objectClass->bindMember;
+  if (last.bind != bind || last.name != name) {
+    last.bind = nullptr;  // until the new binding is complete
+    last.member = bind(name, &last.accepted);
+    last.name.assign(name);
+    last.bind = bind;
+  }
+  const int32_t member = last.member;
+  const uint32_t accepted = last.accepted;
   if (member < 0) return ObjectUnknownMember;
   const InvokeKind kind = chooseKind(access, accepted);
   if (kind == 0) return ObjectUnknownMember;
