@@ -156,18 +156,18 @@ const char *js_literalshape(js_State *J, const char *source, int *length)
 	return J->shape.text;
 }
 
-/* Room for the source last scanned beside a template. It is made before the template changes,
-   so running out of memory leaves the template as it was. */
-static void roomforsource(js_State *J, js_Function *F)
+/* Room for the source last scanned (of `length` bytes) beside a template. It is made before
+   the template changes, so running out of memory leaves the template as it was. */
+static void roomforsource(js_State *J, js_Function *F, int length)
 {
-	F->littext = js_realloc(J, F->littext, strlen(J->scansource) + 1);
+	F->littext = js_realloc(J, F->littext, length + 1);
 }
 
 /* Keeps the source whose literals a template now holds, with their places in it. */
-static void keepsource(js_State *J, js_Function *F)
+static void keepsource(js_State *J, js_Function *F, int length)
 {
 	int i;
-	strcpy(F->littext, J->scansource);
+	memcpy(F->littext, J->scansource, (size_t)length + 1);
 	for (i = 0; i < F->litlen; ++i) {
 		F->littab[i].start = J->scan[i].start;
 		F->littab[i].end = J->scan[i].end;
@@ -217,9 +217,9 @@ static void loadtemplate(js_State *J, const char *filename, const char *source)
 				F->littab[i].textcap = 0;
 			}
 		}
-		roomforsource(J, F);
+		roomforsource(J, F, (int)strlen(source));
 		F->litlen = n;
-		keepsource(J, F);
+		keepsource(J, F, (int)strlen(source));
 	}
 }
 
@@ -259,6 +259,8 @@ static void roomfortext(js_State *J, js_Literal *lit, int n)
    put in goes into the template's own buffer for that literal, which the code points at:
    it is pushed as a copy (OP_STRINGCOPY), so no value ever points into the buffer, and the
    next source's literal can take its place. */
+static void putliterals(js_State *J, js_Function *F, int length);
+
 static int takeliterals(js_State *J, js_Function *F)
 {
 	int i;
@@ -278,8 +280,17 @@ static int takeliterals(js_State *J, js_Function *F)
 			return 0;
 	}
 
+	putliterals(J, F, (int)strlen(J->scansource));
+	return 1;
+}
+
+/* Writes the literals last scanned, which F's compiled-in ones are known to match, into F. */
+static void putliterals(js_State *J, js_Function *F, int length)
+{
+	int i;
+
 	/* every allocation before the first change */
-	roomforsource(J, F);
+	roomforsource(J, F, length);
 	for (i = 0; i < F->litlen; ++i)
 		if (F->littab[i].pc >= 0 && F->littab[i].kind == TK_STRING && J->scan[i].string != F->littab[i].text)
 			roomfortext(J, &F->littab[i], (int)strlen(J->scan[i].string) + 1);
@@ -299,8 +310,7 @@ static int takeliterals(js_State *J, js_Function *F)
 			have->number = want->number;
 		}
 	}
-	keepsource(J, F);
-	return 1;
+	keepsource(J, F, length);
 }
 
 int js_takeliterals(js_State *J, int idx)
@@ -345,7 +355,8 @@ static int relit(js_State *J, js_Function *F, const char *source)
 			lit->string = have->string;
 			lit->number = have->number;
 		} else {
-			if (!have->plain || (end = plainend(source, n, have->kind)) < 0)
+			/* a literal compiled in must be the same: the source needs compiling afresh */
+			if (!have->plain || have->pc < 0 || (end = plainend(source, n, have->kind)) < 0)
 				return 0;
 			lit->end = end;
 			lit->plain = 1;
@@ -368,7 +379,9 @@ static int relit(js_State *J, js_Function *F, const char *source)
 	}
 	if (strcmp(old + o, source + n) != 0)
 		return 0;
-	return takeliterals(J, F);
+	/* the kinds are the template's, and its compiled-in literals are unchanged */
+	putliterals(J, F, length);
+	return 1;
 }
 
 int js_relit(js_State *J, int idx, const char *source)
