@@ -187,6 +187,32 @@ TEST(EnginePair, SequencesThatOnceDisagreed) {
   }
 }
 
+// A member of a string, number or boolean is read without an object made for the value, and
+// every way the script can tell has to come out as when there was one: a getter still sees an
+// object as `this`, a method the value itself, a text's length and characters count UTF-8
+// characters, not bytes.
+TEST(EnginePair, MembersOfPlainValuesReadAsOnAnObject) {
+  const std::vector<std::pair<std::u16string, std::u16string>> texts = {
+      {u"'abc'.length + ',' + '序号x'.length + ',' + ''.length", u"3,3,0"},
+      {u"var t = '序号x'; t[1] + t['2'] + typeof t[3] + typeof t[-1] + typeof t['01']", u"号xundefinedundefinedundefined"},
+      {u"'a\\\\b'.replace(/\\\\/g, '/') + (5).toFixed(2) + true.toString() + 'q'.toString() + 'r'.valueOf()", u"a/b5.00trueqr"},
+      {u"typeof 'x'.nothing + typeof (1).nothing + typeof false.nothing + typeof 'x'.constructor", u"undefinedundefinedundefinedfunction"},
+      {u"String.prototype.kind = function () { return typeof this }; 'x'.kind() + String.prototype.toString.call('y')", u"stringy"},
+      {u"Object.defineProperty(String.prototype, 'seen', { get: function () { return typeof this + this.length } }); 'four'.seen",
+       u"object4"},
+      {u"Number.prototype.twice = function () { return this * 2 }; '' + ((21).twice() + 'x'.length.twice())", u"44"},
+      {u"var n = 3; n.toString(2) + n['toString'](3) + n[0]", u"1110undefined"},
+  };
+  EnginePair pair;
+  for (const auto& [text, expected] : texts) {
+    pair.run(text);
+    EXPECT_TRUE(pair.controlOutcome().succeeded) << printable(text);
+    EXPECT_EQ(printable(pair.controlOutcome().text), printable(expected)) << printable(text);
+  }
+  pair.compareGlobals();
+  EXPECT_FALSE(pair.diverged()) << describeDivergence(pair.divergence());
+}
+
 // The generator must keep writing texts that mostly run: one that drifted into writing junk
 // would leave the interpreter's inside untouched and the run green.
 TEST(StatementShapes, TextsMostlyRunAndEveryKindOfFailureComes) {

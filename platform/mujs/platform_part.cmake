@@ -1,4 +1,4 @@
-# The script control over mujs 1.3.2, built here from Debian's source with nine patches of
+# The script control over mujs 1.3.2, built here from Debian's source with ten patches of
 # ours, applied in this order (each file says why at its top). Where a patch brings code of
 # our own, that code is a source file here (js*.c), built beside the interpreter with our
 # warnings; the patch holds only the hooks into mujs's own files.
@@ -17,7 +17,9 @@
 #                          text does not hold the character (jsplainchar.c);
 #   lookup-caches.patch    compiled regular expressions kept by pattern, and property lookups
 #                          in big objects cached (jsregcache.c, jspropcache.c);
-#   string-objects.patch   a String object copies its text instead of interning it.
+#   string-objects.patch   a String object copies its text instead of interning it;
+#   primitive-members.patch  a member of a string, number or boolean is read without making
+#                          an object for it (jsprimitive.c).
 # All but insertion-order, undefined-behaviour and cjk-letters are for speed only: the
 # results are the same without them (tests/script_differential_test runs both builds).
 # The pristine source is never kept in the repository. It comes from Debian 12's source
@@ -107,14 +109,15 @@ set(mujs_patches
   ${CMAKE_CURRENT_LIST_DIR}/literal-templates.patch
   ${CMAKE_CURRENT_LIST_DIR}/replace-plain-char.patch
   ${CMAKE_CURRENT_LIST_DIR}/lookup-caches.patch
-  ${CMAKE_CURRENT_LIST_DIR}/string-objects.patch)
+  ${CMAKE_CURRENT_LIST_DIR}/string-objects.patch
+  ${CMAKE_CURRENT_LIST_DIR}/primitive-members.patch)
 set(mujs_dir ${CMAKE_BINARY_DIR}/mujs-patched)
 cellbrae_patched_mujs(${mujs_dir} ${mujs_patches})
 
 # The whole interpreter as one translation unit, as its own Makefile builds it, with our own
 # C beside it. Both get the sanitizer flags of the build; only ours gets our warnings.
 enable_language(C)
-set(mujs_ours jsinternhash.c jsplainchar.c jstemplate.c jsregcache.c jspropcache.c)
+set(mujs_ours jsinternhash.c jsplainchar.c jstemplate.c jsregcache.c jspropcache.c jsprimitive.c)
 list(TRANSFORM mujs_ours PREPEND ${CMAKE_CURRENT_LIST_DIR}/)
 add_library(cellbrae_mujs STATIC ${mujs_dir}/one.c ${mujs_ours})
 set_target_properties(cellbrae_mujs PROPERTIES C_STANDARD 99 C_EXTENSIONS OFF)
