@@ -213,6 +213,33 @@ TEST(EnginePair, MembersOfPlainValuesReadAsOnAnObject) {
   EXPECT_FALSE(pair.diverged()) << describeDivergence(pair.divergence());
 }
 
+// JSON.stringify and replace write their texts a run at a time, and JSON.stringify makes its
+// holder object only for a replacer function: escapes between runs, a text long enough for the
+// buffer to grow, the holder a replacer sees, toJSON and cycles at the top, all as before.
+TEST(EnginePair, JsonAndReplacementTextsAsTheReferenceWritesThem) {
+  const std::vector<std::pair<std::u16string, std::u16string>> texts = {
+      {uR"(JSON.stringify({'a"b': 'x\\y\u0001z序\t', n: [1, 'two', null, true], e: {}}))",
+       uR"({"a\"b":"x\\y\u0001z序\t","n":[1,"two",null,true],"e":{}})"},
+      {uR"(var ab = new Array(200).join('ab"'); JSON.stringify(ab).length + JSON.stringify(ab).slice(0, 9))",
+       uR"(798"ab\"ab\")"},
+      {uR"(var seen; JSON.stringify({k: 1}, function (key, value) {
+             if (key === '') seen = typeof this + Object.keys(this).length + (this[key] === value); return value }) + seen)",
+       uR"({"k":1}object1true)"},
+      {uR"(JSON.stringify({toJSON: function (key) { return 'key:' + key + typeof this.toJSON }}))", uR"("key:function")"},
+      {uR"(var c = {d: {}}; c.d.up = c; try { JSON.stringify(c) } catch (e) { e.message })", u"cyclic object value"},
+      {uR"(JSON.stringify({a: [1]}, null, 2) + JSON.stringify('plain'))", u"{\n  \"a\": [\n    1\n  ]\n}\"plain\""},
+      {uR"('a-b-c'.replace(/-/g, '+=+') + 'xyz'.replace('y', '$&$&'))", u"a+=+b+=+cxyyz"},
+  };
+  EnginePair pair;
+  for (const auto& [text, expected] : texts) {
+    pair.run(text);
+    EXPECT_TRUE(pair.controlOutcome().succeeded) << printable(text);
+    EXPECT_EQ(printable(pair.controlOutcome().text), printable(expected)) << printable(text);
+  }
+  pair.compareGlobals();
+  EXPECT_FALSE(pair.diverged()) << describeDivergence(pair.divergence());
+}
+
 // The generator must keep writing texts that mostly run: one that drifted into writing junk
 // would leave the interpreter's inside untouched and the run green.
 TEST(StatementShapes, TextsMostlyRunAndEveryKindOfFailureComes) {
