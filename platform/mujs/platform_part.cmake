@@ -1,4 +1,4 @@
-# The script control over mujs 1.3.2, built here from Debian's source with thirteen patches of
+# The script control over mujs 1.3.2, built here from Debian's source with fourteen patches of
 # ours, applied in this order (each file says why at its top). Where a patch brings code of
 # our own, that code is a source file here (js*.c), built beside the interpreter with our
 # warnings; the patch holds only the hooks into mujs's own files.
@@ -24,7 +24,8 @@
 #                          strings included, not a character at a time;
 #   gc-floor.patch         the collector waits for a set amount of new garbage, however small
 #                          the heap (JS_GCMINGARBAGE below);
-#   json-holder.patch      JSON.stringify makes its wrapper object only for a replacer function.
+#   json-holder.patch      JSON.stringify makes its wrapper object only for a replacer function;
+#   interned-names.patch   a property is found by its name's address before its name's text.
 # All but insertion-order, undefined-behaviour and cjk-letters are for speed only: the
 # results are the same without them (tests/script_differential_test runs both builds).
 # The pristine source is never kept in the repository. It comes from Debian 12's source
@@ -118,7 +119,8 @@ set(mujs_patches
   ${CMAKE_CURRENT_LIST_DIR}/primitive-members.patch
   ${CMAKE_CURRENT_LIST_DIR}/buffer-runs.patch
   ${CMAKE_CURRENT_LIST_DIR}/gc-floor.patch
-  ${CMAKE_CURRENT_LIST_DIR}/json-holder.patch)
+  ${CMAKE_CURRENT_LIST_DIR}/json-holder.patch
+  ${CMAKE_CURRENT_LIST_DIR}/interned-names.patch)
 set(mujs_dir ${CMAKE_BINARY_DIR}/mujs-patched)
 cellbrae_patched_mujs(${mujs_dir} ${mujs_patches})
 
