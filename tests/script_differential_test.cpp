@@ -240,6 +240,30 @@ TEST(EnginePair, JsonAndReplacementTextsAsTheReferenceWritesThem) {
   EXPECT_FALSE(pair.diverged()) << describeDivergence(pair.divergence());
 }
 
+// Members are listed in the order they were made, an array's indices first (another object's
+// numeric names take their turn): a few members are put in that order by the interpreter
+// itself, more than eight by the C library's sort.
+TEST(EnginePair, MembersListInTheOrderTheyWereMade) {
+  const std::vector<std::pair<std::u16string, std::u16string>> texts = {
+      {uR"(function keys(o) { var k, s = ''; for (k in o) s += k; return s }
+           keys({z: 1, b: 2, y: 3}) + ',' + keys({q: 1}) + ',' + keys({h: 1, g: 2, f: 3, e: 4, d: 5, c: 6, b: 7, a: 8}))",
+       u"zby,q,hgfedcba"},
+      {uR"(var nine = {i: 1, h: 2, g: 3, f: 4, e: 5, d: 6, c: 7, b: 8, a: 9}; delete nine.e; nine.e = 0; keys(nine))",
+       u"ihgfdcbae"},
+      {uR"(var a = [5, 6]; a.x = 1; a[3] = 7; a.w = 2; a[2] = 8; keys(a) + ',' + Object.keys({b: 1, 10: 2, a: 3, 2: 4}).join(''))",
+       u"0123xw,b10a2"},
+      {uR"(JSON.stringify({column: '3,4', row: '5'}))", uR"({"column":"3,4","row":"5"})"},
+  };
+  EnginePair pair;
+  for (const auto& [text, expected] : texts) {
+    pair.run(text);
+    EXPECT_TRUE(pair.controlOutcome().succeeded) << printable(text);
+    EXPECT_EQ(printable(pair.controlOutcome().text), printable(expected)) << printable(text);
+  }
+  pair.compareGlobals();
+  EXPECT_FALSE(pair.diverged()) << describeDivergence(pair.divergence());
+}
+
 // The generator must keep writing texts that mostly run: one that drifted into writing junk
 // would leave the interpreter's inside untouched and the run green.
 TEST(StatementShapes, TextsMostlyRunAndEveryKindOfFailureComes) {

@@ -1,4 +1,4 @@
-# The script control over mujs 1.3.2, built here from Debian's source with fourteen patches of
+# The script control over mujs 1.3.2, built here from Debian's source with fifteen patches of
 # ours, applied in this order (each file says why at its top). Where a patch brings code of
 # our own, that code is a source file here (js*.c), built beside the interpreter with our
 # warnings; the patch holds only the hooks into mujs's own files.
@@ -25,7 +25,8 @@
 #   gc-floor.patch         the collector waits for a set amount of new garbage, however small
 #                          the heap (JS_GCMINGARBAGE below);
 #   json-holder.patch      JSON.stringify makes its wrapper object only for a replacer function;
-#   interned-names.patch   a property is found by its name's address before its name's text.
+#   interned-names.patch   a property is found by its name's address before its name's text;
+#   few-members-sort.patch  an iterator over a few members sorts them without qsort.
 # All but insertion-order, undefined-behaviour and cjk-letters are for speed only: the
 # results are the same without them (tests/script_differential_test runs both builds).
 # The pristine source is never kept in the repository. It comes from Debian 12's source
@@ -120,7 +121,8 @@ set(mujs_patches
   ${CMAKE_CURRENT_LIST_DIR}/buffer-runs.patch
   ${CMAKE_CURRENT_LIST_DIR}/gc-floor.patch
   ${CMAKE_CURRENT_LIST_DIR}/json-holder.patch
-  ${CMAKE_CURRENT_LIST_DIR}/interned-names.patch)
+  ${CMAKE_CURRENT_LIST_DIR}/interned-names.patch
+  ${CMAKE_CURRENT_LIST_DIR}/few-members-sort.patch)
 set(mujs_dir ${CMAKE_BINARY_DIR}/mujs-patched)
 cellbrae_patched_mujs(${mujs_dir} ${mujs_patches})
 
