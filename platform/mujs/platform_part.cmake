@@ -108,21 +108,11 @@ function(cellbrae_patched_mujs dir)
 endfunction()
 
 set(mujs_patches
-  ${CMAKE_CURRENT_LIST_DIR}/insertion-order.patch
-  ${CMAKE_CURRENT_LIST_DIR}/undefined-behaviour.patch
-  ${CMAKE_CURRENT_LIST_DIR}/intern-hash.patch
-  ${CMAKE_CURRENT_LIST_DIR}/lexer-ascii.patch
-  ${CMAKE_CURRENT_LIST_DIR}/cjk-letters.patch
-  ${CMAKE_CURRENT_LIST_DIR}/literal-templates.patch
-  ${CMAKE_CURRENT_LIST_DIR}/replace-plain-char.patch
-  ${CMAKE_CURRENT_LIST_DIR}/lookup-caches.patch
-  ${CMAKE_CURRENT_LIST_DIR}/string-objects.patch
-  ${CMAKE_CURRENT_LIST_DIR}/primitive-members.patch
-  ${CMAKE_CURRENT_LIST_DIR}/buffer-runs.patch
-  ${CMAKE_CURRENT_LIST_DIR}/gc-floor.patch
-  ${CMAKE_CURRENT_LIST_DIR}/json-holder.patch
-  ${CMAKE_CURRENT_LIST_DIR}/interned-names.patch
-  ${CMAKE_CURRENT_LIST_DIR}/few-members-sort.patch)
+  insertion-order.patch undefined-behaviour.patch intern-hash.patch lexer-ascii.patch
+  cjk-letters.patch literal-templates.patch replace-plain-char.patch lookup-caches.patch
+  string-objects.patch primitive-members.patch buffer-runs.patch gc-floor.patch
+  json-holder.patch interned-names.patch few-members-sort.patch)
+list(TRANSFORM mujs_patches PREPEND ${CMAKE_CURRENT_LIST_DIR}/)
 set(mujs_dir ${CMAKE_BINARY_DIR}/mujs-patched)
 cellbrae_patched_mujs(${mujs_dir} ${mujs_patches})
 
