@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fuzz/differential_session.h"
@@ -185,6 +186,75 @@ TEST(EnginePair, SequencesThatOnceDisagreed) {
     pair.compareGlobals();
     EXPECT_FALSE(pair.diverged()) << describeDivergence(pair.divergence());
   }
+}
+
+// Texts run in turn on one pair, each with the text it must answer on both engines.
+using TextAndAnswer = std::pair<std::u16string, std::u16string>;
+void expectTextsAgreeingOn(const std::vector<TextAndAnswer>& texts) {
+  EnginePair pair;
+  for (const auto& [text, expected] : texts) {
+    pair.run(text);
+    EXPECT_TRUE(pair.controlOutcome().succeeded) << printable(text);
+    EXPECT_EQ(printable(pair.controlOutcome().text), printable(expected)) << printable(text);
+  }
+  pair.compareGlobals();
+  EXPECT_FALSE(pair.diverged()) << describeDivergence(pair.divergence());
+}
+
+// A member of a string, number or boolean is read without an object made for the value, and
+// every way the script can tell has to come out as when there was one: a getter still sees an
+// object as `this`, a method the value itself, a text's length and characters count UTF-8
+// characters, not bytes.
+TEST(EnginePair, MembersOfPlainValuesReadAsOnAnObject) {
+  const std::vector<TextAndAnswer> texts = {
+      {u"'abc'.length + ',' + '序号x'.length + ',' + ''.length", u"3,3,0"},
+      {u"var t = '序号x'; t[1] + t['2'] + typeof t[3] + typeof t[-1] + typeof t['01']", u"号xundefinedundefinedundefined"},
+      {u"'a\\\\b'.replace(/\\\\/g, '/') + (5).toFixed(2) + true.toString() + 'q'.toString() + 'r'.valueOf()", u"a/b5.00trueqr"},
+      {u"typeof 'x'.nothing + typeof (1).nothing + typeof false.nothing + typeof 'x'.constructor", u"undefinedundefinedundefinedfunction"},
+      {u"String.prototype.kind = function () { return typeof this }; 'x'.kind() + String.prototype.toString.call('y')", u"stringy"},
+      {u"Object.defineProperty(String.prototype, 'seen', { get: function () { return typeof this + this.length } }); 'four'.seen",
+       u"object4"},
+      {u"Number.prototype.twice = function () { return this * 2 }; '' + ((21).twice() + 'x'.length.twice())", u"44"},
+      {u"var n = 3; n.toString(2) + n['toString'](3) + n[0]", u"1110undefined"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
+// JSON.stringify and replace write their texts a run at a time, and JSON.stringify makes its
+// holder object only for a replacer function: escapes between runs, a text long enough for the
+// buffer to grow, the holder a replacer sees, toJSON and cycles at the top, all as before.
+TEST(EnginePair, JsonAndReplacementTextsAsTheReferenceWritesThem) {
+  const std::vector<TextAndAnswer> texts = {
+      {uR"(JSON.stringify({'a"b': 'x\\y\u0001z序\t', n: [1, 'two', null, true], e: {}}))",
+       uR"({"a\"b":"x\\y\u0001z序\t","n":[1,"two",null,true],"e":{}})"},
+      {uR"(var ab = new Array(200).join('ab"'); JSON.stringify(ab).length + JSON.stringify(ab).slice(0, 9))",
+       uR"(798"ab\"ab\")"},
+      {uR"(var seen; JSON.stringify({k: 1}, function (key, value) {
+             if (key === '') seen = typeof this + Object.keys(this).length + (this[key] === value); return value }) + seen)",
+       uR"({"k":1}object1true)"},
+      {uR"(JSON.stringify({toJSON: function (key) { return 'key:' + key + typeof this.toJSON }}))", uR"("key:function")"},
+      {uR"(var c = {d: {}}; c.d.up = c; try { JSON.stringify(c) } catch (e) { e.message })", u"cyclic object value"},
+      {uR"(JSON.stringify({a: [1]}, null, 2) + JSON.stringify('plain'))", u"{\n  \"a\": [\n    1\n  ]\n}\"plain\""},
+      {uR"('a-b-c'.replace(/-/g, '+=+') + 'xyz'.replace('y', '$&$&'))", u"a+=+b+=+cxyyz"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
+// Members are listed in the order they were made, an array's indices first (another object's
+// numeric names take their turn): a few members are put in that order by the interpreter
+// itself, more than eight by the C library's sort.
+TEST(EnginePair, MembersListInTheOrderTheyWereMade) {
+  const std::vector<TextAndAnswer> texts = {
+      {uR"(function keys(o) { var k, s = ''; for (k in o) s += k; return s }
+           keys({z: 1, b: 2, y: 3}) + ',' + keys({q: 1}) + ',' + keys({h: 1, g: 2, f: 3, e: 4, d: 5, c: 6, b: 7, a: 8}))",
+       u"zby,q,hgfedcba"},
+      {uR"(var nine = {i: 1, h: 2, g: 3, f: 4, e: 5, d: 6, c: 7, b: 8, a: 9}; delete nine.e; nine.e = 0; keys(nine))",
+       u"ihgfdcbae"},
+      {uR"(var a = [5, 6]; a.x = 1; a[3] = 7; a.w = 2; a[2] = 8; keys(a) + ',' + Object.keys({b: 1, 10: 2, a: 3, 2: 4}).join(''))",
+       u"0123xw,b10a2"},
+      {uR"(JSON.stringify({column: '3,4', row: '5'}))", uR"({"column":"3,4","row":"5"})"},
+  };
+  expectTextsAgreeingOn(texts);
 }
 
 // The generator must keep writing texts that mostly run: one that drifted into writing junk

@@ -17,6 +17,7 @@ struct js_RegCache
 	int count;
 	struct {
 		char *pattern;
+		size_t size;
 		int opts;
 		Reprog *prog;
 	} entry[CACHED];
@@ -31,8 +32,11 @@ Reprog *jsX_regcomp(js_State *J, const char *pattern, int opts, const char **err
 	int i;
 
 	if (cache) {
+		/* the size and flags first: most entries differ in them, and a literal is looked up
+		   at every run of its code */
 		for (i = 0; i < cache->count; ++i)
-			if (cache->entry[i].opts == opts && !strcmp(cache->entry[i].pattern, pattern))
+			if (cache->entry[i].size == size && cache->entry[i].opts == opts &&
+			    !memcmp(cache->entry[i].pattern, pattern, size))
 				return cache->entry[i].prog;
 	} else {
 		cache = J->regcache = js_malloc(J, sizeof *cache);
@@ -49,6 +53,7 @@ Reprog *jsX_regcomp(js_State *J, const char *pattern, int opts, const char **err
 		return NULL;
 	}
 	cache->entry[cache->count].pattern = copy;
+	cache->entry[cache->count].size = size;
 	cache->entry[cache->count].opts = opts;
 	cache->entry[cache->count].prog = prog;
 	++cache->count;
