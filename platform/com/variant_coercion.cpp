@@ -3,9 +3,10 @@
 // it reads as a number or as a boolean word. Objects and null convert to nothing else.
 #include "platform/com/variant_coercion.h"
 
+#include <langinfo.h>
+
 #include <charconv>
 #include <cmath>
-#include <clocale>
 #include <cstdlib>
 
 namespace {
@@ -43,8 +44,10 @@ bool readNumber(std::u16string_view text, double* number) {
     }
     // After leading digits only a decimal point, an exponent or a hexadecimal "0x" can carry
     // a number on: anything else ends it short of the text, and the library need not say so.
+    // The locale's decimal point is read as the library reads it (localeconv would write it
+    // into a buffer every thread shares).
     const char16_t next = text[i];
-    const bool carriesOn = next == u'.' || next == static_cast<unsigned char>(*std::localeconv()->decimal_point) ||
+    const bool carriesOn = next == u'.' || next == static_cast<unsigned char>(*nl_langinfo(RADIXCHAR)) ||
                            next == u'e' || next == u'E' || (i == 1 && text[0] == u'0' && (next == u'x' || next == u'X'));
     if (i > 0 && !carriesOn) return false;
   }
