@@ -221,25 +221,28 @@ TEST(ScriptTextEncoding, UnitByUnitBothWays) {
   EXPECT_EQ(units, u"\uFFFD" "a\uFFFD\uFFFD" "b\uFFFD");
 }
 
-// The box's writer steps over printable ASCII eight units at a time: any other unit, at any
-// place, and the column limit stop it at the last whole eight before them.
-TEST(AsciiRuns, PrintableUnitsStopBeforeAnyOtherUnitAndAtTheLimit) {
+// The box's writer steps over printable ASCII four units at a time: any other unit, at any
+// place, and the column limit stop it exactly there (short of a last group of four).
+TEST(AsciiRuns, PrintableUnitsStopAtAnyOtherUnitAndAtTheLimit) {
   for (char16_t odd = 0; odd < 0x100; ++odd) {
     if (odd >= 0x20 && odd < 0x80) continue;
     for (size_t at = 0; at < 24; ++at) {
       std::u16string text(24, u'x');
       text[at] = odd;
-      ASSERT_EQ(asciiRuns::printableUnits(text, 100), at / 8 * 8) << int(odd) << " " << at;
+      ASSERT_EQ(asciiRuns::printableUnits(text, 100), at) << int(odd) << " " << at;
     }
   }
   for (char16_t odd : {char16_t{0x100}, char16_t{0x2028}, char16_t{0xFFFF}, char16_t{0xDC00}}) {
-    EXPECT_EQ(asciiRuns::printableUnits(u"abcdefghijklmno" + std::u16string(1, odd), 100), 8u) << int(odd);
+    EXPECT_EQ(asciiRuns::printableUnits(u"abcdefghijklmno" + std::u16string(1, odd), 100), 15u) << int(odd);
   }
+  // A unit that carries into the next when lifted is itself the one found.
+  EXPECT_EQ(asciiRuns::printableUnits(std::u16string(u"ab\uFFFF\x1F"), 100), 2u);
   std::u16string printable;
   for (char16_t unit = 0x20; unit < 0x80; ++unit) printable += unit;
   EXPECT_EQ(asciiRuns::printableUnits(printable, 1000), printable.size());
-  EXPECT_EQ(asciiRuns::printableUnits(printable, 20), 16u);
-  EXPECT_EQ(asciiRuns::printableUnits(printable, 7), 0u);
+  EXPECT_EQ(asciiRuns::printableUnits(printable, 20), 20u);
+  EXPECT_EQ(asciiRuns::printableUnits(printable, 7), 4u);
+  EXPECT_EQ(asciiRuns::printableUnits(u"abc", 100), 0u) << "fewer than four are the caller's";
 }
 
 // ASCII is copied many units at a time: one unit of another kind at every place of texts

@@ -4,6 +4,7 @@
 // Private to platform/.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -16,18 +17,20 @@
 namespace asciiRuns {
 
 // Copies bytes to out (room for bytes.size() units) as UTF-16 up to the first byte of 0x80 or
-// above; answers how many were copied.
+// above; answers how many were copied. Units after those may be overwritten.
 inline size_t widen(std::string_view bytes, char16_t* out) {
   size_t at = 0;
 #if defined(__SSE2__)
   // Sixteen bytes at a time, interleaved with zeros; the compiler makes no such loop of the
-  // portable one below at the optimisation the program is built with.
+  // portable one below at the optimisation the program is built with. A chunk with another
+  // byte in it is written whole and the run ends at that byte: a table's runs are short.
   const __m128i zero = _mm_setzero_si128();
   for (; bytes.size() - at >= 16; at += 16) {
     const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + at));
-    if (_mm_movemask_epi8(chunk) != 0) break;
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), _mm_unpacklo_epi8(chunk, zero));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at + 8), _mm_unpackhi_epi8(chunk, zero));
+    const unsigned others = static_cast<unsigned>(_mm_movemask_epi8(chunk));
+    if (others != 0) return at + static_cast<size_t>(std::countr_zero(others));
   }
 #endif
   for (; bytes.size() - at >= 16; at += 16) {
@@ -50,26 +53,29 @@ inline size_t widen(std::string_view bytes, char16_t* out) {
 }
 
 // Copies units to out (room for units.size() bytes) as bytes up to the first unit that is not
-// ASCII or, with stopAtNul, is U+0000; answers how many were copied.
+// ASCII or, with stopAtNul, is U+0000; answers how many were copied. Bytes after those may be
+// overwritten.
 inline size_t narrow(std::u16string_view units, char* out, bool stopAtNul = false) {
   // U+0000 is caught by subtracting one from every unit: it wraps to 0xFFFF, outside ASCII.
   const uint64_t nulBias = stopAtNul ? 0x0001000100010001u : 0;
   const char16_t firstKept = stopAtNul ? 1 : 0;
   size_t at = 0;
 #if defined(__SSE2__)
-  // Sixteen units at a time: none has a bit above the seventh (nor, with stopAtNul, is
-  // zero), and they pack into sixteen bytes.
+  // Sixteen units at a time, packed into sixteen bytes; those kept have no bit above the
+  // seventh (nor, with stopAtNul, are zero), and the run ends at the first that is not.
   const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
   const __m128i zero = _mm_setzero_si128();
+  auto kept = [&](__m128i part) {
+    const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(part, high), zero);
+    return stopAtNul ? _mm_andnot_si128(_mm_cmpeq_epi16(part, zero), ascii) : ascii;
+  };
   for (; units.size() - at >= 16; at += 16) {
     const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units.data() + at));
     const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units.data() + at + 8));
-    __m128i plain = _mm_cmpeq_epi16(_mm_and_si128(_mm_or_si128(first, second), high), zero);
-    if (stopAtNul) {
-      plain = _mm_andnot_si128(_mm_or_si128(_mm_cmpeq_epi16(first, zero), _mm_cmpeq_epi16(second, zero)), plain);
-    }
-    if (_mm_movemask_epi8(plain) != 0xFFFF) break;
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), _mm_packus_epi16(first, second));
+    // One bit a unit, in order: each lane's all-ones or zero packs to one byte.
+    const auto plain = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(kept(first), kept(second))));
+    if (plain != 0xFFFF) return at + static_cast<size_t>(std::countr_zero(~plain));
   }
 #endif
   for (; units.size() - at >= 8; at += 8) {
@@ -92,20 +98,22 @@ inline size_t narrow(std::u16string_view units, char* out, bool stopAtNul = fals
   return at;
 }
 
-// How many of the first units, at most `limit`, are printable ASCII (U+0020 to U+007F), eight
-// at a time; the rest of the run is left to the caller's own loop.
+// How many of the first units, at most `limit`, are printable ASCII (U+0020 to U+007F), four
+// at a time; fewer than four left are the caller's to look at.
 inline size_t printableUnits(std::u16string_view units, size_t limit) {
+  static_assert(std::endian::native == std::endian::little, "the first unit is a word's low bits");
   size_t at = 0;
-  for (; units.size() - at >= 8 && limit - at >= 8; at += 8) {
-    uint64_t words[2];
-    std::memcpy(words, units.data() + at, sizeof words);
-    // Nothing above the seventh bit; then U+0060 added lifts a printable unit to U+0080 or
-    // above and leaves a control one below it, with no carry into the next unit.
+  for (; units.size() - at >= 4 && limit - at >= 4; at += 4) {
+    uint64_t word;
+    std::memcpy(&word, units.data() + at, sizeof word);
+    // A unit is not printable ASCII when it has a bit above the seventh, or when U+0060 added
+    // leaves it below U+0080. Only a unit of the first kind can carry into the next one, so
+    // the lowest unit marked is the first that is not.
     constexpr uint64_t kHigh = 0xFF80FF80FF80FF80u;
     constexpr uint64_t kLift = 0x0060006000600060u;
     constexpr uint64_t kPrintable = 0x0080008000800080u;
-    if (((words[0] | words[1]) & kHigh) != 0) break;
-    if (((words[0] + kLift) & (words[1] + kLift) & kPrintable) != kPrintable) break;
+    const uint64_t marked = (word & kHigh) | (~(word + kLift) & kPrintable);
+    if (marked != 0) return at + static_cast<size_t>(std::countr_zero(marked)) / 16;
   }
   return at;
 }
