@@ -23,3 +23,9 @@ void measureLine(ColumnMeasure& measure, int32_t lineNumber, const ArrayValue& c
 // The same for the line's text, cut at `separator` as splitText cuts it.
 void measureLine(ColumnMeasure& measure, int32_t lineNumber, const char* line, const char* separator,
                  int32_t previousLengthCount);
+// The same, but only the widths and the column count: cellLengthsText is left as it was.
+void measureLineWidths(ColumnMeasure& measure, int32_t lineNumber, const char* line, const char* separator,
+                       int32_t previousLengthCount);
+// The cell lengths of a line as measureLine writes them into cellLengthsText ("4,6,4"), or an
+// empty text for a line without cells.
+TextValue cellLengthsOf(const char* line, const char* separator);

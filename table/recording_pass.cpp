@@ -44,11 +44,14 @@ class RecordBuilder {
     if (!rowRecord_) rowRecord_.emplace();
     for (; nextLine_ <= lines_.count() && batch.size() < kBatchLines; ++nextLine_) {
       if (run_.superseded()) return false;
-      measureLine(lengths_, nextLine_, lines_.textAt(nextLine_), separator_, 0);
+      // A line without cells is recorded with the lengths of the last line that had some.
+      if (TextValue lengths = cellLengthsOf(lines_.textAt(nextLine_), separator_); !lengths.isEmpty()) {
+        lengths_ = std::move(lengths);
+      }
       char row[16];
       *std::to_chars(row, row + sizeof row - 1, nextLine_).ptr = '\0';
       rowRecord_->setValue("row", row);
-      rowRecord_->setValue("column", lengths_.cellLengthsText.c_str());
+      rowRecord_->setValue("column", lengths_.c_str());
       batch.push_back(rowRecord_->toJson());
     }
     return !batch.empty();
@@ -65,7 +68,7 @@ class RecordBuilder {
   const char* separator_;
   const RunPress& run_;
   std::optional<JsonDocument> rowRecord_;
-  ColumnMeasure lengths_;  // only its cellLengthsText is used: no read-back is passed
+  TextValue lengths_;  // the cell lengths of the last line with cells
   int32_t nextLine_ = 1;
 };
 
@@ -83,13 +86,21 @@ bool recordLines(const InputLines& lines, const char* separator, JsonDocument& c
   for (int32_t i = 1; i <= lines.count(); ++i) {
     if (run.superseded()) return false;
     const int32_t previousLengthCount = i >= 2 ? recordedLengthCount(cellStore, i - 1, path) : 0;
-    measureLine(measure, i, lines.textAt(i), separator, previousLengthCount);
+    measureLineWidths(measure, i, lines.textAt(i), separator, previousLengthCount);
     if (at == batch.size()) {
       // Only a superseded run runs out of records before its lines.
       if (!records.take(batch)) return false;
       at = 0;
     }
     cellStore.append(batch[at++].c_str(), "test", true);
+  }
+  // The lengths the measure ends with, those of the last line with cells, as measuring every
+  // line with its lengths would have left them: the pass itself needs only the widths.
+  for (int32_t i = lines.count(); i >= 1; --i) {
+    if (TextValue lengths = cellLengthsOf(lines.textAt(i), separator); !lengths.isEmpty()) {
+      measure.cellLengthsText = std::move(lengths);
+      break;
+    }
   }
   return true;
 }

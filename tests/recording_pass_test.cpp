@@ -74,6 +74,27 @@ TEST(RecordingPassAhead, LeavesTheStoreAndMeasureOfThePassOnOneThread) {
   expectSame(recordedAhead(lines, ","), recordedOnOneThread(lines, ","));
 }
 
+// The pass measures only the widths line by line and takes the lengths text of the last line
+// with cells at the end; the measure is the one measuring every line in order leaves, where
+// each line's previous record lists the lengths of the last line with cells before it.
+TEST(RecordingPassAhead, LeavesTheMeasureThatMeasuringEveryLineLeaves) {
+  const std::string input = shapedInput(600) + "\r\n\r\n";  // it ends with blank lines
+  const ArrayValue lines = splitText(input.c_str(), "\r\n");
+  ColumnMeasure expected;
+  for (int32_t i = 1; i <= lines.count(); ++i) {
+    const int32_t previous = i >= 2 ? splitText(expected.cellLengthsText.c_str(), ",").count() : 0;
+    measureLine(expected, i, lines.textAt(i), ",", previous);
+  }
+  const Recorded recorded = recordedAhead(lines, ",");
+  ASSERT_FALSE(expected.cellLengthsText.isEmpty());
+  EXPECT_STREQ(recorded.measure.cellLengthsText.c_str(), expected.cellLengthsText.c_str());
+  EXPECT_EQ(recorded.measure.columnCount, expected.columnCount);
+  ASSERT_EQ(recorded.measure.columnWidths.count(), expected.columnWidths.count());
+  for (int32_t k = 1; k <= expected.columnWidths.count(); ++k) {
+    EXPECT_EQ(recorded.measure.columnWidths.intAt(k), expected.columnWidths.intAt(k)) << "column " << k;
+  }
+}
+
 TEST(RecordingPassAhead, ALaterPressStopsBothThreads) {
   const std::string input = shapedInput(40000);
   const ArrayValue lines = splitText(input.c_str(), "\r\n");
