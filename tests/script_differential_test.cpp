@@ -285,6 +285,24 @@ TEST(EnginePair, JsonOfPlainAndOtherObjectsAsTheReferenceWritesIt) {
   expectTextsAgreeingOn(texts);
 }
 
+// A regular expression literal's objects share the source the cache keeps with the compiled
+// expression: each object still is new and its own, a copy made from one keeps its own source,
+// and objects collected by the hundred leave the shared source whole.
+TEST(EnginePair, RegularExpressionSourcesAsTheReferenceShowsThem) {
+  const std::vector<TextAndAnswer> texts = {
+      {uR"(function slash() { return /a\/b/g } var r1 = slash(), r2 = slash(); r1.lastIndex = 2;
+           (r1 !== r2) + ',' + r2.lastIndex + ',' + r1.source + ',' + String(r2) + ',' + /a\/b/.source)",
+       uR"(true,0,a\/b,/a\/b/g,a\/b)"},
+      {uR"(var made = new RegExp('x/y', 'i'), copy = new RegExp(r1), copied = new RegExp(made);
+           made.source + ',' + copy.source + ',' + String(copied) + ',' + new RegExp('x/y').source)",
+       uR"(x\/y,a\/b,/x\/y/i,x\/y)"},
+      {uR"(var s = ''; for (var n = 0; n < 40000; ++n) s = '5\\6'.replace(/\\/g, String.fromCharCode(9216)) + slash().source; s)",
+       u"5\u24006a\\/b"},
+      {uR"(r1.source + copy.source + String(/a\/b/m))", uR"(a\/ba\/b/a\/b/m)"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
 // The generator must keep writing texts that mostly run: one that drifted into writing junk
 // would leave the interpreter's inside untouched and the run green.
 TEST(StatementShapes, TextsMostlyRunAndEveryKindOfFailureComes) {
