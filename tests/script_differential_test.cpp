@@ -257,6 +257,52 @@ TEST(EnginePair, MembersListInTheOrderTheyWereMade) {
   expectTextsAgreeingOn(texts);
 }
 
+// An object of plain data is written by JSON.stringify without an iterator; everything else
+// (a getter, an object member, a replacer, more members than the walk holds) goes the old way,
+// and both must write what the reference writes.
+TEST(EnginePair, JsonOfPlainAndOtherObjectsAsTheReferenceWritesIt) {
+  const std::vector<TextAndAnswer> texts = {
+      {uR"(var o = {z: 'a"\\', u: undefined, n: null, t: true, f: false, x: 1.5, i: -0, nan: 0 / 0};
+           JSON.stringify(o) + JSON.stringify({}) + JSON.stringify({u: undefined}))",
+       uR"({"z":"a\"\\","n":null,"t":true,"f":false,"x":1.5,"i":0,"nan":null}{}{})"},
+      {uR"(var d = {c: '1', b: '2', a: '3'}; delete d.b; d.b = '4'; Object.defineProperty(d, 'hidden', {value: 5});
+           Object.prototype.inherited = 6; var out = JSON.stringify(d); delete Object.prototype.inherited; out)",
+       uR"({"c":"1","a":"3","b":"4"})"},
+      {uR"(var g = {a: 1}; Object.defineProperty(g, 'b', {get: function () { delete g.c; return 'got' }, enumerable: true});
+           g.c = 3; Object.defineProperty(g, 's', {set: function (v) {}, enumerable: true}); JSON.stringify(g))",
+       uR"({"a":1,"b":"got"})"},
+      {uR"(var m = {a: 1, f: function () {}, n: {b: [2, {c: 'x'}]}}; JSON.stringify(m) + JSON.stringify([{a: 1}, {u: undefined}]))",
+       uR"({"a":1,"n":{"b":[2,{"c":"x"}]}}[{"a":1},{}])"},
+      {uR"(JSON.stringify({row: '1', column: '2,3'}, ['column']) + JSON.stringify({a: 1, b: 2}, function (k, v) { return k === 'a' ? undefined : v }))",
+       uR"({"column":"2,3"}{"b":2})"},
+      {uR"(JSON.stringify({a: 1, b: 'two'}, null, '--') + JSON.stringify({a: undefined}, null, 2))",
+       u"{\n--\"a\": 1,\n--\"b\": \"two\"\n}{}"},
+      {uR"(Object.prototype.toJSON = function () { return 'whole' }; var w = JSON.stringify({a: 1}); delete Object.prototype.toJSON; w)",
+       uR"("whole")"},
+      {uR"(var big = {}; for (var k = 40; k > 0; --k) big['m' + k] = k; var j = JSON.stringify(big); j.length + j.slice(0, 16))",
+       uR"(343{"m40":40,"m39":)"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
+// A regular expression literal's objects share the source the cache keeps with the compiled
+// expression: each object still is new and its own, a copy made from one keeps its own source,
+// and objects collected by the hundred leave the shared source whole.
+TEST(EnginePair, RegularExpressionSourcesAsTheReferenceShowsThem) {
+  const std::vector<TextAndAnswer> texts = {
+      {uR"(function slash() { return /a\/b/g } var r1 = slash(), r2 = slash(); r1.lastIndex = 2;
+           (r1 !== r2) + ',' + r2.lastIndex + ',' + r1.source + ',' + String(r2) + ',' + /a\/b/.source)",
+       uR"(true,0,a\/b,/a\/b/g,a\/b)"},
+      {uR"(var made = new RegExp('x/y', 'i'), copy = new RegExp(r1), copied = new RegExp(made);
+           made.source + ',' + copy.source + ',' + String(copied) + ',' + new RegExp('x/y').source)",
+       uR"(x\/y,a\/b,/x\/y/i,x\/y)"},
+      {uR"(var s = ''; for (var n = 0; n < 40000; ++n) s = '5\\6'.replace(/\\/g, String.fromCharCode(9216)) + slash().source; s)",
+       u"5\u24006a\\/b"},
+      {uR"(r1.source + copy.source + String(/a\/b/m))", uR"(a\/ba\/b/a\/b/m)"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
 // The generator must keep writing texts that mostly run: one that drifted into writing junk
 // would leave the interpreter's inside untouched and the run green.
 TEST(StatementShapes, TextsMostlyRunAndEveryKindOfFailureComes) {

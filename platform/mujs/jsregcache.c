@@ -6,8 +6,10 @@
  * new RegExp object, and compiles its pattern, every time its code runs: the cell store's
  * `.replace(/\\/g, ...)` did so at every store. The object still is new each time (its
  * lastIndex is its own); only the compiled program, which matching never writes to, is
- * shared. Programs stay until the interpreter ends, so a full cache compiles what comes
- * after it as before, each object owning its program.
+ * shared, and so is its source text as the object shows it (escaped), which nothing writes
+ * to either: it was copied, escaped, for every object. Programs and sources stay until the
+ * interpreter ends, so a full cache compiles what comes after it as before, each object
+ * owning its program and source.
  */
 
 enum { CACHED = 32, LONGEST = 256 };
@@ -17,13 +19,16 @@ struct js_RegCache
 	int count;
 	struct {
 		char *pattern;
+		char *source; /* as objects show it; made for the first that needs it */
 		size_t size;
 		int opts;
 		Reprog *prog;
 	} entry[CACHED];
 };
 
-Reprog *jsX_regcomp(js_State *J, const char *pattern, int opts, const char **error)
+/* *source is where the cache keeps the program's source as objects show it (NULL until the
+   first object has made it), or NULL when the cache does not hold the program. */
+Reprog *jsX_regcomp(js_State *J, const char *pattern, int opts, const char **error, char ***source)
 {
 	struct js_RegCache *cache = J->regcache;
 	size_t size = strlen(pattern) + 1;
@@ -36,12 +41,15 @@ Reprog *jsX_regcomp(js_State *J, const char *pattern, int opts, const char **err
 		   at every run of its code */
 		for (i = 0; i < cache->count; ++i)
 			if (cache->entry[i].size == size && cache->entry[i].opts == opts &&
-			    !memcmp(cache->entry[i].pattern, pattern, size))
+			    !memcmp(cache->entry[i].pattern, pattern, size)) {
+				*source = &cache->entry[i].source;
 				return cache->entry[i].prog;
+			}
 	} else {
 		cache = J->regcache = js_malloc(J, sizeof *cache);
 		cache->count = 0;
 	}
+	*source = NULL;
 	if (cache->count == CACHED || size > LONGEST)
 		return js_regcompx(J->alloc, J->actx, pattern, opts, error);
 
@@ -53,23 +61,33 @@ Reprog *jsX_regcomp(js_State *J, const char *pattern, int opts, const char **err
 		return NULL;
 	}
 	cache->entry[cache->count].pattern = copy;
+	cache->entry[cache->count].source = NULL;
 	cache->entry[cache->count].size = size;
 	cache->entry[cache->count].opts = opts;
 	cache->entry[cache->count].prog = prog;
+	*source = &cache->entry[cache->count].source;
 	++cache->count;
 	return prog;
 }
 
-/* A RegExp object goes: its program goes with it unless the cache holds it. */
-void jsX_regfree(js_State *J, Reprog *prog)
+static int cached(struct js_RegCache *cache, Reprog *prog)
 {
-	struct js_RegCache *cache = J->regcache;
 	int i;
 	if (cache)
 		for (i = 0; i < cache->count; ++i)
 			if (cache->entry[i].prog == prog)
-				return;
-	js_regfreex(J->alloc, J->actx, prog);
+				return i;
+	return -1;
+}
+
+/* A RegExp object goes: its program and source go with it unless the cache holds them. */
+void jsX_regfree(js_State *J, Reprog *prog, char *source)
+{
+	int i = cached(J->regcache, prog);
+	if (i < 0 || J->regcache->entry[i].source != source)
+		js_free(J, source);
+	if (i < 0)
+		js_regfreex(J->alloc, J->actx, prog);
 }
 
 void jsX_freeregcache(js_State *J)
@@ -81,6 +99,7 @@ void jsX_freeregcache(js_State *J)
 	for (i = 0; i < cache->count; ++i) {
 		js_regfreex(J->alloc, J->actx, cache->entry[i].prog);
 		js_free(J, cache->entry[i].pattern);
+		js_free(J, cache->entry[i].source);
 	}
 	js_free(J, cache);
 	J->regcache = NULL;

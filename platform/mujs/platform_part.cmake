@@ -1,4 +1,4 @@
-# The script control over mujs 1.3.2, built here from Debian's source with fifteen patches of
+# The script control over mujs 1.3.2, built here from Debian's source with seventeen patches of
 # ours, applied in this order (each file says why at its top). Where a patch brings code of
 # our own, that code is a source file here (js*.c), built beside the interpreter with our
 # warnings; the patch holds only the hooks into mujs's own files.
@@ -26,7 +26,10 @@
 #                          the heap (JS_GCMINGARBAGE below);
 #   json-holder.patch      JSON.stringify makes its wrapper object only for a replacer function;
 #   interned-names.patch   a property is found by its name's address before its name's text;
-#   few-members-sort.patch  an iterator over a few members sorts them without qsort.
+#   few-members-sort.patch  an iterator over a few members sorts them without qsort;
+#   plain-json-members.patch  JSON.stringify writes an object of plain data without an
+#                          iterator (jsplainobject.c);
+#   regexp-source.patch    a regular expression's source is kept with its compiled program.
 # All but insertion-order, undefined-behaviour and cjk-letters are for speed only: the
 # results are the same without them (tests/script_differential_test runs both builds).
 # The pristine source is never kept in the repository. It comes from Debian 12's source
@@ -111,7 +114,8 @@ set(mujs_patches
   insertion-order.patch undefined-behaviour.patch intern-hash.patch lexer-ascii.patch
   cjk-letters.patch literal-templates.patch replace-plain-char.patch lookup-caches.patch
   string-objects.patch primitive-members.patch buffer-runs.patch gc-floor.patch
-  json-holder.patch interned-names.patch few-members-sort.patch)
+  json-holder.patch interned-names.patch few-members-sort.patch plain-json-members.patch
+  regexp-source.patch)
 list(TRANSFORM mujs_patches PREPEND ${CMAKE_CURRENT_LIST_DIR}/)
 set(mujs_dir ${CMAKE_BINARY_DIR}/mujs-patched)
 cellbrae_patched_mujs(${mujs_dir} ${mujs_patches})
@@ -119,7 +123,8 @@ cellbrae_patched_mujs(${mujs_dir} ${mujs_patches})
 # The whole interpreter as one translation unit, as its own Makefile builds it, with our own
 # C beside it. Both get the sanitizer flags of the build; only ours gets our warnings.
 enable_language(C)
-set(mujs_ours jsinternhash.c jsplainchar.c jstemplate.c jsregcache.c jspropcache.c jsprimitive.c)
+set(mujs_ours jsinternhash.c jsplainchar.c jstemplate.c jsregcache.c jspropcache.c jsprimitive.c
+  jsplainobject.c)
 list(TRANSFORM mujs_ours PREPEND ${CMAKE_CURRENT_LIST_DIR}/)
 add_library(cellbrae_mujs STATIC ${mujs_dir}/one.c ${mujs_ours})
 set_target_properties(cellbrae_mujs PROPERTIES C_STANDARD 99 C_EXTENSIONS OFF)
