@@ -217,9 +217,10 @@ static void loadtemplate(js_State *J, const char *filename, const char *source)
 				F->littab[i].textcap = 0;
 			}
 		}
-		roomforsource(J, F, (int)strlen(source));
+		int length = (int)strlen(source);
+		roomforsource(J, F, length);
 		F->litlen = n;
-		keepsource(J, F, (int)strlen(source));
+		keepsource(J, F, length);
 	}
 }
 
@@ -255,12 +256,12 @@ static void roomfortext(js_State *J, js_Literal *lit, int n)
 	}
 }
 
+static void putliterals(js_State *J, js_Function *F, int length);
+
 /* Puts the literals last scanned into F, if those it has compiled in are the same. A string
    put in goes into the template's own buffer for that literal, which the code points at:
    it is pushed as a copy (OP_STRINGCOPY), so no value ever points into the buffer, and the
    next source's literal can take its place. */
-static void putliterals(js_State *J, js_Function *F, int length);
-
 static int takeliterals(js_State *J, js_Function *F)
 {
 	int i;

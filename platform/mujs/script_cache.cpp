@@ -55,9 +55,8 @@ int ScriptCache::findSource(std::u16string_view source, size_t* hash) {
   *hash = std::hash<std::u16string_view>{}(source);
   const SourceIndexEntry& indexed = sources_[*hash % kSourceIndex];
   if (indexed.slot < 0 || indexed.hash != *hash) return -1;
-  Entry& entry = entries_[indexed.slot];
-  if (entry.lastUse == 0 || entry.source.empty() || !sameText(entry.source, source)) return -1;
-  entry.lastUse = ++clock_;
+  if (!holdsSource(indexed.slot, source)) return -1;
+  entries_[indexed.slot].lastUse = ++clock_;
   return indexed.slot;
 }
 
