@@ -11,7 +11,6 @@
 
 #include "json/script_library.h"
 #include "platform/object_access.h"
-#include "runtime/byte_buffer.h"
 #include "runtime/text_commands.h"
 
 namespace {
@@ -75,12 +74,14 @@ void evalOnly(const JsonDocument& self, std::initializer_list<std::string_view> 
 // that order, as replaceText would escape them one after another. No escape brings in a
 // character a later one replaces, so one pass gives the same bytes; it also steps over the
 // second byte of a GBK character and drops a lone lead byte at the end, as replaceText does.
-TextValue plainTextExpression(const char* value) {
+// It is written into a buffer per thread that the next one reuses: an operation needs it only
+// until its evaluation returns.
+std::string_view plainTextExpression(const char* value) {
   static constexpr std::string_view kOpen = "'";
   static constexpr std::string_view kClose = R"('.replace(/\\/g, str_Code))";
   const std::string_view text = view(value);
-  ByteBuffer out(kOpen.size() + text.size() + text.size() / 8 + kClose.size());
-  out.append(kOpen);
+  thread_local std::string out;
+  out.assign(kOpen);
   const auto plain = [](char byte) {
     return byte != '\\' && byte != '\'' && byte != '"' && byte != '\r' && byte != '\n' && !isLeadByte(byte);
   };
@@ -103,8 +104,8 @@ TextValue plainTextExpression(const char* value) {
     // What is left is a lead byte.
     if (at + 1 == text.size()) break;
     if (isTrailByte(text[at + 1])) {
-      out.appendByte(byte);
-      out.appendByte(text[++at]);
+      out.push_back(byte);
+      out.push_back(text[++at]);
       continue;
     }
     // A lead byte without its trail byte is no character: written as it is, it would take
@@ -114,13 +115,31 @@ TextValue plainTextExpression(const char* value) {
     out.append("\\uFFFD");
   }
   out.append(kClose);
-  return out.takeText();
+  return out;
 }
 
-// resolvePath on a copy of path; the resolved text, and whether it denotes a value.
-TextValue resolved(JsonDocument& self, const char* path, bool* exists = nullptr) {
-  TextValue copy = copyText(path);
-  const bool found = self.resolvePath(copy);
+// resolvePath's rule, writing the resolved path into out (never path's own bytes); true when
+// it denotes a value.
+bool resolveInto(const JsonDocument& self, std::string_view path, std::string& out) {
+  const std::string_view name = self.name().view();
+  if (path.starts_with(name)) {
+    out.assign(path);
+    if (evalBoolean(self, {out, " != null"})) return true;
+  }
+  out.assign(name);
+  if (!path.empty()) {
+    if (path.front() != '[') out.push_back('.');
+    out.append(path);
+  }
+  return evalBoolean(self, {out, " != null"});
+}
+
+// resolvePath on a copy of path; the resolved text, and whether it denotes a value. The text
+// is in a buffer per thread that the next resolution reuses: an operation resolves its path
+// once and needs it only until it returns.
+std::string_view resolved(const JsonDocument& self, const char* path, bool* exists = nullptr) {
+  thread_local std::string copy;
+  const bool found = resolveInto(self, view(path), copy);
   if (exists != nullptr) *exists = found;
   return copy;
 }
@@ -192,14 +211,11 @@ ComObject getEngine(const JsonDocument& self) { return self.engine(); }
 // ---- paths and reads ---------------------------------------------------------------------
 
 bool resolvePath(JsonDocument& self, TextValue& path) {
-  const std::string_view name = self.name().view();
-  if (textStartsWith(path.c_str(), self.name().c_str()) && evalBoolean(self, {path.view(), " != null"})) {
-    return true;
-  }
-  if (path.isEmpty()) path = concatTexts({name});
-  else if (path.view().front() == '[') path = concatTexts({name, path.view()});
-  else path = concatTexts({name, ".", path.view()});
-  return evalBoolean(self, {path.view(), " != null"});
+  thread_local std::string text;
+  const bool found = resolveInto(self, path.view(), text);
+  // A path is only ever rewritten by putting the name in front of it.
+  if (text.size() != path.view().size()) path = TextValue::copyOf(text);
+  return found;
 }
 
 bool exists(JsonDocument& self, const char* path) {
@@ -209,9 +225,9 @@ bool exists(JsonDocument& self, const char* path) {
 }
 
 int32_t typeOf(JsonDocument& self, const char* path) {
-  const TextValue p = resolved(self, path);
-  if (evalBoolean(self, {p.view(), " == null"})) return 0;
-  const TextValue tag = evalText(self, {"Object.prototype.toString.call(", p.view(), ")"});
+  const std::string_view p = resolved(self, path);
+  if (evalBoolean(self, {p, " == null"})) return 0;
+  const TextValue tag = evalText(self, {"Object.prototype.toString.call(", p, ")"});
   static constexpr std::pair<std::string_view, int32_t> kCodes[] = {
       {"[object String]", 6}, {"[object Array]", 5}, {"[object Object]", 4},
       {"[object Number]", 2}, {"[object Boolean]", 1},
@@ -227,43 +243,43 @@ TextValue toJson(JsonDocument& self) {
 }
 
 TextValue getJson(JsonDocument& self, const char* path) {
-  const TextValue p = resolved(self, path);
-  return evalText(self, {"JSON.stringify(", p.view(), ")", kBackslashAsJson});
+  const std::string_view p = resolved(self, path);
+  return evalText(self, {"JSON.stringify(", p, ")", kBackslashAsJson});
 }
 
 TextValue getValue(JsonDocument& self, const char* path, bool asJson) {
-  const TextValue p = resolved(self, path);
-  if (asJson) return evalText(self, {"JSON.stringify(", p.view(), ")", kBackslashAsJson});
-  return evalText(self, {p.view(), ".toString()", kBackslashRestored});
+  const std::string_view p = resolved(self, path);
+  if (asJson) return evalText(self, {"JSON.stringify(", p, ")", kBackslashAsJson});
+  return evalText(self, {p, ".toString()", kBackslashRestored});
 }
 
 TextValue getElement(JsonDocument& self, int32_t index, const char* path, bool asJson) {
-  const TextValue p = resolved(self, path);
+  const std::string_view p = resolved(self, path);
   const TextValue i = toText(index);
-  if (asJson) return evalText(self, {"JSON.stringify(", p.view(), "[", i.view(), "])", kBackslashAsJson});
-  return evalText(self, {p.view(), "[", i.view(), "]", kBackslashRestored});
+  if (asJson) return evalText(self, {"JSON.stringify(", p, "[", i.view(), "])", kBackslashAsJson});
+  return evalText(self, {p, "[", i.view(), "]", kBackslashRestored});
 }
 
 double getNumber(JsonDocument& self, const char* path) {
-  const TextValue p = resolved(self, path);
-  return evalDouble(self, {p.view()});
+  const std::string_view p = resolved(self, path);
+  return evalDouble(self, {p});
 }
 
 int32_t count(JsonDocument& self, const char* path) {
-  const TextValue p = resolved(self, path);
-  return toInteger(evalDouble(self, {"get__count(", p.view(), ")"}));
+  const std::string_view p = resolved(self, path);
+  return toInteger(evalDouble(self, {"get__count(", p, ")"}));
 }
 
 int32_t memberNames(JsonDocument& self, ArrayValue& names, const char* path) {
-  const TextValue p = resolved(self, path);
-  names = splitAnswer(evalText(self, {"get__name_All(", p.view(), ")"}), "\r\n");
+  const std::string_view p = resolved(self, path);
+  names = splitAnswer(evalText(self, {"get__name_All(", p, ")"}), "\r\n");
   return names.count();
 }
 
 int32_t allValues(JsonDocument& self, ArrayValue& values, const char* path, bool recursive) {
-  const TextValue p = resolved(self, path);
+  const std::string_view p = resolved(self, path);
   evalOnly(self, {"var str_all = new Array()"});
-  evalOnly(self, {"get__nodeValue(", p.view(), ", ", recursive ? "true" : "false", ")"});
+  evalOnly(self, {"get__nodeValue(", p, ", ", recursive ? "true" : "false", ")"});
   values = splitAnswer(evalText(self, {"str_all.join('", kJoinToken, "')"}), kJoinToken);
   return values.count();
 }
@@ -277,14 +293,14 @@ JsonDocument documentOf(JsonDocument& self, std::initializer_list<std::string_vi
 }
 
 JsonDocument getDocument(JsonDocument& self, const char* path) {
-  const TextValue p = resolved(self, path);
-  return documentOf(self, {"JSON.stringify(", p.view(), ")", kBackslashAsJson});
+  const std::string_view p = resolved(self, path);
+  return documentOf(self, {"JSON.stringify(", p, ")", kBackslashAsJson});
 }
 
 JsonDocument getElementDocument(JsonDocument& self, int32_t index, const char* path) {
-  const TextValue p = resolved(self, path);
+  const std::string_view p = resolved(self, path);
   const TextValue i = toText(index);
-  return documentOf(self, {"JSON.stringify(", p.view(), "[", i.view(), "])", kBackslashAsJson});
+  return documentOf(self, {"JSON.stringify(", p, "[", i.view(), "])", kBackslashAsJson});
 }
 
 // ---- writes ------------------------------------------------------------------------------
@@ -293,56 +309,53 @@ bool clear(JsonDocument& self) { return evalBoolean(self, {self.name().view(), "
 
 bool setValue(JsonDocument& self, const char* path, const char* value, bool asExpression) {
   bool found = false;
-  const TextValue p = resolved(self, path, &found);
+  const std::string_view p = resolved(self, path, &found);
   if (!asExpression) {
-    const TextValue text = plainTextExpression(value);
-    return evalBoolean(self, {p.view(), " = ", text.view()});
+    return evalBoolean(self, {p, " = ", plainTextExpression(value)});
   }
   const std::string_view merged = view(value).empty() ? std::string_view("{}") : view(value);
-  const TextValue tag = evalText(self, {"Object.prototype.toString.call(", p.view(), ")"});
+  const TextValue tag = evalText(self, {"Object.prototype.toString.call(", p, ")"});
   if (found && tag.view() == "[object Object]") {
-    return evalBoolean(self, {p.view(), " = get__extend(", p.view(), ", ", merged, ")"});
+    return evalBoolean(self, {p, " = get__extend(", p, ", ", merged, ")"});
   }
-  return evalBoolean(self, {p.view(), " = eval(", view(value), ")"});
+  return evalBoolean(self, {p, " = eval(", view(value), ")"});
 }
 
 bool setExpression(JsonDocument& self, const char* path, const char* expression) {
-  const TextValue p = resolved(self, path);
-  return evalBoolean(self, {p.view(), " = eval(", view(expression), ")"});
+  const std::string_view p = resolved(self, path);
+  return evalBoolean(self, {p, " = eval(", view(expression), ")"});
 }
 
 bool setNumber(JsonDocument& self, const char* path, double number) {
   const TextValue text = toText(number);
-  const TextValue p = resolved(self, path);
-  return evalBoolean(self, {p.view(), " = ", text.view()});
+  const std::string_view p = resolved(self, path);
+  return evalBoolean(self, {p, " = ", text.view()});
 }
 
 bool append(JsonDocument& self, const char* value, const char* path, bool asExpression, bool atFront) {
-  const TextValue p = resolved(self, path);
-  const TextValue escaped = asExpression ? TextValue() : plainTextExpression(value);
-  const std::string_view item = asExpression ? view(value) : escaped.view();
-  return evalBoolean(self, {"if (Object.prototype.toString.call(", p.view(), ") != '[object Array]') { ",
-                            p.view(), " = new Array() } ", p.view(), atFront ? ".unshift(" : ".push(",
+  const std::string_view p = resolved(self, path);
+  const std::string_view item = asExpression ? view(value) : plainTextExpression(value);
+  return evalBoolean(self, {"if (Object.prototype.toString.call(", p, ") != '[object Array]') { ",
+                            p, " = new Array() } ", p, atFront ? ".unshift(" : ".push(",
                             item, ")"});
 }
 
 bool setElement(JsonDocument& self, int32_t index, const char* path, const char* value, bool asExpression) {
-  const TextValue p = resolved(self, path);
+  const std::string_view p = resolved(self, path);
   const TextValue i = toText(index);
-  const TextValue escaped = asExpression ? TextValue() : plainTextExpression(value);
-  const std::string_view item = asExpression ? view(value) : escaped.view();
-  return evalBoolean(self, {p.view(), "[", i.view(), "] = ", item});
+  const std::string_view item = asExpression ? view(value) : plainTextExpression(value);
+  return evalBoolean(self, {p, "[", i.view(), "] = ", item});
 }
 
 bool removeElement(JsonDocument& self, int32_t index, const char* path) {
-  const TextValue p = resolved(self, path);
+  const std::string_view p = resolved(self, path);
   const TextValue i = toText(index);
-  return evalBoolean(self, {p.view(), ".splice(", i.view(), ", 1)"});
+  return evalBoolean(self, {p, ".splice(", i.view(), ", 1)"});
 }
 
 bool remove(JsonDocument& self, const char* path) {
-  const TextValue p = resolved(self, path);
-  return evalBoolean(self, {"delete ", p.view()});
+  const std::string_view p = resolved(self, path);
+  return evalBoolean(self, {"delete ", p});
 }
 
 const JsonDocumentOperations kOperations{

@@ -42,12 +42,6 @@ void setInt(CommandResult* result, int32_t value) {
 
 }  // namespace
 
-// 0x80 is the euro sign, a character of one byte: taking it for a lead byte would swallow the
-// separator after a "€", or drop a "€" at the end.
-bool isLeadByte(char byte) { return isGbkLeadByte(static_cast<unsigned char>(byte)); }
-
-bool isTrailByte(char byte) { return isGbkTrailByte(static_cast<unsigned char>(byte)); }
-
 namespace textCommands {
 
 void textStartsWith(CommandResult* result, int32_t count, const CommandArgument* arguments) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "platform/code_page.h"
 #include "runtime/array_value.h"
 #include "runtime/command_call.h"
 #include "runtime/text_value.h"
@@ -21,11 +22,13 @@ void repeatText(CommandResult* result, int32_t count, const CommandArgument* arg
 void toText(CommandResult* result, int32_t count, const CommandArgument* arguments);
 }  // namespace textCommands
 
-// True for a byte that starts a two-byte GBK character (0x81 to 0xFE).
-bool isLeadByte(char byte);
+// True for a byte that starts a two-byte GBK character (0x81 to 0xFE). 0x80 is the euro sign,
+// a character of one byte: taking it for a lead byte would swallow the separator after a "€",
+// or drop a "€" at the end. Inline: the cutting and escaping loops ask it of every byte.
+inline bool isLeadByte(char byte) { return isGbkLeadByte(static_cast<unsigned char>(byte)); }
 
 // True for a byte that can end a two-byte GBK character (0x40 to 0x7E, 0x80 to 0xFE).
-bool isTrailByte(char byte);
+inline bool isTrailByte(char byte) { return isGbkTrailByte(static_cast<unsigned char>(byte)); }
 
 // True when text begins with prefix byte for byte; an empty prefix always matches.
 bool textStartsWith(const char* text, const char* prefix);
