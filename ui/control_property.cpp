@@ -4,7 +4,7 @@
 // has answered.
 #include "ui/control_property.h"
 
-#include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "runtime/runtime_error.h"
@@ -120,7 +120,9 @@ PropertyValue readControlProperty(uint32_t windowId, uint32_t controlId, int32_t
     std::string bytes = windows().ansiText(taken);
     // A text ends at its first NUL, so a NUL pasted into a box would cut off everything after
     // it; it reads as "?", the sign of any character a text cannot hold.
-    std::replace(bytes.begin(), bytes.end(), '\0', '?');
+    for (char* at = bytes.data(); (at = static_cast<char*>(std::memchr(at, '\0', bytes.data() + bytes.size() - at)));) {
+      *at++ = '?';
+    }
     value.text = TextValue::copyOf(bytes);
     windows().releaseText(taken);
   }
