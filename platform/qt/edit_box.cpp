@@ -171,9 +171,11 @@ PlatformText* EditBox::newText() const {
 
 namespace {
 
-// Where a slice of a raw text may end: after a break of any kind.
+// Where a slice of a raw text may end: after a break of any kind. Every break lies at or above
+// U+2028, so the ASCII a text is mostly made of passes with one look.
 bool isBreak(QChar unit) {
-  return unit == QChar::ParagraphSeparator || unit == QChar::LineSeparator || isSoftBreakMark(unit);
+  return unit.unicode() >= QChar::LineSeparator &&
+         (unit == QChar::ParagraphSeparator || unit == QChar::LineSeparator || isSoftBreakMark(unit));
 }
 
 // The bytes a text's converted form stands for, "\r\n" between lines; for a document, from
