@@ -1,6 +1,7 @@
 // The width rule, applied one line at a time while the lines are recorded. Only the cells'
 // byte lengths take part, so a line can be measured as it is cut, without a text per cell.
 #include <charconv>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,7 +12,7 @@
 
 namespace {
 
-void measureWidths(ColumnMeasure& measure, int32_t lineNumber, const std::vector<int32_t>& cellLengths,
+void measureWidths(ColumnMeasure& measure, int32_t lineNumber, std::span<const int32_t> cellLengths,
                    int32_t previousLengthCount) {
   const auto cellCount = static_cast<int32_t>(cellLengths.size());
   const int32_t knownColumns = measure.columnWidths.count();
@@ -31,7 +32,7 @@ void measureWidths(ColumnMeasure& measure, int32_t lineNumber, const std::vector
 
 // "%d" of each length, joined with commas, in one buffer each thread reuses: a line of many
 // cells must not rebuild the text once per cell.
-TextValue lengthsText(const std::vector<int32_t>& cellLengths) {
+TextValue lengthsText(std::span<const int32_t> cellLengths) {
   thread_local std::string text;
   text.clear();
   for (const int32_t length : cellLengths) {
@@ -53,7 +54,7 @@ std::vector<int32_t>& emptyLengths() {
 
 std::vector<int32_t>& lengthsOf(const char* line, const char* separator) {
   std::vector<int32_t>& lengths = emptyLengths();
-  cutFields(line, separator, [&](const char*, std::size_t length) { lengths.push_back(static_cast<int32_t>(length)); });
+  appendCellLengths(line, separator, lengths);
   return lengths;
 }
 
@@ -77,12 +78,17 @@ void measureLine(ColumnMeasure& measure, int32_t lineNumber, const char* line, c
   measureLengths(measure, lineNumber, lengthsOf(line, separator), previousLengthCount);
 }
 
-void measureLineWidths(ColumnMeasure& measure, int32_t lineNumber, const char* line, const char* separator,
+void measureLineWidths(ColumnMeasure& measure, int32_t lineNumber, std::span<const int32_t> cellLengths,
                        int32_t previousLengthCount) {
-  measureWidths(measure, lineNumber, lengthsOf(line, separator), previousLengthCount);
+  measureWidths(measure, lineNumber, cellLengths, previousLengthCount);
 }
 
-TextValue cellLengthsOf(const char* line, const char* separator) {
-  const std::vector<int32_t>& lengths = lengthsOf(line, separator);
-  return lengths.empty() ? TextValue() : lengthsText(lengths);
+void appendCellLengths(const char* line, const char* separator, std::vector<int32_t>& lengths) {
+  cutFields(line, separator, [&](const char*, std::size_t length) { lengths.push_back(static_cast<int32_t>(length)); });
 }
+
+TextValue cellLengthsText(std::span<const int32_t> cellLengths) {
+  return cellLengths.empty() ? TextValue() : lengthsText(cellLengths);
+}
+
+TextValue cellLengthsOf(const char* line, const char* separator) { return cellLengthsText(lengthsOf(line, separator)); }

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
+#include <vector>
 
 #include "runtime/array_value.h"
 #include "runtime/text_value.h"
@@ -23,9 +25,13 @@ void measureLine(ColumnMeasure& measure, int32_t lineNumber, const ArrayValue& c
 // The same for the line's text, cut at `separator` as splitText cuts it.
 void measureLine(ColumnMeasure& measure, int32_t lineNumber, const char* line, const char* separator,
                  int32_t previousLengthCount);
-// The same, but only the widths and the column count: cellLengthsText is left as it was.
-void measureLineWidths(ColumnMeasure& measure, int32_t lineNumber, const char* line, const char* separator,
+// The same with the line's cell lengths (appendCellLengths), but only the widths and the
+// column count: cellLengthsText is left as it was.
+void measureLineWidths(ColumnMeasure& measure, int32_t lineNumber, std::span<const int32_t> cellLengths,
                        int32_t previousLengthCount);
-// The cell lengths of a line as measureLine writes them into cellLengthsText ("4,6,4"), or an
-// empty text for a line without cells.
+// Appends the byte length of each cell of the line, cut at `separator` as splitText cuts it.
+void appendCellLengths(const char* line, const char* separator, std::vector<int32_t>& lengths);
+// Cell lengths as measureLine writes them into cellLengthsText ("4,6,4"), or an empty text for
+// a line without cells; cellLengthsOf cuts the line for them.
+TextValue cellLengthsText(std::span<const int32_t> cellLengths);
 TextValue cellLengthsOf(const char* line, const char* separator);

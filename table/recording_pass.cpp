@@ -4,13 +4,14 @@
 //
 // A record depends on its line alone: its number and its cells' lengths, which the width rule
 // never changes (what the store reads back decides only the widths). So the records are built
-// ahead, in a document of their own with its own engine, measured with a measure of their own,
-// while the worker reads back, measures and stores; the store and the table are what one
-// thread doing every step in order makes.
+// ahead, in a document of their own with its own engine, each line cut once there and its
+// cells' lengths handed on with its record, while the worker reads back, measures and stores;
+// the store and the table are what one thread doing every step in order makes.
 #include "table/recording_pass.h"
 
 #include <charconv>
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -32,6 +33,19 @@ int32_t recordedLengthCount(JsonDocument& cellStore, int32_t lineNumber, std::st
   return countFields(cellStore.getValue(path.c_str()).c_str(), ",");
 }
 
+// The records of a run of lines, and the lines' cell lengths as they were cut for them, so
+// that a line is cut once: line k's lengths end at lengthsEnd[k].
+struct RecordBatch {
+  std::vector<TextValue> records;
+  std::vector<int32_t> lengths;
+  std::vector<size_t> lengthsEnd;
+
+  std::span<const int32_t> lengthsOf(size_t k) const {
+    const size_t begin = k == 0 ? 0 : lengthsEnd[k - 1];
+    return std::span<const int32_t>(lengths).subspan(begin, lengthsEnd[k] - begin);
+  }
+};
+
 // Builds the records of the lines in order, a batch at a time, on the thread that asks; the
 // document is made there on the first batch and ends there with finish.
 class RecordBuilder {
@@ -39,22 +53,26 @@ class RecordBuilder {
   RecordBuilder(const InputLines& lines, const char* separator, const RunPress& run)
       : lines_(lines), separator_(separator), run_(run) {}
 
-  bool nextBatch(std::vector<TextValue>& batch) {
-    batch.clear();
+  bool nextBatch(RecordBatch& batch) {
+    batch.records.clear();
+    batch.lengths.clear();
+    batch.lengthsEnd.clear();
     if (!rowRecord_) rowRecord_.emplace();
-    for (; nextLine_ <= lines_.count() && batch.size() < kBatchLines; ++nextLine_) {
+    for (; nextLine_ <= lines_.count() && batch.records.size() < kBatchLines; ++nextLine_) {
       if (run_.superseded()) return false;
+      appendCellLengths(lines_.textAt(nextLine_), separator_, batch.lengths);
+      batch.lengthsEnd.push_back(batch.lengths.size());
       // A line without cells is recorded with the lengths of the last line that had some.
-      if (TextValue lengths = cellLengthsOf(lines_.textAt(nextLine_), separator_); !lengths.isEmpty()) {
+      if (TextValue lengths = cellLengthsText(batch.lengthsOf(batch.records.size())); !lengths.isEmpty()) {
         lengths_ = std::move(lengths);
       }
       char row[16];
       *std::to_chars(row, row + sizeof row - 1, nextLine_).ptr = '\0';
       rowRecord_->setValue("row", row);
       rowRecord_->setValue("column", lengths_.c_str());
-      batch.push_back(rowRecord_->toJson());
+      batch.records.push_back(rowRecord_->toJson());
     }
-    return !batch.empty();
+    return !batch.records.empty();
   }
 
   void finish() {
@@ -77,22 +95,21 @@ class RecordBuilder {
 bool recordLines(const InputLines& lines, const char* separator, JsonDocument& cellStore, ColumnMeasure& measure,
                  const RunPress& run) {
   RecordBuilder builder(lines, separator, run);
-  WorkAhead<std::vector<TextValue>> records(
-      kBatchesWaiting, [&](std::vector<TextValue>& batch) { return builder.nextBatch(batch); },
-      [&] { builder.finish(); });
-  std::vector<TextValue> batch;
+  WorkAhead<RecordBatch> records(
+      kBatchesWaiting, [&](RecordBatch& batch) { return builder.nextBatch(batch); }, [&] { builder.finish(); });
+  RecordBatch batch;
   size_t at = 0;
   std::string path;
   for (int32_t i = 1; i <= lines.count(); ++i) {
     if (run.superseded()) return false;
     const int32_t previousLengthCount = i >= 2 ? recordedLengthCount(cellStore, i - 1, path) : 0;
-    measureLineWidths(measure, i, lines.textAt(i), separator, previousLengthCount);
-    if (at == batch.size()) {
+    if (at == batch.records.size()) {
       // Only a superseded run runs out of records before its lines.
       if (!records.take(batch)) return false;
       at = 0;
     }
-    cellStore.append(batch[at++].c_str(), "test", true);
+    measureLineWidths(measure, i, batch.lengthsOf(at), previousLengthCount);
+    cellStore.append(batch.records[at++].c_str(), "test", true);
   }
   // The lengths the measure ends with, those of the last line with cells, as measuring every
   // line with its lengths would have left them: the pass itself needs only the widths.
