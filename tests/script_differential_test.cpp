@@ -303,6 +303,55 @@ TEST(EnginePair, RegularExpressionSourcesAsTheReferenceShowsThem) {
   expectTextsAgreeingOn(texts);
 }
 
+// A value made an object is taken as it is when it is one, and made one when it is not: a
+// string, number or boolean still gets an object of its own, undefined and null still throw.
+TEST(EnginePair, ValuesMadeObjectsAsTheReferenceMakesThem) {
+  const std::vector<TextAndAnswer> texts = {
+      {uR"(Object.prototype.toString.call('x') + Object.prototype.toString.call(1) + Object.prototype.toString.call(true))",
+       u"[object String][object Number][object Boolean]"},
+      {uR"(var p = 'text'; p.extra = 1; var q = 7; q.extra = 2; typeof p.extra + typeof q.extra + Object.keys(Object('ab')).join(''))",
+       u"undefinedundefined01"},
+      {uR"(var o = {a: 1}; Object(o) === o && Object('s') !== 's' && typeof Object('s') === 'object' ? 'same' : 'other')",
+       u"same"},
+      {uR"(var m = ''; try { undefined.x } catch (e) { m += e.message } try { null.y = 1 } catch (e) { m += ',' + e.message } m)",
+       u"cannot convert undefined to object,cannot convert null to object"},
+      {uR"(var k, s = ''; for (k in 'abc') s += k; s + [1, 2].concat.call('z', 3).length)", u"0122"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
+// The buffers JSON.stringify and numbers are written into grow a character at a
+// time across their first size and every doubling, and start from nothing at the first one.
+TEST(EnginePair, BuffersFilledACharacterAtATimeAsTheReferenceFillsThem) {
+  const std::vector<TextAndAnswer> texts = {
+      {uR"(var u = JSON.stringify(new Array(40).join('\u0001')); u.length + u.slice(0, 7) + u.slice(-7))",
+       uR"(236"")"},
+      {uR"(var n = []; for (var i = 0; i < 70; ++i) n.push(i % 10); var j = JSON.stringify(n); j.length + j.slice(60, 70))",
+       u"141,0,1,2,3,4"},
+      {uR"(JSON.stringify([]) + JSON.stringify({}) + JSON.stringify([[]]) + (255).toString(16) + (0.5).toString(2))",
+       u"[]{}[[]]ff0.1"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
+// A plain object's text members, short ones held in the value itself, literals of the code and
+// texts made at run time alike, are written as the reference writes them, escapes, non-ASCII
+// characters and indents included, between members of other kinds.
+TEST(EnginePair, JsonOfTextMembersAsTheReferenceWritesIt) {
+  const std::vector<TextAndAnswer> texts = {
+      {uR"(var made = 'ma' + 'de at run time'; JSON.stringify({s: 'ab', l: 'a literal of the code', m: made, e: ''}))",
+       uR"({"s":"ab","l":"a literal of the code","m":"made at run time","e":""})"},
+      {uR"(JSON.stringify({q: 'a"b\\c', c: '\n\t\u0002', w: '序号', n: 1, u: undefined, z: null, t: 'end'}))",
+       uR"({"q":"a\"b\\c","c":"\n\t\u0002","w":"序号","n":1,"z":null,"t":"end"})"},
+      {uR"(JSON.stringify({u: undefined, a: 'x', b: 'y'}, null, 1) + JSON.stringify({row: String(5), column: 3 + ',4'}))",
+       u"{\n \"a\": \"x\",\n \"b\": \"y\"\n}{\"row\":\"5\",\"column\":\"3,4\"}"},
+      {uR"(String.prototype.toJSON = function () { return 'never for a primitive' };
+           var j = JSON.stringify({a: 'kept'}); delete String.prototype.toJSON; j)",
+       uR"({"a":"kept"})"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
 // The generator must keep writing texts that mostly run: one that drifted into writing junk
 // would leave the interpreter's inside untouched and the run green.
 TEST(StatementShapes, TextsMostlyRunAndEveryKindOfFailureComes) {
