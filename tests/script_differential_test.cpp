@@ -352,6 +352,25 @@ TEST(EnginePair, JsonOfTextMembersAsTheReferenceWritesIt) {
   expectTextsAgreeingOn(texts);
 }
 
+// push puts its values on the end of a flat array directly; arrays with holes or named
+// members, objects with a length and arrays cut shorter still answer as the reference does.
+TEST(EnginePair, PushesAsTheReferencePushesThem) {
+  const std::vector<TextAndAnswer> texts = {
+      {uR"(var a = []; var r = [a.push(), a.push('x'), a.push(1, {k: 2}, null), a.push.apply(a, new Array(9))];
+           r.join() + '|' + a.length + JSON.stringify(a.slice(0, 4)) + typeof a[12] + (12 in a))",
+       uR"(0,1,4,13|13["x",1,{"k":2},null]undefinedtrue)"},
+      {uR"(var h = [1]; h[3] = 4; var s = h.push(5); var o = {length: 2, 1: 'b'}; var t = Array.prototype.push.call(o, 'c');
+           s + ',' + h.join('-') + ',' + t + o[2] + o.length + ',' + JSON.stringify(Object.keys(o)))",
+       uR"(5,1---4-5,3c3,["length","1","2"])"},
+      {uR"(var c = [1, 2, 3]; c.length = 1; c.push('n'); var f = Object.freeze([7]); var g = f.push(8);
+           c.join() + ',' + g + f.length + ',' + Array.prototype.push.call({}, 'only') + ',' + [].push.call(new String('ab'), 1))",
+       u"1,n,22,1,3"},
+      {uR"(var many = []; for (var i = 0; i < 100; ++i) many.push(i, -i); many.length + ',' + many[199] + ',' + many.indexOf(-50))",
+       u"200,-99,101"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
 // The generator must keep writing texts that mostly run: one that drifted into writing junk
 // would leave the interpreter's inside untouched and the run green.
 TEST(StatementShapes, TextsMostlyRunAndEveryKindOfFailureComes) {
