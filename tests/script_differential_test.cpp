@@ -352,6 +352,22 @@ TEST(EnginePair, JsonOfTextMembersAsTheReferenceWritesIt) {
   expectTextsAgreeingOn(texts);
 }
 
+// A text with nothing to escape goes in with its quotes at once, the rest a run at a time
+// around each escape: an escape first, last or alone, a text that fills the buffer to its last
+// byte or one past it, and texts that are not ASCII, written whole as the reference writes them.
+TEST(EnginePair, JsonTextsWithAndWithoutEscapesAsTheReferenceWritesThem) {
+  const std::vector<TextAndAnswer> texts = {
+      {uR"(JSON.stringify(['"first', 'last\\', '\n', '', 'mid"dle', '序', 'x序y']))",
+       uR"(["\"first","last\\","\n","","mid\"dle","序","x序y"])"},
+      {uR"(var w = new Array(63).join('w'); var fit = JSON.stringify(w), past = JSON.stringify(w + 'v');
+           fit.length + ',' + past.length + ',' + past.slice(-3) + ',' + JSON.stringify([w]).length)",
+       uR"(64,65,wv",66)"},
+      {uR"(var k = {}; k[new Array(70).join('k')] = 'v"'; k['a\u0001'] = 'plain'; var j = JSON.stringify(k); j.length + j.slice(-20))",
+       uR"(97","a\u0001":"plain"})"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
 // push puts its values on the end of a flat array directly; arrays with holes or named
 // members, objects with a length and arrays cut shorter still answer as the reference does.
 TEST(EnginePair, PushesAsTheReferencePushesThem) {
