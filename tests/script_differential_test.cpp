@@ -368,6 +368,22 @@ TEST(EnginePair, JsonTextsWithAndWithoutEscapesAsTheReferenceWritesThem) {
   expectTextsAgreeingOn(texts);
 }
 
+// Members are read by name, by a computed name and by index on values of every kind: objects
+// (functions and arrays among them) read them on themselves, the rest as plain values do, and
+// undefined and null still throw whichever way they are read.
+TEST(EnginePair, MembersOfEveryKindOfValueAsTheReferenceReadsThem) {
+  const std::vector<TextAndAnswer> texts = {
+      {uR"(var vals = [{a: 1, length: 'own'}, [5], 'st', 4, true, function f(x) {}], out = '', name = 'length';
+           for (var i = 0; i < vals.length; ++i) out += typeof vals[i].a + typeof vals[i][0] + vals[i][name] + ',';
+           out)",
+       u"numberundefinedown,undefinednumber1,undefinedstring2,undefinedundefinedundefined,"
+       u"undefinedundefinedundefined,undefinedundefined1,"},
+      {uR"(var m = ''; try { null[0] } catch (e) { m += e.message } try { undefined[name] } catch (e) { m += ',' + e.message } m)",
+       u"cannot convert null to object,cannot convert undefined to object"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
 // push puts its values on the end of a flat array directly; arrays with holes or named
 // members, objects with a length and arrays cut shorter still answer as the reference does.
 TEST(EnginePair, PushesAsTheReferencePushesThem) {
