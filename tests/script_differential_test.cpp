@@ -384,6 +384,23 @@ TEST(EnginePair, MembersOfEveryKindOfValueAsTheReferenceReadsThem) {
   expectTextsAgreeingOn(texts);
 }
 
+// Property names are ordered by their first character before the rest: names that differ
+// only later, the empty name, and names whose first byte is not ASCII (above every ASCII one)
+// are all found, added, deleted and missed in trees shallow and deep.
+TEST(EnginePair, PropertiesByNameAsTheReferenceFindsThem) {
+  const std::vector<TextAndAnswer> texts = {
+      {uR"(var names = ['', 'a', 'ab', 'aa', 'b', '序', '序号', 'é', 'z', 'Z', '\u0080', '~', 'a\u0000b', '0', '10', '9'];
+           function fill(count) { var o = {}; for (var i = 0; i < count; ++i) o[names[i]] = i; return o }
+           function read(o, count) { var s = ''; for (var i = 0; i < count; ++i) s += o[names[i]] + (names[i] in o ? '' : '!'); return s }
+           read(fill(5), 5) + ',' + read(fill(16), 16) + ',' + ('序x' in fill(16)) + ('' in {}) + ('é' in fill(7)) + ('é' in fill(8)))",
+       u"01234,0123456789101112131415,falsefalsefalsetrue"},
+      {uR"(var deep = fill(16); delete deep['序']; delete deep['']; delete deep['ab']; deep['序'] = 'back';
+           read(deep, 16) + ',' + Object.keys(deep).length + ',' + deep['序号'] + deep['a\u0000b'])",
+       u"undefined!1undefined!34back6789101112131415,14,612"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
 // push puts its values on the end of a flat array directly; arrays with holes or named
 // members, objects with a length and arrays cut shorter still answer as the reference does.
 TEST(EnginePair, PushesAsTheReferencePushesThem) {
