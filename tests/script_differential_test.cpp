@@ -401,6 +401,35 @@ TEST(EnginePair, PropertiesByNameAsTheReferenceFindsThem) {
   expectTextsAgreeingOn(texts);
 }
 
+// Lookups in big objects (the global object, the prototypes, a big record) go through the
+// property cache first: a member found by a literal name and by one made at run time, then
+// deleted, made again, and shadowed on the object above a prototype, is read as the
+// reference reads it at every step.
+TEST(EnginePair, MembersOfBigObjectsAsTheReferenceFindsThem) {
+  const std::vector<TextAndAnswer> texts = {
+      {uR"(var big = {}; for (var i = 0; i < 20; ++i) big['p' + i] = i; var seen = '' + big.p5 + big['p' + 5] + big['p1' + '9'];
+           delete big.p5; seen += typeof big.p5 + typeof big['p' + 5]; big.p5 = 'again'; seen + big.p5 + big['p' + (10 - 5)])",
+       u"5519undefinedundefinedagainagain"},
+      {uR"(var under = Object.create(big); var s = under.p7 + ','; under.p7 = 'own'; s += under.p7 + big.p7; delete under.p7;
+           s + under.p7 + (under.hasOwnProperty('p7') ? 'own' : 'inherited'))",
+       u"7,own77inherited"},
+      {uR"(var g = typeof globalLater; globalLater = 'made'; g + globalLater + this['global' + 'Later'] + delete this.globalLater + typeof globalLater)",
+       u"undefinedmademadetrueundefined"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
+// Values pushed on the interpreter's stack up to its end and past it: a call with many
+// arguments runs, one with more than the stack holds throws, and the stack is whole after it.
+TEST(EnginePair, TheStackFilledAndOverflowedAsInTheReference) {
+  const std::vector<TextAndAnswer> texts = {
+      {uR"(var up = []; for (var i = 1; i <= 100; ++i) up.push(i); var r = Math.max.apply(null, up) + ',';
+           try { Math.max.apply(null, new Array(300)) } catch (e) { r += typeof e + ':' + e } r + ',' + Math.min.apply(null, up))",
+       u"100,string:stack overflow,1"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
 // push puts its values on the end of a flat array directly; arrays with holes or named
 // members, objects with a length and arrays cut shorter still answer as the reference does.
 TEST(EnginePair, PushesAsTheReferencePushesThem) {
