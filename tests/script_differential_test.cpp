@@ -303,6 +303,152 @@ TEST(EnginePair, RegularExpressionSourcesAsTheReferenceShowsThem) {
   expectTextsAgreeingOn(texts);
 }
 
+// A value made an object is taken as it is when it is one, and made one when it is not: a
+// string, number or boolean still gets an object of its own, undefined and null still throw.
+TEST(EnginePair, ValuesMadeObjectsAsTheReferenceMakesThem) {
+  const std::vector<TextAndAnswer> texts = {
+      {uR"(Object.prototype.toString.call('x') + Object.prototype.toString.call(1) + Object.prototype.toString.call(true))",
+       u"[object String][object Number][object Boolean]"},
+      {uR"(var p = 'text'; p.extra = 1; var q = 7; q.extra = 2; typeof p.extra + typeof q.extra + Object.keys(Object('ab')).join(''))",
+       u"undefinedundefined01"},
+      {uR"(var o = {a: 1}; Object(o) === o && Object('s') !== 's' && typeof Object('s') === 'object' ? 'same' : 'other')",
+       u"same"},
+      {uR"(var m = ''; try { undefined.x } catch (e) { m += e.message } try { null.y = 1 } catch (e) { m += ',' + e.message } m)",
+       u"cannot convert undefined to object,cannot convert null to object"},
+      {uR"(var k, s = ''; for (k in 'abc') s += k; s + [1, 2].concat.call('z', 3).length)", u"0122"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
+// The buffers JSON.stringify and numbers are written into grow a character at a
+// time across their first size and every doubling, and start from nothing at the first one.
+TEST(EnginePair, BuffersFilledACharacterAtATimeAsTheReferenceFillsThem) {
+  const std::vector<TextAndAnswer> texts = {
+      {uR"(var u = JSON.stringify(new Array(40).join('\u0001')); u.length + u.slice(0, 7) + u.slice(-7))",
+       uR"(236"")"},
+      {uR"(var n = []; for (var i = 0; i < 70; ++i) n.push(i % 10); var j = JSON.stringify(n); j.length + j.slice(60, 70))",
+       u"141,0,1,2,3,4"},
+      {uR"(JSON.stringify([]) + JSON.stringify({}) + JSON.stringify([[]]) + (255).toString(16) + (0.5).toString(2))",
+       u"[]{}[[]]ff0.1"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
+// A plain object's text members, short ones held in the value itself, literals of the code and
+// texts made at run time alike, are written as the reference writes them, escapes, non-ASCII
+// characters and indents included, between members of other kinds.
+TEST(EnginePair, JsonOfTextMembersAsTheReferenceWritesIt) {
+  const std::vector<TextAndAnswer> texts = {
+      {uR"(var made = 'ma' + 'de at run time'; JSON.stringify({s: 'ab', l: 'a literal of the code', m: made, e: ''}))",
+       uR"({"s":"ab","l":"a literal of the code","m":"made at run time","e":""})"},
+      {uR"(JSON.stringify({q: 'a"b\\c', c: '\n\t\u0002', w: '序号', n: 1, u: undefined, z: null, t: 'end'}))",
+       uR"({"q":"a\"b\\c","c":"\n\t\u0002","w":"序号","n":1,"z":null,"t":"end"})"},
+      {uR"(JSON.stringify({u: undefined, a: 'x', b: 'y'}, null, 1) + JSON.stringify({row: String(5), column: 3 + ',4'}))",
+       u"{\n \"a\": \"x\",\n \"b\": \"y\"\n}{\"row\":\"5\",\"column\":\"3,4\"}"},
+      {uR"(String.prototype.toJSON = function () { return 'never for a primitive' };
+           var j = JSON.stringify({a: 'kept'}); delete String.prototype.toJSON; j)",
+       uR"({"a":"kept"})"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
+// A text with nothing to escape goes in with its quotes at once, the rest a run at a time
+// around each escape: an escape first, last or alone, a text that fills the buffer to its last
+// byte or one past it, and texts that are not ASCII, written whole as the reference writes them.
+TEST(EnginePair, JsonTextsWithAndWithoutEscapesAsTheReferenceWritesThem) {
+  const std::vector<TextAndAnswer> texts = {
+      {uR"(JSON.stringify(['"first', 'last\\', '\n', '', 'mid"dle', '序', 'x序y']))",
+       uR"(["\"first","last\\","\n","","mid\"dle","序","x序y"])"},
+      {uR"(var w = new Array(63).join('w'); var fit = JSON.stringify(w), past = JSON.stringify(w + 'v');
+           fit.length + ',' + past.length + ',' + past.slice(-3) + ',' + JSON.stringify([w]).length)",
+       uR"(64,65,wv",66)"},
+      {uR"(var k = {}; k[new Array(70).join('k')] = 'v"'; k['a\u0001'] = 'plain'; var j = JSON.stringify(k); j.length + j.slice(-20))",
+       uR"(97","a\u0001":"plain"})"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
+// Members are read by name, by a computed name and by index on values of every kind: objects
+// (functions and arrays among them) read them on themselves, the rest as plain values do, and
+// undefined and null still throw whichever way they are read.
+TEST(EnginePair, MembersOfEveryKindOfValueAsTheReferenceReadsThem) {
+  const std::vector<TextAndAnswer> texts = {
+      {uR"(var vals = [{a: 1, length: 'own'}, [5], 'st', 4, true, function f(x) {}], out = '', name = 'length';
+           for (var i = 0; i < vals.length; ++i) out += typeof vals[i].a + typeof vals[i][0] + vals[i][name] + ',';
+           out)",
+       u"numberundefinedown,undefinednumber1,undefinedstring2,undefinedundefinedundefined,"
+       u"undefinedundefinedundefined,undefinedundefined1,"},
+      {uR"(var m = ''; try { null[0] } catch (e) { m += e.message } try { undefined[name] } catch (e) { m += ',' + e.message } m)",
+       u"cannot convert null to object,cannot convert undefined to object"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
+// Property names are ordered by their first character before the rest: names that differ
+// only later, the empty name, and names whose first byte is not ASCII (above every ASCII one)
+// are all found, added, deleted and missed in trees shallow and deep.
+TEST(EnginePair, PropertiesByNameAsTheReferenceFindsThem) {
+  const std::vector<TextAndAnswer> texts = {
+      {uR"(var names = ['', 'a', 'ab', 'aa', 'b', '序', '序号', 'é', 'z', 'Z', '\u0080', '~', 'a\u0000b', '0', '10', '9'];
+           function fill(count) { var o = {}; for (var i = 0; i < count; ++i) o[names[i]] = i; return o }
+           function read(o, count) { var s = ''; for (var i = 0; i < count; ++i) s += o[names[i]] + (names[i] in o ? '' : '!'); return s }
+           read(fill(5), 5) + ',' + read(fill(16), 16) + ',' + ('序x' in fill(16)) + ('' in {}) + ('é' in fill(7)) + ('é' in fill(8)))",
+       u"01234,0123456789101112131415,falsefalsefalsetrue"},
+      {uR"(var deep = fill(16); delete deep['序']; delete deep['']; delete deep['ab']; deep['序'] = 'back';
+           read(deep, 16) + ',' + Object.keys(deep).length + ',' + deep['序号'] + deep['a\u0000b'])",
+       u"undefined!1undefined!34back6789101112131415,14,612"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
+// Lookups in big objects (the global object, the prototypes, a big record) go through the
+// property cache first: a member found by a literal name and by one made at run time, then
+// deleted, made again, and shadowed on the object above a prototype, is read as the
+// reference reads it at every step.
+TEST(EnginePair, MembersOfBigObjectsAsTheReferenceFindsThem) {
+  const std::vector<TextAndAnswer> texts = {
+      {uR"(var big = {}; for (var i = 0; i < 20; ++i) big['p' + i] = i; var seen = '' + big.p5 + big['p' + 5] + big['p1' + '9'];
+           delete big.p5; seen += typeof big.p5 + typeof big['p' + 5]; big.p5 = 'again'; seen + big.p5 + big['p' + (10 - 5)])",
+       u"5519undefinedundefinedagainagain"},
+      {uR"(var under = Object.create(big); var s = under.p7 + ','; under.p7 = 'own'; s += under.p7 + big.p7; delete under.p7;
+           s + under.p7 + (under.hasOwnProperty('p7') ? 'own' : 'inherited'))",
+       u"7,own77inherited"},
+      {uR"(var g = typeof globalLater; globalLater = 'made'; g + globalLater + this['global' + 'Later'] + delete this.globalLater + typeof globalLater)",
+       u"undefinedmademadetrueundefined"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
+// Values pushed on the interpreter's stack up to its end and past it: a call with many
+// arguments runs, one with more than the stack holds throws, and the stack is whole after it.
+TEST(EnginePair, TheStackFilledAndOverflowedAsInTheReference) {
+  const std::vector<TextAndAnswer> texts = {
+      {uR"(var up = []; for (var i = 1; i <= 100; ++i) up.push(i); var r = Math.max.apply(null, up) + ',';
+           try { Math.max.apply(null, new Array(300)) } catch (e) { r += typeof e + ':' + e } r + ',' + Math.min.apply(null, up))",
+       u"100,string:stack overflow,1"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
+// push puts its values on the end of a flat array directly; arrays with holes or named
+// members, objects with a length and arrays cut shorter still answer as the reference does.
+TEST(EnginePair, PushesAsTheReferencePushesThem) {
+  const std::vector<TextAndAnswer> texts = {
+      {uR"(var a = []; var r = [a.push(), a.push('x'), a.push(1, {k: 2}, null), a.push.apply(a, new Array(9))];
+           r.join() + '|' + a.length + JSON.stringify(a.slice(0, 4)) + typeof a[12] + (12 in a))",
+       uR"(0,1,4,13|13["x",1,{"k":2},null]undefinedtrue)"},
+      {uR"(var h = [1]; h[3] = 4; var s = h.push(5); var o = {length: 2, 1: 'b'}; var t = Array.prototype.push.call(o, 'c');
+           s + ',' + h.join('-') + ',' + t + o[2] + o.length + ',' + JSON.stringify(Object.keys(o)))",
+       uR"(5,1---4-5,3c3,["length","1","2"])"},
+      {uR"(var c = [1, 2, 3]; c.length = 1; c.push('n'); var f = Object.freeze([7]); var g = f.push(8);
+           c.join() + ',' + g + f.length + ',' + Array.prototype.push.call({}, 'only') + ',' + [].push.call(new String('ab'), 1))",
+       u"1,n,22,1,3"},
+      {uR"(var many = []; for (var i = 0; i < 100; ++i) many.push(i, -i); many.length + ',' + many[199] + ',' + many.indexOf(-50))",
+       u"200,-99,101"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
 // The generator must keep writing texts that mostly run: one that drifted into writing junk
 // would leave the interpreter's inside untouched and the run green.
 TEST(StatementShapes, TextsMostlyRunAndEveryKindOfFailureComes) {

@@ -23,3 +23,14 @@ int jsX_plainmembers(js_Object *obj, js_Property **list, int max)
 			return -1;
 	return n;
 }
+
+/* The text a value that is a string holds, where it holds it; NULL for any other value. */
+const char *jsX_plaintext(js_Value *v)
+{
+	switch (v->type) {
+	case JS_TSHRSTR: return v->u.shrstr;
+	case JS_TLITSTR: return v->u.litstr;
+	case JS_TMEMSTR: return v->u.memstr->p;
+	default: return NULL;
+	}
+}

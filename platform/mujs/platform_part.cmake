@@ -1,4 +1,4 @@
-# The script control over mujs 1.3.2, built here from Debian's source with seventeen patches of
+# The script control over mujs 1.3.2, built here from Debian's source with twenty-five patches of
 # ours, applied in this order (each file says why at its top). Where a patch brings code of
 # our own, that code is a source file here (js*.c), built beside the interpreter with our
 # warnings; the patch holds only the hooks into mujs's own files.
@@ -29,7 +29,15 @@
 #   few-members-sort.patch  an iterator over a few members sorts them without qsort;
 #   plain-json-members.patch  JSON.stringify writes an object of plain data without an
 #                          iterator (jsplainobject.c);
-#   regexp-source.patch    a regular expression's source is kept with its compiled program.
+#   regexp-source.patch    a regular expression's source is kept with its compiled program;
+#   object-values.patch    a value that is an object already is taken without a call;
+#   buffer-chars.patch     a character goes into a buffer with room without a call;
+#   json-texts.patch       JSON.stringify writes a plain object's text members where they are;
+#   flat-push.patch        Array.prototype.push puts its values straight into a flat array;
+#   json-quoted.patch      JSON.stringify writes a text that needs no escape and its quotes at once;
+#   object-members.patch   a member read on an object skips the question whether it is a string's;
+#   name-order.patch       property names are compared by their first character before strcmp;
+#   hot-calls.patch        js_toobject and js_pushvalue are put in place in the interpreter's callers.
 # All but insertion-order, undefined-behaviour and cjk-letters are for speed only: the
 # results are the same without them (tests/script_differential_test runs both builds).
 # The pristine source is never kept in the repository. It comes from Debian 12's source
@@ -115,7 +123,9 @@ set(mujs_patches
   cjk-letters.patch literal-templates.patch replace-plain-char.patch lookup-caches.patch
   string-objects.patch primitive-members.patch buffer-runs.patch gc-floor.patch
   json-holder.patch interned-names.patch few-members-sort.patch plain-json-members.patch
-  regexp-source.patch)
+  regexp-source.patch object-values.patch buffer-chars.patch json-texts.patch
+  flat-push.patch json-quoted.patch object-members.patch name-order.patch
+  hot-calls.patch)
 list(TRANSFORM mujs_patches PREPEND ${CMAKE_CURRENT_LIST_DIR}/)
 set(mujs_dir ${CMAKE_BINARY_DIR}/mujs-patched)
 cellbrae_patched_mujs(${mujs_dir} ${mujs_patches})
