@@ -481,6 +481,11 @@ TEST_F(MainWindowTest, LoneBreaksStayTextUntilTheBoxIsEdited) {
   EXPECT_EQ(std::string(readContent(kMainWindow, unitId::kEditBox1).view()), "a\r\nb\r\nc\r\ndx");
   writeContent(kMainWindow, unitId::kEditBox1, "e\nf");
   EXPECT_EQ(std::string(readContent(kMainWindow, unitId::kEditBox1).view()), "e\nf");
+  // A lone break first, last, or beside a "\r\n".
+  for (const char* text : {"\na", "\r", "a\r", "a\r\r\n", "a\r\n\n", "a\r\n\r", "\r\n\n\r\n"}) {
+    writeContent(kMainWindow, unitId::kEditBox1, text);
+    EXPECT_EQ(std::string(readContent(kMainWindow, unitId::kEditBox1).view()), text);
+  }
 }
 
 TEST_F(MainWindowTest, WorkersReadAndWriteThroughTheMainThread) {
