@@ -37,7 +37,7 @@ struct PlatformText {
   bool keepsAnsi = false;
   std::string ansi;
   QString raw;  // taken: the document's raw text (rawTextMarkingSoftBreaks)
-  // The thread's that makes the pieces ready: the cut goes on from piece to piece.
+  // Kept by the thread that makes pieces ready: the cut goes on from piece to piece.
   struct Ahead {
     qtbackend::BlockCutter cutter;
     bool keepsAnsi = false;  // a lone break has come: every piece from it on keeps its bytes
