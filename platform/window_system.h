@@ -20,6 +20,10 @@ struct PlatformControl;
 // one happen on the main thread. Its holder owns it and may be any thread.
 struct PlatformText;
 
+// A piece of an edit box's text made ready on one thread (converted, and laid out where the
+// toolkit needs that) to be added to its text on another. Its holder owns it.
+struct PlatformTextPiece;
+
 enum class ControlKind : int32_t {
   MultiLineEdit,  // no wrap, both scroll bars, sunken border; "\r\n" line breaks in its text
   GroupFrame,     // a frame with a caption line
@@ -103,6 +107,17 @@ struct WindowSystem {
   // the last ending after a line break, so that no character or "\r\n" is cut. Any thread,
   // one at a time.
   void (*appendEditText)(PlatformText* text, std::string_view ansi);
+  // Makes ansi (copied) ready to be added at the end of text by appendEditPiece, as
+  // appendEditText would add it, going on from the pieces made ready for text before; pieces
+  // end as appendEditText's do. Any thread, one at a time and in the order the pieces are to
+  // be added, also while another thread adds earlier ones; not beside appendEditText on the
+  // same text. The caller owns the result, never null.
+  PlatformTextPiece* (*prepareEditPiece)(PlatformText* text, std::string_view ansi);
+  // Adds a piece made ready for text at its end, the pieces in the order they were made, and
+  // releases it. Any thread, one at a time.
+  void (*appendEditPiece)(PlatformText* text, PlatformTextPiece* piece);
+  // Releases a piece that was not added; any thread. Null is ignored.
+  void (*releasePiece)(PlatformTextPiece* piece);
   // Replaces the whole text of the box with text, shown from its start, and releases text.
   // Main thread.
   void (*setEditText)(PlatformControl* editBox, PlatformText* text);

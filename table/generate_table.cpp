@@ -56,14 +56,20 @@ void TableRun::writeTable() {
   cellStore_.destroy();
   platformProcess().giveBackFreeMemory();
   // Converted and laid out for the output box a piece at a time, so that the table is never
-  // held whole beside the box's copy and the window only has to take it. The worker lays the
-  // table out itself, while the next pieces are rendered ahead: Qt's fonts belong to the
-  // thread that used them, and the worker is sure to be there still when the box takes it.
+  // held whole beside the box's copy and the window only has to take it. The next pieces are
+  // rendered, converted and cut into the box's blocks ahead; the worker only writes them into
+  // the box's layout: Qt's fonts belong to the thread that used them, and the worker is sure
+  // to be there still when the box takes it.
   PreparedContent content = prepareContent(unitId::kMainWindow, unitId::kEditBox2);
   {
     TablePieces table(lines_, start_.separator.c_str(), measure_, start_.press);
-    WorkAhead<std::string> pieces(kPiecesWaiting, [&](std::string& piece) { return table.next(piece); });
-    for (std::string piece; pieces.take(piece);) content.append(piece);
+    std::string rendered;
+    WorkAhead<PreparedContent::Piece> pieces(kPiecesWaiting, [&](PreparedContent::Piece& piece) {
+      if (!table.next(rendered)) return false;
+      piece = content.prepare(rendered);
+      return true;
+    });
+    for (PreparedContent::Piece piece; pieces.take(piece);) content.append(std::move(piece));
   }
   // The input's lines and widths end before the table is written.
   lines_ = InputLines();

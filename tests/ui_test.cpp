@@ -27,8 +27,10 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/code_page.h"
+#include "runtime/work_ahead.h"
 #include "tests/window_test_support.h"
 #include "ui/control_property.h"
 #include "ui/form_creation.h"
@@ -479,6 +481,11 @@ TEST_F(MainWindowTest, LoneBreaksStayTextUntilTheBoxIsEdited) {
   EXPECT_EQ(std::string(readContent(kMainWindow, unitId::kEditBox1).view()), "a\r\nb\r\nc\r\ndx");
   writeContent(kMainWindow, unitId::kEditBox1, "e\nf");
   EXPECT_EQ(std::string(readContent(kMainWindow, unitId::kEditBox1).view()), "e\nf");
+  // A lone break first, last, or beside a "\r\n".
+  for (const char* text : {"\na", "\r", "a\r", "a\r\r\n", "a\r\n\n", "a\r\n\r", "\r\n\n\r\n"}) {
+    writeContent(kMainWindow, unitId::kEditBox1, text);
+    EXPECT_EQ(std::string(readContent(kMainWindow, unitId::kEditBox1).view()), text);
+  }
 }
 
 TEST_F(MainWindowTest, WorkersReadAndWriteThroughTheMainThread) {
@@ -773,6 +780,71 @@ TEST_F(MainWindowTest, PreparedContentIsWrittenOnlyWhenAsked) {
       shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
       EXPECT_TRUE(control<QPlainTextEdit>(u"编辑框2")->toPlainText() == shown) << static_cast<int>(filled);
     }
+  }
+}
+
+// A box's document block by block: text, lines and format, as the box holds it once set.
+struct BlockShape {
+  QString text;
+  int lineCount;
+  QTextBlockFormat format;
+  bool operator==(const BlockShape&) const = default;
+};
+std::vector<BlockShape> blockShapes(QPlainTextEdit* edit) {
+  std::vector<BlockShape> shapes;
+  for (QTextBlock block = edit->document()->begin(); block.isValid(); block = block.next()) {
+    shapes.push_back({block.text(), block.lineCount(), block.blockFormat()});
+  }
+  return shapes;
+}
+
+// Pieces made ready on the thread that renders ahead and added on a worker, or added here,
+// build the very document one write of the whole text builds: a block of 32 lines full, a row
+// cut at 4096 columns across two pieces, a lone break in a later piece (the earlier pieces,
+// soft break included, then give back their bytes).
+TEST_F(MainWindowTest, PiecesMadeReadyAheadBuildTheDocumentOfOneWrite) {
+  std::u16string rows;
+  for (int row = 1; row <= 40; ++row) rows += u"行" + std::u16string(1, static_cast<char16_t>(u'0' + row % 10)) + u"\r\n";
+  const std::u16string pieces[] = {rows, std::u16string(5000, u'a'), u"\r\nx\ny\r\n", u"end"};
+  std::u16string whole;
+  for (const std::u16string& piece : pieces) whole += piece;
+  auto* output = control<QPlainTextEdit>(u"编辑框2");
+  runOnWorkerWhilePumping([&] { writeContent(kMainWindow, unitId::kEditBox2, gbk(whole).c_str()); });
+  const std::vector<BlockShape> written = blockShapes(output);
+  ASSERT_EQ(written.size(), 3U);
+  QString first = QString::fromStdU16String(rows.substr(0, 32 * 4)).replace(QStringLiteral("\r\n"), QString(QChar::LineSeparator));
+  first.chop(1);
+  EXPECT_TRUE(written[0].text == first);
+  EXPECT_TRUE(written[1].text == QString::fromStdU16String(rows.substr(32 * 4)).replace(QStringLiteral("\r\n"), QString(QChar::LineSeparator)) + QString(4096, u'a'));
+  EXPECT_TRUE(written[2].text == QString(904, u'a') + QChar::LineSeparator + u'x' + QChar::LineSeparator + u'y' + QChar::LineSeparator + QStringLiteral("end"));
+  EXPECT_EQ(written[0].lineCount, 32);
+  EXPECT_EQ(written[1].lineCount, 9);
+  EXPECT_EQ(written[2].lineCount, 4);
+  EXPECT_FALSE(written[1].format == written[2].format) << "the third block goes on with the second's row";
+
+  for (const bool onAWorker : {true, false}) {
+    SCOPED_TRACE(onAWorker ? "added on a worker" : "added here");
+    writeContent(kMainWindow, unitId::kEditBox2, "");
+    PreparedContent content = prepareContent(kMainWindow, unitId::kEditBox2);
+    const auto fill = [&] {
+      size_t next = 0;
+      WorkAhead<PreparedContent::Piece> ahead(2, [&](PreparedContent::Piece& piece) {
+        if (next == std::size(pieces)) return false;
+        piece = content.prepare(gbk(pieces[next++]));
+        return true;
+      });
+      for (PreparedContent::Piece piece; ahead.take(piece);) content.append(std::move(piece));
+    };
+    if (onAWorker) {
+      runOnWorkerWhilePumping(fill);
+    } else {
+      fill();
+    }
+    writePreparedContent(content);
+    EXPECT_TRUE(blockShapes(output) == written);
+    EXPECT_EQ(output->document()->lineCount(), 45);
+    EXPECT_FALSE(output->document()->isUndoAvailable());
+    EXPECT_TRUE(std::string(readContent(kMainWindow, unitId::kEditBox2).view()) == gbk(whole));
   }
 }
 

@@ -97,6 +97,18 @@ void PreparedContent::append(std::string_view text) {
   if (text_ != nullptr) windows().appendEditText(text_.get(), text);
 }
 
+void PreparedContent::Piece::release(PlatformTextPiece* piece) { windows().releasePiece(piece); }
+
+PreparedContent::Piece PreparedContent::prepare(std::string_view text) {
+  Piece piece;
+  if (text_ != nullptr) piece.piece_.reset(windows().prepareEditPiece(text_.get(), text));
+  return piece;
+}
+
+void PreparedContent::append(Piece piece) {
+  if (piece.piece_ != nullptr) windows().appendEditPiece(text_.get(), piece.piece_.release());
+}
+
 void writePreparedContent(PreparedContent& content) {
   const Reach reach = PreparedWrite::run(content);
   if (reach != Reach::Control) reportUnreachable(reach, kWriteAfterDestroyed);

@@ -12,6 +12,7 @@
 #include "runtime/text_value.h"
 
 struct PlatformText;
+struct PlatformTextPiece;
 
 // Property numbers; 0 to 7 are common to all unit types, 8 upward belong to the type.
 namespace property {
@@ -49,10 +50,27 @@ class PreparedContent {
  public:
   PreparedContent() = default;
 
+  // A piece of the content made ready ahead by prepare; dropping one releases it.
+  class Piece {
+   public:
+    Piece() = default;
+
+   private:
+    friend class PreparedContent;
+    static void release(PlatformTextPiece* piece);
+    std::unique_ptr<PlatformTextPiece, void (*)(PlatformTextPiece*)> piece_{nullptr, release};
+  };
+
   // Adds text (GBK, "\r\n" breaks) at the end of the content; a content may be filled in
   // pieces, each but the last ending after a line break. Nothing for a control without
   // content. One thread at a time.
   void append(std::string_view text);
+  // The same in two steps, so that the heavy part runs on another thread than the adding
+  // one: prepare makes text ready on its thread, one at a time and in the order the pieces are
+  // to be added, also while another thread adds the earlier ones; append(Piece) adds them in
+  // that order. Not mixed with append(text) while pieces are being made.
+  Piece prepare(std::string_view text);
+  void append(Piece piece);
 
  private:
   friend PreparedContent prepareContent(uint32_t windowId, uint32_t controlId);

@@ -33,18 +33,13 @@ void markBlock(QTextCursor& cursor, bool continuing) {
 
 bool continuesLine(const QTextBlock& block) { return block.blockFormat().boolProperty(kContinuesLine); }
 
-BlockWriter::BlockWriter(const QTextCursor& cursor) : cursor_(cursor) {
-  QTextCursor start(cursor);
-  start.setPosition(cursor.selectionStart());
-  blockContinues_ = continuesLine(start.block());
-}
-
-void BlockWriter::write(QStringView text) {
-  // Inside an edit block the cursor does not lay out the block it stands in after every
-  // insertion (nor, for the widest block, every other block), and the layout hears of the
-  // whole piece once.
-  cursor_.beginEditBlock();
-  pending_.reserve(qMin<qsizetype>(text.size(), qsizetype{kBlockColumns} * 2));
+void BlockCutter::cut(QStringView text, BlockTexts* into) {
+  BlockTexts& cut = *into;
+  cut.parts.clear();
+  cut.units.clear();
+  // Line ends become one unit or none, and a row of kBlockColumns at most adds one.
+  cut.units.reserve(text.size() + text.size() / kBlockColumns + 1);
+  QString& out = cut.units;
   const char16_t* const units = text.utf16();
   const qsizetype size = text.size();
   for (qsizetype at = 0; at < size;) {
@@ -67,7 +62,7 @@ void BlockWriter::write(QStringView text) {
       columns += width;
     }
     if (end > at) {
-      pending_.append(QStringView(units + at, end - at));
+      out.append(QStringView(units + at, end - at));
       units_ += static_cast<int>(end - at);
       columns_ = columns;
       at = end;
@@ -77,9 +72,9 @@ void BlockWriter::write(QStringView text) {
     if (unit == u'\r' || unit == u'\n' || unit == QChar::ParagraphSeparator) {
       if (unit == u'\r' && at < size && units[at] == u'\n') ++at;
       if (lines_ >= kBlockLines || units_ >= kBlockColumns) {
-        endBlock(false);
+        endBlock(cut, false);
       } else {
-        pending_ += QChar::LineSeparator;
+        out += QChar::LineSeparator;
         ++lines_;
         ++units_;
         columns_ = 0;
@@ -88,38 +83,58 @@ void BlockWriter::write(QStringView text) {
     }
     // A unit that starts a row of its own, or a line separator of the text's.
     const int width = unit < 0x80 ? 1 : 2;
-    if (columns_ + width > kBlockColumns) endBlock(true);
+    if (columns_ + width > kBlockColumns) endBlock(cut, true);
     if (unit == QChar::LineSeparator) unit = u'?';
-    pending_ += QChar(unit);
+    out += QChar(unit);
     columns_ += width;
     ++units_;
   }
-  flush();
-  QTextBlock current = cursor_.block();
-  current.setUserState(lines_);
-  cursor_.endEditBlock();
+  if (out.size() > (cut.parts.empty() ? 0 : cut.parts.back().end)) cut.parts.push_back({out.size(), 0, false});
+  cut.openLines = lines_;
 }
 
-void BlockWriter::endBlock(bool continuing) {
-  pending_ += QChar::ParagraphSeparator;
-  flush();
-  // The new block took the mark of the one it was split from.
-  if (continuing != blockContinues_) {
-    markBlock(cursor_, continuing);
-    blockContinues_ = continuing;
-  }
-  QTextBlock finished = cursor_.block().previous();
-  finished.setUserState(lines_);
-  finished.setLineCount(lines_);
+void BlockCutter::endBlock(BlockTexts& into, bool continuing) {
+  into.units += QChar::ParagraphSeparator;
+  into.parts.push_back({into.units.size(), lines_, continuing});
   lines_ = 1;
   units_ = 0;
   columns_ = 0;
 }
 
-void BlockWriter::flush() {
-  if (pending_.isEmpty()) return;
-  cursor_.insertText(pending_);
-  pending_.clear();
+BlockWriter::BlockWriter(const QTextCursor& cursor) : cursor_(cursor) {
+  QTextCursor start(cursor);
+  start.setPosition(cursor.selectionStart());
+  blockContinues_ = continuesLine(start.block());
+}
+
+void BlockWriter::write(QStringView text) {
+  cutter_.cut(text, &cut_);
+  write(cut_);
+}
+
+void BlockWriter::write(const BlockTexts& blocks) {
+  // Inside an edit block the cursor does not lay out the block it stands in after every
+  // insertion (nor, for the widest block, every other block), and the layout hears of the
+  // whole piece once.
+  cursor_.beginEditBlock();
+  qsizetype from = 0;
+  for (const BlockTexts::Part& part : blocks.parts) {
+    // Inserted from where it stands: the document copies it anyway.
+    cursor_.insertText(QString::fromRawData(blocks.units.constData() + from, part.end - from));
+    from = part.end;
+    if (part.lines == 0) continue;
+    // The new block took the mark of the one it was split from.
+    if (part.continuing != blockContinues_) {
+      markBlock(cursor_, part.continuing);
+      blockContinues_ = part.continuing;
+    }
+    QTextBlock finished = cursor_.block().previous();
+    finished.setUserState(part.lines);
+    finished.setLineCount(part.lines);
+  }
+  QTextBlock current = cursor_.block();
+  current.setUserState(blocks.openLines);
+  cursor_.endEditBlock();
 }
 
 void breakLine(QTextCursor& cursor) {
@@ -134,6 +149,18 @@ QString rawTextMarkingSoftBreaks(const QTextDocument& document) {
   QChar* const units = raw.data();
   for (QTextBlock block = document.begin().next(); block.isValid(); block = block.next()) {
     if (continuesLine(block)) units[block.position() - 1] = QChar(kSoftBreakMark);
+  }
+  return raw;
+}
+
+QString rawTextMarkingSoftBreaks(const std::vector<BlockTexts>& cuts) {
+  QString raw;
+  for (const BlockTexts& cut : cuts) {
+    const qsizetype from = raw.size();
+    raw += cut.units;
+    for (const BlockTexts::Part& part : cut.parts) {
+      if (part.lines != 0 && part.continuing) raw[from + part.end - 1] = QChar(kSoftBreakMark);
+    }
   }
   return raw;
 }

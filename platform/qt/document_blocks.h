@@ -11,6 +11,8 @@
 #include <QStringView>
 #include <QTextCursor>
 
+#include <vector>
+
 class QTextBlock;
 class QTextDocument;
 
@@ -25,9 +27,38 @@ constexpr int kBlockLines = 32;
 // True when the block goes on with the line of the block before it.
 bool continuesLine(const QTextBlock& block);
 
-// Writes text into a document at a cursor, cutting it into blocks as above. "\r\n", a lone
-// "\r" or "\n" and U+2029 each end a line; a U+2028 of the text itself is written as "?", the
-// sign it reads as in the box's code page, so that it cannot become a line break.
+// Text cut into the blocks it is written in, ready for a BlockWriter: made on any thread, as
+// the cutting is all computation and the writing is the document's.
+struct BlockTexts {
+  // One insertion: the units from the part before's end to its own.
+  struct Part {
+    qsizetype end;
+    int lines;        // of the block the part ends with U+2029; 0 when the block goes on
+    bool continuing;  // the mark of the block that U+2029 starts
+  };
+  QString units;
+  std::vector<Part> parts;
+  int openLines = 1;  // of the block the last part leaves open
+};
+
+// Cuts text into blocks as above. "\r\n", a lone "\r" or "\n" and U+2029 each end a line; a
+// U+2028 of the text itself is cut as "?", the sign it reads as in the box's code page, so
+// that it cannot become a line break. Carries the open block from one cut to the next.
+class BlockCutter {
+ public:
+  // Cuts text that goes on after what was cut before, replacing what *into held; a piece may
+  // end anywhere but inside "\r\n" or a surrogate pair.
+  void cut(QStringView text, BlockTexts* into);
+
+ private:
+  void endBlock(BlockTexts& into, bool continuing);
+
+  int columns_ = 0;        // of the current line in the current block
+  int lines_ = 1;          // lines of the current block
+  int units_ = 0;          // of the current block
+};
+
+// Writes text into a document at a cursor, cut into blocks as above.
 class BlockWriter {
  public:
   // Starts at the cursor (replacing its selection), inside whatever block it stands in.
@@ -36,18 +67,15 @@ class BlockWriter {
   // Writes text after what was written before; a piece may end anywhere but inside "\r\n" or
   // a surrogate pair.
   void write(QStringView text);
+  // Writes what a cutter made of the text that comes next.
+  void write(const BlockTexts& blocks);
   // The cursor after the text written so far; an edit block opened on it holds the writes.
   QTextCursor& cursor() { return cursor_; }
 
  private:
-  void endBlock(bool continuing);
-  void flush();
-
   QTextCursor cursor_;
-  QString pending_;        // the current block's text not yet in the document
-  int columns_ = 0;        // of the current line in the current block
-  int lines_ = 1;          // lines of the current block
-  int units_ = 0;          // of the current block
+  BlockCutter cutter_;     // of the texts written here as they are
+  BlockTexts cut_;
   bool blockContinues_;    // the current block's mark, which a new block inherits
 };
 
@@ -58,6 +86,9 @@ void breakLine(QTextCursor& cursor);
 // The document's raw text with each soft break as U+FDD0, a character a plain document never
 // holds, for ansiOfRaw to drop; U+2029 and U+2028 stand for line breaks.
 QString rawTextMarkingSoftBreaks(const QTextDocument& document);
+
+// The same for texts cut to be written into a document that starts empty, in order.
+QString rawTextMarkingSoftBreaks(const std::vector<BlockTexts>& cuts);
 
 // True for the mark rawTextMarkingSoftBreaks puts for a soft break.
 bool isSoftBreakMark(QChar unit);

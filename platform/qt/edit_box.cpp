@@ -27,13 +27,16 @@ namespace {
 constexpr size_t kSlice = size_t{64} * 1024;
 
 // '\r' and '\n' are never the trail byte of a GBK character, so bytes can be searched as is.
+// Every line must end in "\r\n" and hold no other break: searched a line at a time, so that
+// a table's long lines go at the library's search speed.
 bool hasLoneLineBreak(std::string_view text) {
-  for (size_t at = 0; at < text.size(); ++at) {
-    if (text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n') {
-      ++at;
-    } else if (text[at] == '\r' || text[at] == '\n') {
-      return true;
-    }
+  for (size_t from = 0; from < text.size();) {
+    const size_t lineFeed = text.find('\n', from);
+    const size_t end = lineFeed == std::string_view::npos ? text.size() : lineFeed;
+    const size_t carriageReturn = text.substr(from, end - from).find('\r');
+    if (lineFeed == std::string_view::npos) return carriageReturn != std::string_view::npos;
+    if (carriageReturn == std::string_view::npos || from + carriageReturn + 1 != end) return true;
+    from = lineFeed + 1;
   }
   return false;
 }
@@ -222,47 +225,38 @@ std::unique_ptr<QTextDocument> newDocument(const PlatformText& text) {
   return document;
 }
 
-// Writes ansi at the end of its document, a slice at a time.
-void insertAtEnd(BlockWriter& end, std::string_view ansi) {
-  QTextDocument& document = *end.cursor().document();
-  const int firstNewBlock = document.blockCount() - 1;
-  std::u16string wide;
-  for (size_t at = 0; at < ansi.size();) {
-    const size_t lineFeed = ansi.size() - at > kSlice ? ansi.find('\n', at + kSlice) : std::string_view::npos;
-    const size_t next = lineFeed == std::string_view::npos ? ansi.size() : lineFeed + 1;
-    platformCodePage().convertToUtf16(ansi.substr(at, next - at), &wide);
-    checkRoomForPiece(document, static_cast<qsizetype>(wide.size()));
-    end.write(QStringView(wide.data(), static_cast<qsizetype>(wide.size())));
-    at = next;
+// Converts and cuts ansi as the next piece of text, its lone breaks already looked for.
+void prepareChecked(PlatformText::Ahead& ahead, std::string_view ansi, PlatformTextPiece& piece) {
+  piece.keepsAnsi = ahead.keepsAnsi;
+  if (piece.keepsAnsi) {
+    piece.ansi.assign(ansi);
+  } else {
+    piece.ansi.clear();
   }
-  // The box lays every block out afresh when it takes a document, making a layout object for
-  // each block that has none; made here, they cost the main thread nothing but clearing.
-  for (QTextBlock block = document.findBlockByNumber(firstNewBlock); block.isValid(); block = block.next()) {
-    block.layout();
-  }
+  platformCodePage().convertToUtf16(ansi, &ahead.wide);
+  ahead.cutter.cut(QStringView(ahead.wide.data(), static_cast<qsizetype>(ahead.wide.size())), &piece.blocks);
 }
 
 }  // namespace
 
-void appendText(PlatformText& text, std::string_view ansi) {
+void preparePiece(PlatformText& text, std::string_view ansi, PlatformTextPiece& piece) {
+  if (!text.ahead.keepsAnsi && hasLoneLineBreak(ansi)) text.ahead.keepsAnsi = true;
+  prepareChecked(text.ahead, ansi, piece);
+}
+
+void appendPiece(PlatformText& text, PlatformTextPiece& piece) {
   // A text with a lone line break is kept as bytes as well, from its first piece on: the
   // pieces before it had none, so what they became gives them back.
-  if (!text.keepsAnsi && hasLoneLineBreak(ansi)) {
+  if (piece.keepsAnsi && !text.keepsAnsi) {
     text.keepsAnsi = true;
-    if (text.document != nullptr) {
-      text.ansi = ansiOfRaw(rawTextMarkingSoftBreaks(*text.document));
-    } else {
-      platformCodePage().convertToAnsi(text.wide, &text.ansi);
-    }
+    text.ansi = ansiOfRaw(text.document != nullptr ? rawTextMarkingSoftBreaks(*text.document) : rawTextMarkingSoftBreaks(text.cuts));
   }
-  if (text.keepsAnsi) text.ansi += ansi;
+  if (text.keepsAnsi) text.ansi += piece.ansi;
   // The main thread would pay for the document either way, and a box given a whole document
   // makes a layout object for every block of it; its own document makes them for the lines
   // it shows. A text begun that way stays that way, whichever thread adds to it.
-  if (text.document == nullptr && (mainThreadGate.isMainThread() || !text.wide.empty())) {
-    std::u16string wide;
-    platformCodePage().convertToUtf16(ansi, &wide);
-    text.wide += wide;
+  if (text.document == nullptr && (mainThreadGate.isMainThread() || !text.cuts.empty())) {
+    if (!piece.blocks.parts.empty()) text.cuts.push_back(std::move(piece.blocks));
     return;
   }
   if (text.document == nullptr) {
@@ -272,9 +266,33 @@ void appendText(PlatformText& text, std::string_view ansi) {
     // Left belonging to no thread by the last piece; pulled onto this one to be filled.
     text.document->moveToThread(QThread::currentThread());
   }
-  insertAtEnd(*text.end, ansi);
+  QTextDocument& document = *text.document;
+  const int firstNewBlock = document.blockCount() - 1;
+  checkRoomForPiece(document, piece.blocks.units.size());
+  text.end->write(piece.blocks);
+  // The box lays every block out afresh when it takes a document, making a layout object for
+  // each block that has none; made here, they cost the main thread nothing but clearing.
+  for (QTextBlock block = document.findBlockByNumber(firstNewBlock); block.isValid(); block = block.next()) {
+    block.layout();
+  }
   // Belonging to no thread, it can be pulled onto the main thread by the box, or released here.
-  text.document->moveToThread(nullptr);
+  document.moveToThread(nullptr);
+}
+
+void appendText(PlatformText& text, std::string_view ansi) {
+  // Looked for in the whole text first, so that its bytes are kept from its first slice on.
+  if (!text.ahead.keepsAnsi && hasLoneLineBreak(ansi)) text.ahead.keepsAnsi = true;
+  // A slice at a time, so that the text is never held whole a second time as UTF-16; an empty
+  // text is a slice too, which starts the document as any other does.
+  PlatformTextPiece piece;
+  size_t at = 0;
+  do {
+    const size_t lineFeed = ansi.size() - at > kSlice ? ansi.find('\n', at + kSlice) : std::string_view::npos;
+    const size_t next = lineFeed == std::string_view::npos ? ansi.size() : lineFeed + 1;
+    prepareChecked(text.ahead, ansi.substr(at, next - at), piece);
+    appendPiece(text, piece);
+    at = next;
+  } while (at < ansi.size());
 }
 
 void EditBox::setText(std::unique_ptr<PlatformText> text) {
@@ -288,7 +306,7 @@ void EditBox::setText(std::unique_ptr<PlatformText> text) {
     QTextDocument& own = *document();
     own.setUndoRedoEnabled(false);
     BlockWriter writer{QTextCursor(&own)};
-    writer.write(QStringView(text->wide.data(), static_cast<qsizetype>(text->wide.size())));
+    for (const BlockTexts& cut : text->cuts) writer.write(cut);
     own.setUndoRedoEnabled(text->undoRedo);
     own.setModified(false);
     moveCursor(QTextCursor::Start);

@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/qt/document_blocks.h"
 #include "platform/window_system.h"
@@ -27,15 +28,28 @@ struct PlatformText {
   QTextOption option;
   bool undoRedo = true;
   // Filled on another thread: the document made in the look, belonging to no thread until the
-  // box takes it. Filled on the main thread: the text converted, for the box's own document.
+  // box takes it. Filled on the main thread: the text cut, for the box's own document.
   std::unique_ptr<QTextDocument> document;
   // Where the next piece goes in the document: kept from piece to piece, since moving a new
   // cursor to the end would lay out the block it starts in, on the filling thread.
   std::unique_ptr<qtbackend::BlockWriter> end;
-  std::u16string wide;
+  std::vector<qtbackend::BlockTexts> cuts;
   bool keepsAnsi = false;
   std::string ansi;
   QString raw;  // taken: the document's raw text (rawTextMarkingSoftBreaks)
+  // Kept by the thread that makes pieces ready: the cut goes on from piece to piece.
+  struct Ahead {
+    qtbackend::BlockCutter cutter;
+    bool keepsAnsi = false;  // a lone break has come: every piece from it on keeps its bytes
+    std::u16string wide;     // converted, before the cut; its room is kept for the next piece
+  } ahead;
+};
+
+// A piece of an edit box's text converted and cut, waiting to be written into its document.
+struct PlatformTextPiece {
+  qtbackend::BlockTexts blocks;
+  bool keepsAnsi = false;
+  std::string ansi;  // as given, when keepsAnsi
 };
 
 namespace qtbackend {
@@ -79,8 +93,11 @@ class EditBox : public QPlainTextEdit {
   std::string textAsSet_;
 };
 
-// The window system's appendEditText and ansiText; any thread.
+// The window system's appendEditText, prepareEditPiece, appendEditPiece and ansiText; any
+// thread.
 void appendText(PlatformText& text, std::string_view ansi);
+void preparePiece(PlatformText& text, std::string_view ansi, PlatformTextPiece& piece);
+void appendPiece(PlatformText& text, PlatformTextPiece& piece);
 std::string ansiText(PlatformText& text);
 
 }  // namespace qtbackend

@@ -354,6 +354,19 @@ PlatformText* newEditText(PlatformControl* editBox) {
 
 void appendEditText(PlatformText* text, std::string_view ansi) { qtbackend::appendText(*text, ansi); }
 
+PlatformTextPiece* prepareEditPiece(PlatformText* text, std::string_view ansi) {
+  auto* piece = new PlatformTextPiece;
+  qtbackend::preparePiece(*text, ansi, *piece);
+  return piece;
+}
+
+void appendEditPiece(PlatformText* text, PlatformTextPiece* piece) {
+  const std::unique_ptr<PlatformTextPiece> owned(piece);
+  qtbackend::appendPiece(*text, *owned);
+}
+
+void releasePiece(PlatformTextPiece* piece) { delete piece; }
+
 void setEditText(PlatformControl* editBox, PlatformText* text) {
   std::unique_ptr<PlatformText> owned(text);
   if (qtbackend::EditBox* edit = editBoxOf(editBox)) edit->setText(std::move(owned));
@@ -516,6 +529,9 @@ const WindowSystem kQtWindowSystem{
     .text = text,
     .newEditText = newEditText,
     .appendEditText = appendEditText,
+    .prepareEditPiece = prepareEditPiece,
+    .appendEditPiece = appendEditPiece,
+    .releasePiece = releasePiece,
     .setEditText = setEditText,
     .takeEditText = takeEditText,
     .ansiText = ansiText,

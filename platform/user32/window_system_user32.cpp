@@ -49,6 +49,9 @@ struct PlatformControl {
 struct PlatformText {
   std::string bytes;
 };
+struct PlatformTextPiece {
+  std::string bytes;
+};
 
 namespace {
 
@@ -475,6 +478,17 @@ PlatformText* newEditText(PlatformControl*) { return new PlatformText; }
 
 void appendEditText(PlatformText* text, std::string_view ansi) { text->bytes.append(ansi); }
 
+PlatformTextPiece* prepareEditPiece(PlatformText*, std::string_view ansi) {
+  return new PlatformTextPiece{std::string(ansi)};
+}
+
+void appendEditPiece(PlatformText* text, PlatformTextPiece* piece) {
+  const std::unique_ptr<PlatformTextPiece> owned(piece);
+  text->bytes.append(owned->bytes);
+}
+
+void releasePiece(PlatformTextPiece* piece) { delete piece; }
+
 void setEditText(PlatformControl* editBox, PlatformText* text) {
   const std::unique_ptr<PlatformText> owned(text);
   if (!isEditBox(editBox)) return;
@@ -591,6 +605,9 @@ const WindowSystem kUser32WindowSystem{
     .text = text,
     .newEditText = newEditText,
     .appendEditText = appendEditText,
+    .prepareEditPiece = prepareEditPiece,
+    .appendEditPiece = appendEditPiece,
+    .releasePiece = releasePiece,
     .setEditText = setEditText,
     .takeEditText = takeEditText,
     .ansiText = ansiText,
