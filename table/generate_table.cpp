@@ -31,12 +31,8 @@ void generateTable(uint32_t press) {
 
 // The separator is this run's own copy, so a later press can replace the global freely. The
 // click emptied the output box before the run started: what the last table held goes back to
-// the system before the lines are recorded, or this run's store would be built on top of it.
-// That takes a while after a big table, and reading the input needs only this thread, so it
-// is done beside the read (here, when no side thread starts).
-TableRun::TableRun(uint32_t press) : start_(beginRun(press)) {
-  if (!givingBack_.start([] { platformProcess().giveBackFreeMemory(); })) platformProcess().giveBackFreeMemory();
-}
+// the system here, or this run's store would be built on top of it.
+TableRun::TableRun(uint32_t press) : start_(beginRun(press)) { platformProcess().giveBackFreeMemory(); }
 
 bool TableRun::readInput() {
   input_ = readContent(unitId::kMainWindow, unitId::kEditBox1);
@@ -44,7 +40,6 @@ bool TableRun::readInput() {
 }
 
 bool TableRun::recordInput() {
-  givingBack_.join();
   lines_ = InputLines(std::move(input_));
   return recordLines(lines_, start_.separator.c_str(), cellStore_, measure_, start_.press);
 }

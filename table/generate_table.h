@@ -7,7 +7,6 @@
 
 #include "json/json_document.h"
 #include "runtime/text_value.h"
-#include "runtime/work_ahead.h"
 #include "table/input_lines.h"
 #include "table/measure_line.h"
 #include "table/press.h"
@@ -47,7 +46,6 @@ class TableRun {
  private:
   BusyPointerHold busy_;
   RunStart start_;
-  SideThread givingBack_;  // free memory going back to the system while the input is read
   JsonDocument cellStore_;
   TextValue input_;
   InputLines lines_;
