@@ -449,6 +449,26 @@ TEST(EnginePair, PushesAsTheReferencePushesThem) {
   expectTextsAgreeingOn(texts);
 }
 
+// JSON.stringify asks for toJSON only on chains where a property of that name was ever made:
+// one made late on an object already written, on a prototype in the middle of a chain, as a
+// getter, as a value that cannot be called, deleted again, and Date's own, are all seen.
+TEST(EnginePair, ToJsonWhereverTheReferenceFindsIt) {
+  const std::vector<TextAndAnswer> texts = {
+      {uR"(var rec = {row: '1'}; var s = JSON.stringify(rec); rec.toJSON = function (k) { return 'k=' + k };
+           s += JSON.stringify(rec) + JSON.stringify({at: rec}); delete rec.toJSON; s + JSON.stringify(rec))",
+       uR"({"row":"1"}"k="{"at":"k=at"}{"row":"1"})"},
+      {uR"(var mid = {}; var low = Object.create(mid); low.a = 1; var t = JSON.stringify([low]);
+           Object.defineProperty(mid, 'toJSON', {get: function () { return function () { return 'got' } }});
+           t + JSON.stringify([low]) + JSON.stringify(Object.create(low)))",
+       uR"([{"a":1}]["got"]"got")"},
+      {uR"(var plain = {toJSON: 7, b: 2}; String.prototype.toJSON = function () { return 'str' };
+           var u = JSON.stringify(plain) + JSON.stringify([new String('x'), 'y']); delete String.prototype.toJSON;
+           u + JSON.stringify({d: new Date(0)}) + JSON.stringify([new String('x')]))",
+       uR"({"toJSON":7,"b":2}["str","y"]{"d":"1970-01-01T00:00:00.000Z"}["x"])"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
 // The generator must keep writing texts that mostly run: one that drifted into writing junk
 // would leave the interpreter's inside untouched and the run green.
 TEST(StatementShapes, TextsMostlyRunAndEveryKindOfFailureComes) {
