@@ -449,6 +449,50 @@ TEST(EnginePair, PushesAsTheReferencePushesThem) {
   expectTextsAgreeingOn(texts);
 }
 
+// JSON.stringify asks for toJSON only on chains where a property of that name was ever made:
+// one made late on an object already written, on a prototype in the middle of a chain, as a
+// getter, as a value that cannot be called, deleted again, and Date's own, are all seen.
+TEST(EnginePair, ToJsonWhereverTheReferenceFindsIt) {
+  const std::vector<TextAndAnswer> texts = {
+      {uR"(var rec = {row: '1'}; var s = JSON.stringify(rec); rec.toJSON = function (k) { return 'k=' + k };
+           s += JSON.stringify(rec) + JSON.stringify({at: rec}); delete rec.toJSON; s + JSON.stringify(rec))",
+       uR"({"row":"1"}"k="{"at":"k=at"}{"row":"1"})"},
+      {uR"(var mid = {}; var low = Object.create(mid); low.a = 1; var t = JSON.stringify([low]);
+           Object.defineProperty(mid, 'toJSON', {get: function () { return function () { return 'got' } }});
+           t + JSON.stringify([low]) + JSON.stringify(Object.create(low)))",
+       uR"([{"a":1}]["got"]"got")"},
+      {uR"(var plain = {toJSON: 7, b: 2}; String.prototype.toJSON = function () { return 'str' };
+           var u = JSON.stringify(plain) + JSON.stringify([new String('x'), 'y']); delete String.prototype.toJSON;
+           u + JSON.stringify({d: new Date(0)}) + JSON.stringify([new String('x')]))",
+       uR"({"toJSON":7,"b":2}["str","y"]{"d":"1970-01-01T00:00:00.000Z"}["x"])"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
+// An assignment or an object literal's member looks along the chain only where some object on
+// it ever had a getter, a setter or a read-only property: ones made after the objects, on a
+// prototype two steps up, by freezing, and inside strict code are all honoured.
+TEST(EnginePair, AssignmentsThroughChainsAsTheReferenceMakesThem) {
+  const std::vector<TextAndAnswer> texts = {
+      {uR"(var top = {}, mid = Object.create(top), low = Object.create(mid); var log = '';
+           var pr = {v: 1}, ch = Object.create(pr); ch.v = 2; var plain = '' + pr.v + ch.v + ch.hasOwnProperty('v');
+           Object.defineProperty(top, 'a', {set: function (v) { log += 'set' + v }}); Object.defineProperty(top, 'b', {get: function () { return 'g' }});
+           low.a = 2; mid.b = 3; low.c = 4; plain + ',' + log + ',' + low.a + low.b + mid.b + low.c + Object.keys(low).join('') + Object.keys(mid).join(''))",
+       u"12true,set2,undefinedgg4c"},
+      {uR"(var base = {k: 1}; var kid = Object.create(base); kid.before = 0; Object.freeze(base); kid.k = 2; base.k = 3; base.n = 4;
+           var sealed = Object.preventExtensions({old: 1}); sealed.old = 2; sealed.more = 3;
+           kid.k + ',' + base.k + typeof base.n + ',' + sealed.old + typeof sealed.more + ',' + Object.keys(kid).join())",
+       u"1,1undefined,2undefined,before"},
+      {uR"((function () { 'use strict'; var m = ''; try { kid.k = 5 } catch (e) { m += e.message } try { low.b = 1 } catch (e) { m += ';' + e.message }
+           try { sealed.more = 1 } catch (e) { m += ';' + e.message } try { 'text'.x = 1 } catch (e) { m += ';' + e.message } var p = {q: 1}; p.q = 2; return m + ';' + p.q })())",
+       u"'k' is read-only;setting property 'b' that only has a getter;object is non-extensible;2"},
+      {uR"(Object.defineProperty(Object.prototype, 'ro', {value: 'fixed'}); var lit = {ro: 'mine', x: 1}; var r = lit.ro + ({}).ro;
+           var was = Object.getOwnPropertyNames(lit).join(); delete Object.prototype.ro; r + was)",
+       u"fixedfixedx"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
 // The generator must keep writing texts that mostly run: one that drifted into writing junk
 // would leave the interpreter's inside untouched and the run green.
 TEST(StatementShapes, TextsMostlyRunAndEveryKindOfFailureComes) {
