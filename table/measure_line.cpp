@@ -12,24 +12,6 @@
 
 namespace {
 
-void measureWidths(ColumnMeasure& measure, int32_t lineNumber, std::span<const int32_t> cellLengths,
-                   int32_t previousLengthCount) {
-  const auto cellCount = static_cast<int32_t>(cellLengths.size());
-  const int32_t knownColumns = measure.columnWidths.count();
-  if (cellCount > measure.columnCount) {
-    measure.columnCount = cellCount;
-    measure.columnWidths.resize(cellCount);
-  }
-  for (int32_t j = 1; j <= cellCount; ++j) {
-    const int32_t length = cellLengths[static_cast<std::size_t>(j - 1)];
-    // The first line and the line that opens a column set its width; a later line may only
-    // raise it, and only when the previous line's record lists this column.
-    const bool setsWidth = lineNumber == 1 || j > knownColumns;
-    const bool raisesWidth = j <= previousLengthCount && length >= measure.columnWidths.intAt(j);
-    if (setsWidth || raisesWidth) measure.columnWidths.setInt(j, length);
-  }
-}
-
 // "%d" of each length, joined with commas, in one buffer each thread reuses: a line of many
 // cells must not rebuild the text once per cell.
 TextValue lengthsText(std::span<const int32_t> cellLengths) {
@@ -60,7 +42,7 @@ std::vector<int32_t>& lengthsOf(const char* line, const char* separator) {
 
 void measureLengths(ColumnMeasure& measure, int32_t lineNumber, const std::vector<int32_t>& cellLengths,
                     int32_t previousLengthCount) {
-  measureWidths(measure, lineNumber, cellLengths, previousLengthCount);
+  measureLineWidths(measure, lineNumber, cellLengths, previousLengthCount);
   if (!cellLengths.empty()) measure.cellLengthsText = lengthsText(cellLengths);
 }
 
@@ -80,7 +62,20 @@ void measureLine(ColumnMeasure& measure, int32_t lineNumber, const char* line, c
 
 void measureLineWidths(ColumnMeasure& measure, int32_t lineNumber, std::span<const int32_t> cellLengths,
                        int32_t previousLengthCount) {
-  measureWidths(measure, lineNumber, cellLengths, previousLengthCount);
+  const auto cellCount = static_cast<int32_t>(cellLengths.size());
+  const int32_t knownColumns = measure.columnWidths.count();
+  if (cellCount > measure.columnCount) {
+    measure.columnCount = cellCount;
+    measure.columnWidths.resize(cellCount);
+  }
+  for (int32_t j = 1; j <= cellCount; ++j) {
+    const int32_t length = cellLengths[static_cast<std::size_t>(j - 1)];
+    // The first line and the line that opens a column set its width; a later line may only
+    // raise it, and only when the previous line's record lists this column.
+    const bool setsWidth = lineNumber == 1 || j > knownColumns;
+    const bool raisesWidth = j <= previousLengthCount && length >= measure.columnWidths.intAt(j);
+    if (setsWidth || raisesWidth) measure.columnWidths.setInt(j, length);
+  }
 }
 
 void appendCellLengths(const char* line, const char* separator, std::vector<int32_t>& lengths) {

@@ -225,6 +225,11 @@ std::unique_ptr<QTextDocument> newDocument(const PlatformText& text) {
   return document;
 }
 
+// From the first lone line break on, every piece keeps its bytes.
+void noteLoneBreaks(PlatformText::Ahead& ahead, std::string_view ansi) {
+  if (!ahead.keepsAnsi && hasLoneLineBreak(ansi)) ahead.keepsAnsi = true;
+}
+
 // Converts and cuts ansi as the next piece of text, its lone breaks already looked for.
 void prepareChecked(PlatformText::Ahead& ahead, std::string_view ansi, PlatformTextPiece& piece) {
   piece.keepsAnsi = ahead.keepsAnsi;
@@ -240,7 +245,7 @@ void prepareChecked(PlatformText::Ahead& ahead, std::string_view ansi, PlatformT
 }  // namespace
 
 void preparePiece(PlatformText& text, std::string_view ansi, PlatformTextPiece& piece) {
-  if (!text.ahead.keepsAnsi && hasLoneLineBreak(ansi)) text.ahead.keepsAnsi = true;
+  noteLoneBreaks(text.ahead, ansi);
   prepareChecked(text.ahead, ansi, piece);
 }
 
@@ -249,7 +254,8 @@ void appendPiece(PlatformText& text, PlatformTextPiece& piece) {
   // pieces before it had none, so what they became gives them back.
   if (piece.keepsAnsi && !text.keepsAnsi) {
     text.keepsAnsi = true;
-    text.ansi = ansiOfRaw(text.document != nullptr ? rawTextMarkingSoftBreaks(*text.document) : rawTextMarkingSoftBreaks(text.cuts));
+    text.ansi = ansiOfRaw(text.document != nullptr ? rawTextMarkingSoftBreaks(*text.document)
+                                                   : rawTextMarkingSoftBreaks(text.cuts));
   }
   if (text.keepsAnsi) text.ansi += piece.ansi;
   // The main thread would pay for the document either way, and a box given a whole document
@@ -281,7 +287,7 @@ void appendPiece(PlatformText& text, PlatformTextPiece& piece) {
 
 void appendText(PlatformText& text, std::string_view ansi) {
   // Looked for in the whole text first, so that its bytes are kept from its first slice on.
-  if (!text.ahead.keepsAnsi && hasLoneLineBreak(ansi)) text.ahead.keepsAnsi = true;
+  noteLoneBreaks(text.ahead, ansi);
   // A slice at a time, so that the text is never held whole a second time as UTF-16; an empty
   // text is a slice too, which starts the document as any other does.
   PlatformTextPiece piece;
