@@ -16,14 +16,7 @@ namespace {
 // cells must not rebuild the text once per cell.
 TextValue lengthsText(std::span<const int32_t> cellLengths) {
   thread_local std::string text;
-  text.clear();
-  for (const int32_t length : cellLengths) {
-    char digits[16];
-    char* end = digits;
-    if (!text.empty()) *end++ = ',';
-    end = std::to_chars(end, digits + sizeof digits, length).ptr;
-    text.append(digits, end);
-  }
+  writeCellLengths(cellLengths, text);
   return TextValue::copyOf(text);
 }
 
@@ -82,8 +75,19 @@ void appendCellLengths(const char* line, const char* separator, std::vector<int3
   cutFields(line, separator, [&](const char*, std::size_t length) { lengths.push_back(static_cast<int32_t>(length)); });
 }
 
-TextValue cellLengthsText(std::span<const int32_t> cellLengths) {
-  return cellLengths.empty() ? TextValue() : lengthsText(cellLengths);
+void writeCellLengths(std::span<const int32_t> cellLengths, std::string& text) {
+  // Room for every length's sign, ten digits and comma, written in place and cut to size.
+  text.resize(cellLengths.size() * 12);
+  char* at = text.data();
+  char* const end = at + text.size();
+  for (std::size_t k = 0; k < cellLengths.size(); ++k) {
+    if (k != 0) *at++ = ',';
+    at = std::to_chars(at, end, cellLengths[k]).ptr;
+  }
+  text.resize(static_cast<std::size_t>(at - text.data()));
 }
 
-TextValue cellLengthsOf(const char* line, const char* separator) { return cellLengthsText(lengthsOf(line, separator)); }
+TextValue cellLengthsOf(const char* line, const char* separator) {
+  const std::vector<int32_t>& lengths = lengthsOf(line, separator);
+  return lengths.empty() ? TextValue() : lengthsText(lengths);
+}

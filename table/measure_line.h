@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "runtime/array_value.h"
@@ -31,7 +32,8 @@ void measureLineWidths(ColumnMeasure& measure, int32_t lineNumber, std::span<con
                        int32_t previousLengthCount);
 // Appends the byte length of each cell of the line, cut at `separator` as splitText cuts it.
 void appendCellLengths(const char* line, const char* separator, std::vector<int32_t>& lengths);
-// Cell lengths as measureLine writes them into cellLengthsText ("4,6,4"), or an empty text for
-// a line without cells; cellLengthsOf cuts the line for them.
-TextValue cellLengthsText(std::span<const int32_t> cellLengths);
+// Cell lengths as measureLine writes them into cellLengthsText ("4,6,4"), into `text` (whose
+// buffer is reused), "" for a line without cells.
+void writeCellLengths(std::span<const int32_t> cellLengths, std::string& text);
+// The same as a text of its own, cutting the line for the lengths; empty for a line without cells.
 TextValue cellLengthsOf(const char* line, const char* separator);

@@ -63,8 +63,8 @@ class RecordBuilder {
       appendCellLengths(lines_.textAt(nextLine_), separator_, batch.lengths);
       batch.lengthsEnd.push_back(batch.lengths.size());
       // A line without cells is recorded with the lengths of the last line that had some.
-      if (TextValue lengths = cellLengthsText(batch.lengthsOf(batch.records.size())); !lengths.isEmpty()) {
-        lengths_ = std::move(lengths);
+      if (const std::span<const int32_t> lengths = batch.lengthsOf(batch.records.size()); !lengths.empty()) {
+        writeCellLengths(lengths, lengths_);
       }
       char row[16];
       *std::to_chars(row, row + sizeof row - 1, nextLine_).ptr = '\0';
@@ -86,7 +86,7 @@ class RecordBuilder {
   const char* separator_;
   const RunPress& run_;
   std::optional<JsonDocument> rowRecord_;
-  TextValue lengths_;  // the cell lengths of the last line with cells
+  std::string lengths_;  // the cell lengths of the last line with cells, its buffer reused
   int32_t nextLine_ = 1;
 };
 
