@@ -57,17 +57,18 @@ void measureLineWidths(ColumnMeasure& measure, int32_t lineNumber, std::span<con
                        int32_t previousLengthCount) {
   const auto cellCount = static_cast<int32_t>(cellLengths.size());
   const int32_t knownColumns = measure.columnWidths.count();
-  if (cellCount > measure.columnCount) {
-    measure.columnCount = cellCount;
-    measure.columnWidths.resize(cellCount);
-  }
+  if (cellCount > measure.columnCount) measure.columnCount = cellCount;
+  if (cellCount > knownColumns) measure.columnWidths.resize(cellCount);
+  // Every cell has its column now: the widths are taken and set in place.
+  intptr_t* const widths = arrayData(measure.columnWidths.block()).elements;
   for (int32_t j = 1; j <= cellCount; ++j) {
     const int32_t length = cellLengths[static_cast<std::size_t>(j - 1)];
+    intptr_t& width = widths[j - 1];
     // The first line and the line that opens a column set its width; a later line may only
     // raise it, and only when the previous line's record lists this column.
     const bool setsWidth = lineNumber == 1 || j > knownColumns;
-    const bool raisesWidth = j <= previousLengthCount && length >= measure.columnWidths.intAt(j);
-    if (setsWidth || raisesWidth) measure.columnWidths.setInt(j, length);
+    const bool raisesWidth = j <= previousLengthCount && length >= width;
+    if (setsWidth || raisesWidth) width = length;
   }
 }
 
