@@ -4,7 +4,12 @@
 #include <QTextBlockFormat>
 #include <QTextDocument>
 
+#include <bit>
 #include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/shared/ascii_runs.h"
 
@@ -198,5 +203,30 @@ void restoreLineCounts(QTextDocument& document) {
 }
 
 bool isSoftBreakMark(QChar unit) { return unit.unicode() == kSoftBreakMark; }
+
+qsizetype nextBreak(const QString& raw, qsizetype from, qsizetype to) {
+  const char16_t* const units = reinterpret_cast<const char16_t*>(raw.constData());
+  qsizetype at = from;
+#if defined(__SSE2__)
+  // Eight units at a time: a line of a paste is tens of units, and half of a Chinese one lies
+  // above U+2028 too, so a test of each unit's range alone would stop at every character.
+  const __m128i lines = _mm_set1_epi16(static_cast<short>(QChar::LineSeparator));
+  const __m128i paragraphs = _mm_set1_epi16(static_cast<short>(QChar::ParagraphSeparator));
+  const __m128i marks = _mm_set1_epi16(static_cast<short>(kSoftBreakMark));
+  for (; to - at >= 8; at += 8) {
+    const __m128i eight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + at));
+    const __m128i breaks = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(eight, lines), _mm_cmpeq_epi16(eight, paragraphs)),
+                                        _mm_cmpeq_epi16(eight, marks));
+    if (const int found = _mm_movemask_epi8(breaks); found != 0) {
+      return at + std::countr_zero(static_cast<unsigned>(found)) / 2;
+    }
+  }
+#endif
+  for (; at < to; ++at) {
+    const char16_t unit = units[at];
+    if (unit == QChar::LineSeparator || unit == QChar::ParagraphSeparator || unit == kSoftBreakMark) return at;
+  }
+  return to;
+}
 
 }  // namespace qtbackend

@@ -93,6 +93,10 @@ QString rawTextMarkingSoftBreaks(const std::vector<BlockTexts>& cuts);
 // True for the mark rawTextMarkingSoftBreaks puts for a soft break.
 bool isSoftBreakMark(QChar unit);
 
+// The place of the first break of a raw text (U+2029, U+2028 or a soft break's mark) from
+// `from` on, before `to`; `to` when there is none.
+qsizetype nextBreak(const QString& raw, qsizetype from, qsizetype to);
+
 // The text a person copies from the cursor's selection: line breaks as "\n", no-break spaces
 // as spaces, as the toolkit's own copy gave them; soft breaks give nothing.
 QString copiedText(const QTextCursor& selection);

@@ -11,6 +11,7 @@
 #include <QTextCursor>
 #include <QThread>
 
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 
@@ -174,13 +175,6 @@ PlatformText* EditBox::newText() const {
 
 namespace {
 
-// Where a slice of a raw text may end: after a break of any kind. Every break lies at or above
-// U+2028, so the ASCII a text is mostly made of passes with one look.
-bool isBreak(QChar unit) {
-  return unit.unicode() >= QChar::LineSeparator &&
-         (unit == QChar::ParagraphSeparator || unit == QChar::LineSeparator || isSoftBreakMark(unit));
-}
-
 // The bytes a text's converted form stands for, "\r\n" between lines; for a document, from
 // its raw text, where U+2029 and U+2028 break lines and soft breaks are marked to be dropped.
 std::string ansiOfRaw(const QString& raw) {
@@ -188,21 +182,16 @@ std::string ansiOfRaw(const QString& raw) {
   ansi.reserve(static_cast<size_t>(raw.size()) * 2);  // at most two bytes a unit or a break
   std::u16string slice;
   std::string converted;
+  const char16_t* const units = reinterpret_cast<const char16_t*>(raw.constData());
   for (qsizetype at = 0; at < raw.size();) {
+    // A slice ends after a break of any kind.
     qsizetype next = raw.size();
     if (raw.size() - at > static_cast<qsizetype>(kSlice)) {
-      for (qsizetype i = at + static_cast<qsizetype>(kSlice); i < raw.size(); ++i) {
-        if (isBreak(raw[i])) {
-          next = i + 1;
-          break;
-        }
-      }
+      next = std::min(nextBreak(raw, at + static_cast<qsizetype>(kSlice), raw.size()) + 1, raw.size());
     }
     slice.clear();
-    const char16_t* const units = reinterpret_cast<const char16_t*>(raw.utf16());
     qsizetype runStart = at;
-    for (qsizetype i = at; i < next; ++i) {
-      if (!isBreak(raw[i])) continue;
+    for (qsizetype i = nextBreak(raw, at, next); i < next; i = nextBreak(raw, i + 1, next)) {
       slice.append(units + runStart, static_cast<size_t>(i - runStart));
       if (!isSoftBreakMark(raw[i])) slice += u"\r\n";
       runStart = i + 1;
