@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "runtime/command_call.h"
+#include "runtime/cut_fields.h"
 #include "runtime/text_commands.h"
 
 namespace {
@@ -89,6 +90,51 @@ TEST(SplitText, CountFieldsGivesTheNumberOfElementsSplitGives) {
   EXPECT_EQ(countFields("a,b\x81", ","), 2);
   EXPECT_EQ(countFields("\x81,", ","), 1) << "the comma is the lead byte's trail";
   EXPECT_EQ(countFields(nullptr, ","), 0);
+}
+
+// A long text is searched for a separator that holds no lead byte, each place found checked by
+// the lead bytes before it: it cuts as a walk that looks at every byte in turn does, for texts
+// over separators, lead, trail and plain bytes on either side of the length searched from, and
+// for a separator that holds a lead byte too, with and without a limit.
+TEST(SplitText, SearchedCutMatchesAWalkOverEveryByte) {
+  const auto byteWalk = [](const std::string& text, const std::string& separator, int limit) {
+    std::vector<std::string> fields;
+    size_t fieldStart = 0, at = 0;
+    while (text.size() - at >= separator.size()) {
+      if (text.compare(at, separator.size(), separator) == 0) {
+        fields.push_back(text.substr(fieldStart, at - fieldStart));
+        at += separator.size();
+        fieldStart = at;
+        if (limit > 0 && --limit == 0) return fields;
+      } else if (static_cast<unsigned char>(text[at]) >= 0x81 && static_cast<unsigned char>(text[at]) <= 0xFE) {
+        if (at + 1 == text.size()) break;
+        at += 2;
+      } else {
+        at += 1;
+      }
+    }
+    if (fieldStart < text.size()) fields.push_back(text.substr(fieldStart));
+    return fields;
+  };
+  // Lead bytes, bytes that are both lead and trail, trail bytes in ASCII's range, the euro
+  // sign, and the bytes of the separators.
+  const std::string alphabet = std::string("a,\r\n\x81\xB0") + "A|\x80\xFE\x7F@";
+  const char* const separators[] = {",", "\r\n", ",,", "|", "@", "\r", "\xB0" "A", "\x81"};
+  uint32_t seed = 12345;
+  for (int round = 0; round < 20000; ++round) {
+    seed = seed * 1103515245u + 12345u;
+    std::string text(round % 2 == 0 ? seed % 25 : kSearchedTextLength - 8 + seed % 40, ' ');
+    for (char& byte : text) {
+      seed = seed * 1103515245u + 12345u;
+      byte = (seed >> 16) % 4 == 0 ? static_cast<char>('b' + (seed >> 20) % 4) : alphabet[(seed >> 20) % alphabet.size()];
+    }
+    for (const char* separator : separators)
+    for (const int limit : {-1, 2}) {
+      std::vector<std::string> cut;
+      cutFields(text.c_str(), separator, [&](const char* begin, size_t length) { cut.emplace_back(begin, length); }, limit);
+      ASSERT_EQ(cut, byteWalk(text, separator, limit)) << "round " << round << ", separator " << separator;
+    }
+  }
 }
 
 TEST(ReplaceText, NeverRescansInsertedTextAndHonoursStartAndCount) {
