@@ -564,6 +564,27 @@ TEST(EnginePair, RefilledLiteralsAndShortTextsAsTheReferenceHasThem) {
   expectTextsAgreeingOn(texts);
 }
 
+// Global variables are found again by the name's address until a property can have gone:
+// one deleted and made again, made by assignment or as a getter, read from a function and
+// through a with, one hidden by a local, names missed and then made (Object.prototype's
+// among them), and names of the same text made at run time, between collections.
+TEST(EnginePair, GlobalVariablesAsTheReferenceFindsThem) {
+  const std::vector<TextAndAnswer> texts = {
+      {u"gone = 'first'; var seen = gone; delete this.gone; seen += typeof gone; gone = 'again'; seen + gone", u"firstundefinedagain"},
+      {u"gone + (function () { return gone })() + (function () { var gone = 'local'; return gone })() + this['go' + 'ne']",
+       u"againagainlocalagain"},
+      {u"typeof hasOwnProperty + typeof toString + typeof valueOf", u"undefinedundefinedundefined"},
+      {u"hasOwnProperty = 5; typeof hasOwnProperty + hasOwnProperty + typeof toString", u"number5undefined"},
+      {u"var n = 0; Object.defineProperty(this, 'counted', {get: function () { return ++n }, configurable: true}); '' + (counted + counted + counted)",
+       u"6"},
+      {u"delete this.counted; counted = 'plain'; var w = ''; with ({counted: 'inner'}) { w += counted } w + counted", u"innerplain"},
+      {u"var keep = ''; for (var i = 0; i < 30000; ++i) { var temp = {k: i}; keep = gone + temp.k } delete this.gone; keep + typeof gone",
+       u"again29999undefined"},
+      {u"var made = 'gon' + 'e'; this[made] = 'by name'; gone + this[made] + (function () { return typeof gone })()", u"by nameby namestring"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
 // The generator must keep writing texts that mostly run: one that drifted into writing junk
 // would leave the interpreter's inside untouched and the run green.
 TEST(StatementShapes, TextsMostlyRunAndEveryKindOfFailureComes) {
