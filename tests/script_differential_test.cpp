@@ -496,7 +496,8 @@ TEST(EnginePair, AssignmentsThroughChainsAsTheReferenceMakesThem) {
 // replace with a one-character pattern answers at once when the text does not hold that
 // character, and only for a pattern that stands for itself: every metacharacter alone, the
 // characters beside them in the character table, escapes and classes, a character that is
-// not ASCII and a pattern that ignores case, each on texts with and without it.
+// not ASCII (and a text holding its neighbour) and a pattern that ignores case, each on texts
+// with and without it, at their start and end.
 TEST(EnginePair, OneCharacterPatternsAsTheReferenceMatchesThem) {
   const std::vector<TextAndAnswer> texts = {
       {uR"('ab'.replace(/./g, 'x') + ',' + 'ab'.replace(/|/g, '-') + ',' + 'ab'.replace(/^/g, '>') + ',' + 'ab'.replace(/$/g, '<'))",
@@ -512,6 +513,9 @@ TEST(EnginePair, OneCharacterPatternsAsTheReferenceMatchesThem) {
       {uR"('x序y'.replace(/序/g, '-') + 'xy'.replace(/序/g, '-') + ',' + 'ab'.replace(/ab/g, '-') + 'a'.replace(/ab/g, '-') + ',' +
            '序号'.replace(new RegExp(String.fromCharCode(24207), 'g'), '*') + ',' + 'a\u2400b'.replace(new RegExp(String.fromCharCode(9216), 'g'), '\\'))",
        u"x-yxy,-a,*号,a\\b"},
+      {uR"('\\ab'.replace(/\\/g, '/') + 'ab\\'.replace(/\\/g, '/') + '\\'.replace(/\\/g, '/') + ''.replace(/\\/g, '/') + '|' +
+           'x␁y'.replace(new RegExp(String.fromCharCode(9216), 'g'), '!') + '␀'.replace(new RegExp(String.fromCharCode(9216), 'g'), '!'))",
+       u"/abab//|x␁y!"},
       {uR"(var g = /z/g; g.lastIndex = 3; var none = 'abc'.replace(g, 'y'); var some = 'azc'.replace(g, 'y'); none + some + g.lastIndex)",
        u"abcayc0"},
   };
