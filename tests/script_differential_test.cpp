@@ -493,6 +493,102 @@ TEST(EnginePair, AssignmentsThroughChainsAsTheReferenceMakesThem) {
   expectTextsAgreeingOn(texts);
 }
 
+// replace with a one-character pattern answers at once when the text does not hold that
+// character, and only for a pattern that stands for itself: every metacharacter alone, the
+// characters beside them in the character table, escapes and classes, a character that is
+// not ASCII (and a text holding its neighbour) and a pattern that ignores case, each on texts
+// with and without it, at their start and end.
+TEST(EnginePair, OneCharacterPatternsAsTheReferenceMatchesThem) {
+  const std::vector<TextAndAnswer> texts = {
+      {uR"('ab'.replace(/./g, 'x') + ',' + 'ab'.replace(/|/g, '-') + ',' + 'ab'.replace(/^/g, '>') + ',' + 'ab'.replace(/$/g, '<'))",
+       u"xx,-a-b-,>aab,ab<"},
+      {uR"('a.b'.replace(/\./g, '!') + 'ab'.replace(/\./g, '!') + ',' + 'a/b'.replace(/\//g, '') + ',' + 'a?b$c'.replace(/\?/g, '').replace(/\$/g, '') +
+           ',' + 'a^b'.replace(/\^/g, '') + 'a\\b'.replace(/\\/g, '/') + 'a|b'.replace(/\|/g, '') + 'a{b}'.replace(/\{/g, '').replace(/\}/g, ''))",
+       u"a!bab,ab,abc,aba/babab"},
+      {uR"('a#%,-0:>@_`~ z'.replace(/#/g, '1').replace(/%/g, '2').replace(/,/g, '3').replace(/-/g, '4').replace(/0/g, '5').replace(/:/g, '6')
+           .replace(/>/g, '7').replace(/@/g, '8').replace(/_/g, '9').replace(/`/g, 'A').replace(/~/g, 'B').replace(/ /g, 'C') + 'q'.replace(/#/g, '1'))",
+       u"a123456789ABCzq"},
+      {uR"('a1b'.replace(/\d/g, '#') + ',' + 'a b'.replace(/\s/g, '_') + ',' + 'a_b'.replace(/\w/g, '!') + ',' + 'A'.replace(/a/gi, 'i') + 'A'.replace(/a/g, 'g'))",
+       u"a#b,a_b,!!!,iA"},
+      {uR"('x序y'.replace(/序/g, '-') + 'xy'.replace(/序/g, '-') + ',' + 'ab'.replace(/ab/g, '-') + 'a'.replace(/ab/g, '-') + ',' +
+           '序号'.replace(new RegExp(String.fromCharCode(24207), 'g'), '*') + ',' + 'a\u2400b'.replace(new RegExp(String.fromCharCode(9216), 'g'), '\\'))",
+       u"x-yxy,-a,*号,a\\b"},
+      {uR"('\\ab'.replace(/\\/g, '/') + 'ab\\'.replace(/\\/g, '/') + '\\'.replace(/\\/g, '/') + ''.replace(/\\/g, '/') + '|' +
+           'x␁y'.replace(new RegExp(String.fromCharCode(9216), 'g'), '!') + '␀'.replace(new RegExp(String.fromCharCode(9216), 'g'), '!'))",
+       u"/abab//|x␁y!"},
+      {uR"(var g = /z/g; g.lastIndex = 3; var none = 'abc'.replace(g, 'y'); var some = 'azc'.replace(g, 'y'); none + some + g.lastIndex)",
+       u"abcayc0"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
+// Compiled expressions are found by hints, by pattern and by program, before a walk over
+// the cache: patterns that fall on the same hint (same length, ends and flags), the same
+// pattern with other flags, more patterns than the cache holds, and objects of cached and
+// uncached programs collected by the thousand, all match as the reference matches them.
+TEST(EnginePair, RegularExpressionsCachedByPatternAsTheReferenceCompilesThem) {
+  const std::vector<TextAndAnswer> texts = {
+      {uR"([/a.c/.test('azc'), /abc/.test('azc'), /a.c/.test('azc'), /axc/.test('azc'), /abc/i.test('ABC'), /abc/.test('ABC'),
+            /abc/m.test('ABC'), /a.c/.test('abc')].join())",
+       u"true,false,true,false,true,false,false,true"},
+      {uR"(var hits = ''; for (var k = 0; k < 45; ++k) hits += new RegExp('a' + k + 'c').test('xa' + k + 'cy') ? 1 : 0;
+           hits.length + ',' + hits.indexOf('0') + ',' + new RegExp('a7c').test('a17c') + /a.c/.exec('xabcx')[0])",
+       u"45,-1,falseabc"},
+      {uR"(var s = ''; for (var n = 0; n < 30000; ++n) s = /b+/.exec('abbc')[0] + new RegExp('q' + (n % 50) + '$').test('xq' + (n % 50)) + /a.c/.source;
+           s + ',' + /a.c/.test('a-c') + /abc/.test('a-c') + new RegExp('q45$').test('q45') + new RegExp('a44c').test('a44c'))",
+       u"bbtruea.c,truefalsetruetrue"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
+// Texts of one shape with other literals are run by refilling one compiled template: longer
+// and shorter sources and literals than the last, a literal past its buffer's size, numbers,
+// and one with an escape that is compiled afresh. And texts of up to 15 bytes, which a value
+// holds itself, pushed and cut at every length across that bound, ASCII or not.
+TEST(EnginePair, RefilledLiteralsAndShortTextsAsTheReferenceHasThem) {
+  const std::vector<TextAndAnswer> texts = {
+      {uR"(seen = 'abcdefghijklmnopqrstuvwxyz0123456789'.length + ',' + 'x')", u"36,x"},
+      {uR"(seen = 'b'.length + ',' + 'y')", u"1,y"},
+      {uR"(seen = 'cccccccccccccccccccccccccccccccccccccccccccccccccccc'.length + ',' + 'zzzzzzzzzzzzzzzzzz')",
+       u"52,zzzzzzzzzzzzzzzzzz"},
+      {uR"(seen = ''.length + ',' + 'abcdefghijklmno')", u"0,abcdefghijklmno"},
+      {uR"(seen = 'a\'b'.length + ',' + 'abcdefghijklmnop')", u"3,abcdefghijklmnop"},
+      {uR"(seen = 'abcdefg'.length + ',' + 'abcdefgh')", u"7,abcdefgh"},
+      {uR"(seen = 'abcd'.length + ',' + 'abc')", u"4,abc"},
+      {uR"(var one = 1; count = '' + (5 + one))", u"6"},
+      {uR"(var one = 1; count = '' + (1234567 + one))", u"1234568"},
+      {uR"(var one = 1; count = '' + (7 + one))", u"8"},
+      {uR"(var t = '0123456789abcdefghij', r = []; for (var k = 0; k <= 17; ++k) r.push(t.slice(0, k).length + t.substring(20 - k));
+           r.join('.'))",
+       u"0.1j.2ij.3hij.4ghij.5fghij.6efghij.7defghij.8cdefghij.9bcdefghij.10abcdefghij.119abcdefghij.1289abcdefghij."
+       u"13789abcdefghij.146789abcdefghij.1556789abcdefghij.16456789abcdefghij.173456789abcdefghij"},
+      {uR"(var u = '序号序号序'; u.slice(0, 4) + u.length + String(123456789012345) + String(1234567890123456) + (0.5).toString() + typeof String(''))",
+       u"序号序号5123456789012345" u"12345678901234560.5string"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
+// Global variables are found again by the name's address until a property can have gone:
+// one deleted and made again, made by assignment or as a getter, read from a function and
+// through a with, one hidden by a local, names missed and then made (Object.prototype's
+// among them), and names of the same text made at run time, between collections.
+TEST(EnginePair, GlobalVariablesAsTheReferenceFindsThem) {
+  const std::vector<TextAndAnswer> texts = {
+      {u"gone = 'first'; var seen = gone; delete this.gone; seen += typeof gone; gone = 'again'; seen + gone", u"firstundefinedagain"},
+      {u"gone + (function () { return gone })() + (function () { var gone = 'local'; return gone })() + this['go' + 'ne']",
+       u"againagainlocalagain"},
+      {u"typeof hasOwnProperty + typeof toString + typeof valueOf", u"undefinedundefinedundefined"},
+      {u"hasOwnProperty = 5; typeof hasOwnProperty + hasOwnProperty + typeof toString", u"number5undefined"},
+      {u"var n = 0; Object.defineProperty(this, 'counted', {get: function () { return ++n }, configurable: true}); '' + (counted + counted + counted)",
+       u"6"},
+      {u"delete this.counted; counted = 'plain'; var w = ''; with ({counted: 'inner'}) { w += counted } w + counted", u"innerplain"},
+      {u"var keep = ''; for (var i = 0; i < 30000; ++i) { var temp = {k: i}; keep = gone + temp.k } delete this.gone; keep + typeof gone",
+       u"again29999undefined"},
+      {u"var made = 'gon' + 'e'; this[made] = 'by name'; gone + this[made] + (function () { return typeof gone })()", u"by nameby namestring"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
 // The generator must keep writing texts that mostly run: one that drifted into writing junk
 // would leave the interpreter's inside untouched and the run green.
 TEST(StatementShapes, TextsMostlyRunAndEveryKindOfFailureComes) {

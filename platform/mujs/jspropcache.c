@@ -66,6 +66,9 @@ void jsX_propforget(js_State *J)
 	struct js_PropCache *cache = J->propcache;
 	if (cache && ++cache->generation == 0) /* wrapped round: old entries could match again */
 		memset(cache, 0, sizeof *cache);
+	/* the global variables the interpreter remembers (js_hasvar), on the same terms */
+	if (++J->globals.generation == 0)
+		memset(&J->globals, 0, sizeof J->globals);
 }
 
 void jsX_freepropcache(js_State *J)

@@ -10,9 +10,15 @@
  * to either: it was copied, escaped, for every object. Programs and sources stay until the
  * interpreter ends, so a full cache compiles what comes after it as before, each object
  * owning its program and source.
+ *
+ * A literal is looked up at every run of its code, and its object's program is looked for
+ * when the object is collected; a walk over the entries cost tens of instructions each time.
+ * Two small tables, by the pattern's size, ends and flags and by the program's address, say
+ * where the entry last put there is; another entry that lands on the same place is found by
+ * the walk as before.
  */
 
-enum { CACHED = 32, LONGEST = 256 };
+enum { CACHED = 32, LONGEST = 256, HINTS = 64 };
 
 struct js_RegCache
 {
@@ -24,7 +30,29 @@ struct js_RegCache
 		int opts;
 		Reprog *prog;
 	} entry[CACHED];
+	/* an entry's index plus one, 0 for none */
+	unsigned char bypattern[HINTS];
+	unsigned char byprog[HINTS];
 };
+
+static unsigned patternhint(const char *pattern, size_t size, int opts)
+{
+	/* size counts the terminating zero, so pattern[size - 2] is the last character */
+	unsigned last = size > 1 ? (unsigned char)pattern[size - 2] : 0;
+	return ((unsigned)size * 5 + (unsigned char)pattern[0] * 3 + last * 7 + (unsigned)opts) % HINTS;
+}
+
+static unsigned proghint(Reprog *prog)
+{
+	size_t h = (size_t)prog >> 4;
+	return (unsigned)((h ^ (h >> 6)) % HINTS);
+}
+
+static int samepattern(struct js_RegCache *cache, int i, const char *pattern, size_t size, int opts)
+{
+	return cache->entry[i].size == size && cache->entry[i].opts == opts &&
+		!memcmp(cache->entry[i].pattern, pattern, size);
+}
 
 /* *source is where the cache keeps the program's source as objects show it (NULL until the
    first object has made it), or NULL when the cache does not hold the program. */
@@ -37,17 +65,20 @@ Reprog *jsX_regcomp(js_State *J, const char *pattern, int opts, const char **err
 	int i;
 
 	if (cache) {
-		/* the size and flags first: most entries differ in them, and a literal is looked up
-		   at every run of its code */
-		for (i = 0; i < cache->count; ++i)
-			if (cache->entry[i].size == size && cache->entry[i].opts == opts &&
-			    !memcmp(cache->entry[i].pattern, pattern, size)) {
-				*source = &cache->entry[i].source;
-				return cache->entry[i].prog;
-			}
+		i = cache->bypattern[patternhint(pattern, size, opts)] - 1;
+		if (i < 0 || !samepattern(cache, i, pattern, size, opts))
+			/* the size and flags first: most entries differ in them */
+			for (i = 0; i < cache->count && !samepattern(cache, i, pattern, size, opts); ++i)
+				;
+		if (i < cache->count) {
+			*source = &cache->entry[i].source;
+			return cache->entry[i].prog;
+		}
 	} else {
 		cache = J->regcache = js_malloc(J, sizeof *cache);
 		cache->count = 0;
+		memset(cache->bypattern, 0, sizeof cache->bypattern);
+		memset(cache->byprog, 0, sizeof cache->byprog);
 	}
 	*source = NULL;
 	if (cache->count == CACHED || size > LONGEST)
@@ -67,16 +98,22 @@ Reprog *jsX_regcomp(js_State *J, const char *pattern, int opts, const char **err
 	cache->entry[cache->count].prog = prog;
 	*source = &cache->entry[cache->count].source;
 	++cache->count;
+	cache->bypattern[patternhint(pattern, size, opts)] = (unsigned char)cache->count;
+	cache->byprog[proghint(prog)] = (unsigned char)cache->count;
 	return prog;
 }
 
 static int cached(struct js_RegCache *cache, Reprog *prog)
 {
 	int i;
-	if (cache)
-		for (i = 0; i < cache->count; ++i)
-			if (cache->entry[i].prog == prog)
-				return i;
+	if (!cache)
+		return -1;
+	i = cache->byprog[proghint(prog)] - 1;
+	if (i >= 0 && cache->entry[i].prog == prog)
+		return i;
+	for (i = 0; i < cache->count; ++i)
+		if (cache->entry[i].prog == prog)
+			return i;
 	return -1;
 }
 

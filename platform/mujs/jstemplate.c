@@ -244,19 +244,26 @@ static js_Function *templateat(js_State *J, int idx)
 	return obj->u.f.function;
 }
 
-/* Room for n bytes in a literal's own buffer. */
-static void roomfortext(js_State *J, js_Literal *lit, int n)
+/* Room for n bytes in a literal's own buffer; 0 when memory ran out, the buffer as it was.
+   Refilling a template asks for memory without throwing, so that it needs no handler set up
+   for every line it refills: running out only means compiling the source afresh. */
+static int roomfortext(js_State *J, js_Literal *lit, int n)
 {
 	if (lit->textcap < n) {
 		int cap = lit->textcap ? lit->textcap : 16;
+		char *text;
 		while (cap < n)
 			cap *= 2;
-		lit->text = js_realloc(J, lit->text, cap);
+		text = J->alloc(J->actx, lit->text, cap);
+		if (!text)
+			return 0;
+		lit->text = text;
 		lit->textcap = cap;
 	}
+	return 1;
 }
 
-static void putliterals(js_State *J, js_Function *F, int length);
+static int putliterals(js_State *J, js_Function *F, int length, int oldlength);
 
 /* Puts the literals last scanned into F, if those it has compiled in are the same. A string
    put in goes into the template's own buffer for that literal, which the code points at:
@@ -281,20 +288,27 @@ static int takeliterals(js_State *J, js_Function *F)
 			return 0;
 	}
 
-	putliterals(J, F, (int)strlen(J->scansource));
-	return 1;
+	return putliterals(J, F, (int)strlen(J->scansource), (int)strlen(F->littext));
 }
 
-/* Writes the literals last scanned, which F's compiled-in ones are known to match, into F. */
-static void putliterals(js_State *J, js_Function *F, int length)
+/* Writes the literals last scanned, which F's compiled-in ones are known to match, into F,
+   whose source kept so far is oldlength bytes long (its buffer holds that and its end at
+   least). 0 when memory ran out, F as it was. */
+static int putliterals(js_State *J, js_Function *F, int length, int oldlength)
 {
 	int i;
 
 	/* every allocation before the first change */
-	roomforsource(J, F, length);
+	if (length > oldlength) {
+		char *text = J->alloc(J->actx, F->littext, length + 1);
+		if (!text)
+			return 0;
+		F->littext = text;
+	}
 	for (i = 0; i < F->litlen; ++i)
 		if (F->littab[i].pc >= 0 && F->littab[i].kind == TK_STRING && J->scan[i].string != F->littab[i].text)
-			roomfortext(J, &F->littab[i], (int)strlen(J->scan[i].string) + 1);
+			if (!roomfortext(J, &F->littab[i], (int)strlen(J->scan[i].string) + 1))
+				return 0;
 
 	for (i = 0; i < F->litlen; ++i) {
 		js_Literal *have = &F->littab[i];
@@ -312,6 +326,7 @@ static void putliterals(js_State *J, js_Function *F, int length)
 		}
 	}
 	keepsource(J, F, length);
+	return 1;
 }
 
 int js_takeliterals(js_State *J, int idx)
@@ -335,7 +350,9 @@ static int relit(js_State *J, js_Function *F, const char *source)
 	int i, o = 0, n = 0, end, length;
 	js_Literal *lit;
 
-	if (!F->littext)
+	/* the scan holds a template's literals since its source was scanned; a template that
+	   has more than the scan has room for is left to compiling */
+	if (!F->littext || F->litlen > J->scancap)
 		return 0;
 	old = F->littext;
 	length = (int)strlen(source);
@@ -347,7 +364,11 @@ static int relit(js_State *J, js_Function *F, const char *source)
 		if (have->end < 0 || n + between > length || memcmp(old + o, source + n, between) != 0)
 			return 0;
 		n += between;
-		lit = scanliteral(J, have->kind);
+		lit = &J->scan[J->scanlen++];
+		lit->kind = have->kind;
+		lit->pc = -1;
+		lit->string = NULL;
+		lit->number = 0;
 		lit->start = n;
 		if (n + size <= length && memcmp(old + have->start, source + n, size) == 0) {
 			/* the same bytes: the same literal, as long as the text goes on the same */
@@ -363,7 +384,8 @@ static int relit(js_State *J, js_Function *F, const char *source)
 			lit->plain = 1;
 			if (have->kind == TK_STRING) {
 				/* into the scan's own buffer: not interned, since every line brings new ones */
-				roomfortext(J, lit, end - n - 1);
+				if (!roomfortext(J, lit, end - n - 1))
+					return 0;
 				memcpy(lit->text, source + n + 1, (size_t)(end - n - 2));
 				lit->text[end - n - 2] = 0;
 				lit->string = lit->text;
@@ -380,24 +402,16 @@ static int relit(js_State *J, js_Function *F, const char *source)
 	}
 	if (strcmp(old + o, source + n) != 0)
 		return 0;
-	/* the kinds are the template's, and its compiled-in literals are unchanged */
-	putliterals(J, F, length);
-	return 1;
+	/* the kinds are the template's, and its compiled-in literals are unchanged; the tails
+	   compared equal, so the old source's length follows from where each one's started */
+	return putliterals(J, F, length, o + (length - n));
 }
 
+/* Nothing here throws (memory is asked for without), so no handler is set up. */
 int js_relit(js_State *J, int idx, const char *source)
 {
 	js_Function *F = templateat(J, idx);
-	int taken;
-	if (!F)
-		return 0;
-	if (js_try(J)) {
-		js_pop(J, 1);
-		return 0;
-	}
-	taken = relit(J, F, source);
-	js_endtry(J);
-	return taken;
+	return F ? relit(J, F, source) : 0;
 }
 
 /* The compiler has just put a template's own literal `lit` into the code at pc. A literal the

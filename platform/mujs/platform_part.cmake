@@ -1,4 +1,4 @@
-# The script control over mujs 1.3.2, built here from Debian's source with twenty-seven patches of
+# The script control over mujs 1.3.2, built here from Debian's source with twenty-nine patches of
 # ours, applied in this order (each file says why at its top). Where a patch brings code of
 # our own, that code is a source file here (js*.c), built beside the interpreter with our
 # warnings; the patch holds only the hooks into mujs's own files.
@@ -39,7 +39,9 @@
 #   name-order.patch       property names are compared by their first character before strcmp;
 #   hot-calls.patch        js_toobject and js_pushvalue are put in place in the interpreter's callers;
 #   json-tojson.patch      JSON.stringify asks for toJSON only where a chain ever had one;
-#   plain-assign.patch     an assignment looks along the chain only where it ever had an accessor.
+#   plain-assign.patch     an assignment looks along the chain only where it ever had an accessor;
+#   short-strings.patch    a text held in the value itself is copied a few bytes at a time;
+#   global-vars.patch      the global object's variables are found again by the name's address.
 # All but insertion-order, undefined-behaviour and cjk-letters are for speed only: the
 # results are the same without them (tests/script_differential_test runs both builds).
 # The pristine source is never kept in the repository. It comes from Debian 12's source
@@ -127,7 +129,8 @@ set(mujs_patches
   json-holder.patch interned-names.patch few-members-sort.patch plain-json-members.patch
   regexp-source.patch object-values.patch buffer-chars.patch json-texts.patch
   flat-push.patch json-quoted.patch object-members.patch name-order.patch
-  hot-calls.patch json-tojson.patch plain-assign.patch)
+  hot-calls.patch json-tojson.patch plain-assign.patch short-strings.patch
+  global-vars.patch)
 list(TRANSFORM mujs_patches PREPEND ${CMAKE_CURRENT_LIST_DIR}/)
 set(mujs_dir ${CMAKE_BINARY_DIR}/mujs-patched)
 cellbrae_patched_mujs(${mujs_dir} ${mujs_patches})
