@@ -109,6 +109,7 @@ void convertToUtf16(std::string_view ansi, std::u16string* wide) {
     const size_t run = asciiRuns::widen(ansi.substr(at), out + written);
     at += run;
     written += run;
+    if (at == ansi.size()) break;  // all ASCII, as most texts are
     for (char16_t unit; startsPair(ansi, at) && (unit = pairs.unitOf(ansi.data() + at)) != PairTable::kUnsure; at += 2) {
       out[written++] = unit;
     }
@@ -197,6 +198,7 @@ void convertToAnsi(std::u16string_view wide, std::string* ansi) {
     const size_t run = asciiRuns::narrow(wide.substr(at), out + written);
     at += run;
     written += run;
+    if (at == wide.size()) break;
     for (; at < wide.size() && wide[at] >= 0x80; ++at) {
       const uint16_t bytes = units.bytesOf(wide[at], converter);
       if (bytes == UnitTable::kUnsure) break;
