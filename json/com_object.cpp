@@ -48,6 +48,15 @@ bool createObject(ComObject& target, const char* progId) {
 
 namespace {
 
+// Whether `text` is `last` (which holds no NUL): a member's name is a few bytes, compared in
+// place rather than measured first and then compared in a call.
+bool sameName(const std::string& last, const char* text) {
+  for (size_t at = 0; at < last.size(); ++at) {
+    if (last[at] != text[at]) return false;  // a shorter text stops here at its NUL
+  }
+  return text[last.size()] == '\0';
+}
+
 // Makes the access and leaves the answer, already coerced to `want`, in the returned
 // per-thread variant (the zero value of `want` on failure).
 Variant& access(const ComObject& object, const char* member, MemberAccess kind, const char* argument,
@@ -57,7 +66,7 @@ Variant& access(const ComObject& object, const char* member, MemberAccess kind, 
   thread_local std::u16string name;
   thread_local std::u16string text;
   const CodePage& codePage = platformCodePage();
-  if (lastMember != member) {
+  if (!sameName(lastMember, member)) {
     codePage.convertToUtf16(member, &name);
     lastMember = member;
   }
