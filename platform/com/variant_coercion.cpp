@@ -47,8 +47,10 @@ bool readNumber(std::u16string_view text, double* number) {
     // The locale's decimal point is read as the library reads it (localeconv would write it
     // into a buffer every thread shares).
     const char16_t next = text[i];
-    const bool carriesOn = next == u'.' || next == static_cast<unsigned char>(*nl_langinfo(RADIXCHAR)) ||
-                           next == u'e' || next == u'E' || (i == 1 && text[0] == u'0' && (next == u'x' || next == u'X'));
+    // The locale is asked last, for a unit none of the others is.
+    const bool carriesOn = next == u'.' || next == u'e' || next == u'E' ||
+                           (i == 1 && text[0] == u'0' && (next == u'x' || next == u'X')) ||
+                           next == static_cast<unsigned char>(*nl_langinfo(RADIXCHAR));
     if (i > 0 && !carriesOn) return false;
   }
   char ascii[65];
