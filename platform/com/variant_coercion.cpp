@@ -8,6 +8,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <string_view>
+
+using namespace std::string_view_literals;
 
 namespace {
 
@@ -85,8 +88,9 @@ bool toBoolean(const Variant& from, bool* boolean) {
     case VariantType::Double: *boolean = from.number != 0; return true;
     case VariantType::Text: {
       const std::u16string_view text = trimmed(from.text);
-      if (equalsIgnoringCase(text, u"true")) *boolean = true;
-      else if (equalsIgnoringCase(text, u"false")) *boolean = false;
+      // The words' lengths come from the literals, not from measuring them on every call.
+      if (equalsIgnoringCase(text, u"true"sv)) *boolean = true;
+      else if (equalsIgnoringCase(text, u"false"sv)) *boolean = false;
       else {
         double number = 0;
         if (!readNumber(text, &number)) return false;
