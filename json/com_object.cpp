@@ -4,6 +4,7 @@
 // expressions), which reads the same in GBK and UTF-16 and skips the code page.
 #include "json/com_object.h"
 
+#include <cstring>
 #include <string>
 #include <utility>
 
@@ -48,14 +49,8 @@ bool createObject(ComObject& target, const char* progId) {
 
 namespace {
 
-// Whether `text` is `last` (which holds no NUL): a member's name is a few bytes, compared in
-// place rather than measured first and then compared in a call.
-bool sameName(const std::string& last, const char* text) {
-  for (size_t at = 0; at < last.size(); ++at) {
-    if (last[at] != text[at]) return false;  // a shorter text stops here at its NUL
-  }
-  return text[last.size()] == '\0';
-}
+// Whether `text` is `last` (which holds no NUL), compared without measuring `text` first.
+bool sameName(const std::string& last, const char* text) { return std::strcmp(last.c_str(), text) == 0; }
 
 // Makes the access and leaves the answer, already coerced to `want`, in the returned
 // per-thread variant (the zero value of `want` on failure).

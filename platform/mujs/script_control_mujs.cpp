@@ -301,8 +301,9 @@ int32_t invokeControlMember(void* instance, int32_t member, InvokeKind kind, con
       }
       control.language = arguments[0].text;
       return ObjectOk;
-    case kAddCode: return runCode(control, arguments[0].text, nullptr);
-    case kEval: return runCode(control, arguments[0].text, result);
+    // One call for both, so that the compiler puts the evaluation in place here.
+    case kAddCode:
+    case kEval: return runCode(control, arguments[0].text, member == kEval ? result : nullptr);
     case kError:
       result->type = VariantType::Object;
       result->object = newErrorObject(control.lastError);
