@@ -3,6 +3,7 @@
 // scope and completion values, the GBK crossing, the script library, engines on threads.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
@@ -108,6 +109,120 @@ TEST(ObjectLayer, InvokeKindOrdersAndReferenceCounting) {
   EXPECT_EQ(destroyedProbes, 1);
   EXPECT_TRUE(objects().revokeClass(u"Cellbrae.Probe"));
   EXPECT_FALSE(objects().revokeClass(u"Cellbrae.Probe"));
+}
+
+// A class whose one member answers as its argument says: "bool:1", "num:2.5", "text:...",
+// "null", "self" (a new object of this class), "fail" and "fail:..." (a text written, then a
+// failure). Its other members, with names that share their beginnings, answer their own index.
+int destroyedAnswerers = 0;
+extern const ObjectClass kAnswerClass;
+const ObjectClass kAnswerClass{
+    [] { return static_cast<void*>(new int(0)); },
+    nullptr,
+    [](std::u16string_view name, uint32_t* kinds) {
+      *kinds = InvokeMethod;
+      const std::u16string_view names[] = {u"Answer", u"Abcd", u"Abce", u"Abcdefgh8", u"Abcdefgh9"};
+      for (int32_t i = 0; i < 5; ++i) {
+        if (name == names[i]) return i;
+      }
+      return -1;
+    },
+    [](void*, int32_t member, InvokeKind, const Argument* arguments, int32_t count, Variant* result) {
+      if (member != 0) {
+        result->type = VariantType::Double;
+        result->number = member;
+        return int32_t{ObjectOk};
+      }
+      const std::u16string_view said = count == 1 ? arguments[0].text : u"";
+      const std::u16string_view rest = said.substr(std::min(said.find(u':'), said.size() - 1) + 1);
+      if (said.starts_with(u"bool:")) {
+        result->type = VariantType::Boolean;
+        result->boolean = rest == u"1";
+      } else if (said.starts_with(u"num:")) {
+        result->type = VariantType::Double;
+        result->number = std::stod(std::string(rest.begin(), rest.end()));
+      } else if (said.starts_with(u"text:")) {
+        result->type = VariantType::Text;
+        result->text = rest;
+      } else if (said == u"null") {
+        result->type = VariantType::Null;
+      } else if (said == u"self") {
+        result->type = VariantType::Object;
+        result->object = platformObjects().wrap(&kAnswerClass, new int(0));
+      } else {
+        if (said.starts_with(u"fail:")) {
+          result->type = VariantType::Text;
+          result->text = rest;
+        }
+        return int32_t{ObjectInvokeFailed};
+      }
+      return int32_t{ObjectOk};
+    },
+    [](void* instance) {
+      delete static_cast<int*>(instance);
+      ++destroyedAnswerers;
+    },
+};
+
+// An answer of the type asked for reaches the caller as it is; any other is coerced, and a
+// failed call answers the zero value whatever the member had written. The texts of one call
+// never show in the next, and an object answer nobody keeps is released there and then.
+TEST(ObjectLayer, AnswersAsTheyAreCoercedOrZero) {
+  ComScope com;
+  objects().registerClass(u"Cellbrae.Answerer", u"{00000000-0000-0000-0000-000000000002}", &kAnswerClass);
+  destroyedAnswerers = 0;
+  {
+    ComObject answerer;
+    ASSERT_TRUE(createObject(answerer, "Cellbrae.Answerer"));
+    EXPECT_TRUE(callBoolean(answerer, "Answer", "bool:1"));
+    EXPECT_EQ(callDouble(answerer, "Answer", "num:-2.5"), -2.5);
+    EXPECT_STREQ(callText(answerer, "Answer", "text:a longer text than the next one").c_str(),
+                 "a longer text than the next one");
+    EXPECT_STREQ(callText(answerer, "Answer", "text:short").c_str(), "short");
+    EXPECT_EQ(lastAccessStatus(), ObjectOk);
+
+    EXPECT_STREQ(callText(answerer, "Answer", "bool:1").c_str(), "true");
+    EXPECT_STREQ(callText(answerer, "Answer", "num:0.25").c_str(), "0.25");
+    EXPECT_TRUE(callBoolean(answerer, "Answer", "text:12"));
+    EXPECT_EQ(callDouble(answerer, "Answer", "text:12"), 12);
+    EXPECT_FALSE(callBoolean(answerer, "Answer", "text:4,6,4"));
+    EXPECT_EQ(lastAccessStatus(), ObjectTypeMismatch);
+    EXPECT_TRUE(callText(answerer, "Answer", "null").isNull());
+    EXPECT_EQ(lastAccessStatus(), ObjectTypeMismatch);
+    EXPECT_TRUE(callObject(answerer, "Answer", "text:x").isEmpty());
+    EXPECT_EQ(lastAccessStatus(), ObjectTypeMismatch);
+
+    EXPECT_TRUE(callText(answerer, "Answer", "fail:written before failing").isNull());
+    EXPECT_EQ(lastAccessStatus(), ObjectInvokeFailed);
+    EXPECT_FALSE(callBoolean(answerer, "Answer", "fail"));
+    EXPECT_EQ(lastAccessStatus(), ObjectInvokeFailed);
+    EXPECT_TRUE(callText(answerer, "Answer", "text:").isNull()) << "an empty text is no text";
+    EXPECT_EQ(lastAccessStatus(), ObjectOk);
+
+    {
+      const ComObject other = callObject(answerer, "Answer", "self");
+      EXPECT_FALSE(other.isEmpty());
+      EXPECT_EQ(callDouble(other, "Abce"), 2);
+      EXPECT_EQ(destroyedAnswerers, 0);
+    }
+    EXPECT_EQ(destroyedAnswerers, 1);
+    callMember(answerer, "Answer", "self");
+    EXPECT_EQ(lastAccessStatus(), ObjectOk);
+    EXPECT_EQ(destroyedAnswerers, 2) << "a dropped object answer is released at once";
+    EXPECT_FALSE(callBoolean(answerer, "Answer", "self"));
+    EXPECT_EQ(lastAccessStatus(), ObjectTypeMismatch);
+    EXPECT_EQ(destroyedAnswerers, 3);
+
+    // Member names one unit apart, at each place the names are compared a group at a time.
+    const char* const names[] = {"Abcd", "Abce", "Abcdefgh8", "Abcdefgh9", "Abcdefgh8", "Abcd", "Abc", "Abcdefgh"};
+    const double members[] = {1, 2, 3, 4, 3, 1, 0, 0};
+    for (int i = 0; i < 8; ++i) {
+      EXPECT_EQ(callDouble(answerer, names[i]), members[i]) << names[i];
+      EXPECT_EQ(lastAccessStatus(), members[i] != 0 ? ObjectOk : ObjectUnknownMember) << names[i];
+    }
+  }
+  EXPECT_EQ(destroyedAnswerers, 4);
+  EXPECT_TRUE(objects().revokeClass(u"Cellbrae.Answerer"));
 }
 
 Variant coerced(const Variant& from, VariantType to, int32_t expectedStatus = ObjectOk) {

@@ -245,6 +245,37 @@ TEST(AsciiRuns, PrintableUnitsStopAtAnyOtherUnitAndAtTheLimit) {
   EXPECT_EQ(asciiRuns::printableUnits(u"abc", 100), 0u) << "fewer than four are the caller's";
 }
 
+// Short texts and the ends of long ones are copied in groups laid over the end of the text: the
+// run must end at the first other unit wherever it is, what is copied must be the text, and no
+// group may write past the room the caller gave (the guard after it stays as it was).
+TEST(AsciiRuns, RunsEndAtTheFirstOtherUnitAndStayInTheirRoom) {
+  constexpr size_t kGuard = 16;
+  for (size_t length = 0; length <= 40; ++length) {
+    for (size_t at = 0; at <= length; ++at) {  // at == length: no other unit
+      for (const unsigned char odd : {0x80, 0xC4, 0xFF}) {
+        std::string bytes;
+        for (size_t i = 0; i < length; ++i) bytes += i == at ? static_cast<char>(odd) : static_cast<char>('#' + i);
+        std::u16string out(length + kGuard, u'\uABCD');
+        ASSERT_EQ(asciiRuns::widen(bytes, out.data()), at) << length << " " << at << " " << int(odd);
+        for (size_t i = 0; i < at; ++i) ASSERT_EQ(out[i], static_cast<char16_t>('#' + i)) << length << " " << at;
+        ASSERT_EQ(out.substr(length), std::u16string(kGuard, u'\uABCD')) << length << " " << at;
+      }
+      for (const char16_t odd : {char16_t{0}, char16_t{0x80}, char16_t{0x100}, char16_t{0xFF41}}) {
+        for (const bool stopAtNul : {false, true}) {
+          std::u16string units;
+          for (size_t i = 0; i < length; ++i) units += i == at ? odd : static_cast<char16_t>('#' + i);
+          std::string out(length + kGuard, '\x5A');
+          const size_t expected = odd == 0 && !stopAtNul ? length : at;
+          ASSERT_EQ(asciiRuns::narrow(units, out.data(), stopAtNul), expected)
+              << length << " " << at << " " << int(odd) << " " << stopAtNul;
+          for (size_t i = 0; i < expected; ++i) ASSERT_EQ(out[i], static_cast<char>(units[i])) << length << " " << at;
+          ASSERT_EQ(out.substr(length), std::string(kGuard, '\x5A')) << length << " " << at;
+        }
+      }
+    }
+  }
+}
+
 // ASCII is copied many units at a time: one unit of another kind at every place of texts
 // longer and shorter than a copy must end the run exactly there, both ways.
 TEST(ScriptTextEncoding, AnyUnitEndsAnAsciiRunWhereItIs) {

@@ -2,7 +2,9 @@
 // the script control, counted objects, and member access that walks the invoke kinds in
 // each access's order before coercing the result.
 #include <atomic>
+#include <cstring>
 #include <string>
+#include <utility>
 
 #include "platform/com/variant_coercion.h"
 #include "platform/object_access.h"
@@ -95,6 +97,24 @@ InvokeKind chooseKind(MemberAccess access, uint32_t accepted) {
   return InvokeKind{};
 }
 
+// Names compared four units at a time: a member's name is a few units, which the library
+// would compare in a call of its own, a unit at a time.
+bool sameName(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  size_t at = 0;
+  for (; a.size() - at >= 4; at += 4) {
+    uint64_t left;
+    uint64_t right;
+    std::memcpy(&left, a.data() + at, sizeof left);
+    std::memcpy(&right, b.data() + at, sizeof right);
+    if (left != right) return false;
+  }
+  for (; at < a.size(); ++at) {
+    if (a[at] != b[at]) return false;
+  }
+  return true;
+}
+
 int32_t invokeMember(PlatformObject* object, std::u16string_view name, MemberAccess access,
                      const Argument* arguments, int32_t count, Variant* raw) {
   if (object == nullptr) return ObjectNoObject;
@@ -108,7 +128,7 @@ int32_t invokeMember(PlatformObject* object, std::u16string_view name, MemberAcc
   };
   thread_local Binding last;
   const auto bind = object->objectClass->bindMember;
-  if (last.bind != bind || last.name != name) {
+  if (last.bind != bind || !sameName(last.name, name)) {
     last.bind = nullptr;  // until the new binding is complete
     last.member = bind(name, &last.accepted);
     last.name.assign(name);
@@ -124,20 +144,25 @@ int32_t invokeMember(PlatformObject* object, std::u16string_view name, MemberAcc
 
 int32_t access(PlatformObject* object, std::u16string_view name, MemberAccess memberAccess,
                const Argument* arguments, int32_t count, VariantType want, Variant* result) {
-  // The raw answer lives per thread so its text buffer is reused from call to call.
-  thread_local Variant raw;
   clearVariant(result);
-  clearVariant(&raw);
-  int32_t outcome = invokeMember(object, name, memberAccess, arguments, count, &raw);
-  if (outcome == ObjectOk && want == VariantType::Text && raw.type == VariantType::Text) {
-    result->type = VariantType::Text;
-    result->text.swap(raw.text);
-  } else if (outcome == ObjectOk) {
-    outcome = changeVariantType(raw, want, result);
-  } else {
+  // The member answers straight into the result: nearly always it answers with the type
+  // wanted, or the answer is dropped, and then there is nothing to coerce.
+  int32_t outcome = invokeMember(object, name, memberAccess, arguments, count, result);
+  if (outcome != ObjectOk || want == VariantType::Empty) {
+    clearVariant(result);
     result->type = want;
+  } else if (result->type != want || (want == VariantType::Object && result->object == nullptr)) {
+    // The answer moves aside to be coerced back into the result. The variant aside lives per
+    // thread so the text buffers trade places from call to call rather than being made anew.
+    thread_local Variant raw;
+    raw.type = result->type;
+    raw.boolean = result->boolean;
+    raw.number = result->number;
+    raw.text.swap(result->text);
+    raw.object = std::exchange(result->object, nullptr);
+    outcome = changeVariantType(raw, want, result);
+    clearVariant(&raw);
   }
-  clearVariant(&raw);
   status = outcome;
   return outcome;
 }

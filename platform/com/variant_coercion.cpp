@@ -8,6 +8,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <string_view>
+
+using namespace std::string_view_literals;
 
 namespace {
 
@@ -47,8 +50,10 @@ bool readNumber(std::u16string_view text, double* number) {
     // The locale's decimal point is read as the library reads it (localeconv would write it
     // into a buffer every thread shares).
     const char16_t next = text[i];
-    const bool carriesOn = next == u'.' || next == static_cast<unsigned char>(*nl_langinfo(RADIXCHAR)) ||
-                           next == u'e' || next == u'E' || (i == 1 && text[0] == u'0' && (next == u'x' || next == u'X'));
+    // The locale is asked last, for a unit none of the others is.
+    const bool carriesOn = next == u'.' || next == u'e' || next == u'E' ||
+                           (i == 1 && text[0] == u'0' && (next == u'x' || next == u'X')) ||
+                           next == static_cast<unsigned char>(*nl_langinfo(RADIXCHAR));
     if (i > 0 && !carriesOn) return false;
   }
   char ascii[65];
@@ -83,8 +88,9 @@ bool toBoolean(const Variant& from, bool* boolean) {
     case VariantType::Double: *boolean = from.number != 0; return true;
     case VariantType::Text: {
       const std::u16string_view text = trimmed(from.text);
-      if (equalsIgnoringCase(text, u"true")) *boolean = true;
-      else if (equalsIgnoringCase(text, u"false")) *boolean = false;
+      // The words' lengths come from the literals, not from measuring them on every call.
+      if (equalsIgnoringCase(text, u"true"sv)) *boolean = true;
+      else if (equalsIgnoringCase(text, u"false"sv)) *boolean = false;
       else {
         double number = 0;
         if (!readNumber(text, &number)) return false;

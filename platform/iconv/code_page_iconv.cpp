@@ -101,8 +101,11 @@ void convertToUtf16(std::string_view ansi, std::u16string* wide) {
   // Every GBK character is one or two bytes and one UTF-16 unit, so bytes bound the units.
   wide->resize(ansi.size());
   char16_t* const out = wide->data();
-  size_t written = 0;
-  size_t at = 0;
+  // A text that is all ASCII, as most are, is done before the tables and the descriptor are
+  // even looked at.
+  size_t at = asciiRuns::widen(ansi, out);
+  if (at == ansi.size()) return;
+  size_t written = at;
   thread_local Converter converter(kWide, kAnsi);
   const PairTable& pairs = pairTable();
   while (at < ansi.size()) {
@@ -189,8 +192,12 @@ void convertToAnsi(std::u16string_view wide, std::string* ansi) {
   // At most two bytes per unit; a replaced pair shrinks to one "?".
   ansi->resize(wide.size() * 2);
   char* const out = ansi->data();
-  size_t written = 0;
-  size_t at = 0;
+  size_t at = asciiRuns::narrow(wide, out);
+  if (at == wide.size()) {
+    ansi->resize(at);
+    return;
+  }
+  size_t written = at;
   thread_local Converter converter(kAnsi, kWide);
   UnitTable& units = unitTable();
   while (at < wide.size()) {

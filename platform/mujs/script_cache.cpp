@@ -3,7 +3,6 @@
 // property name) then only ever displace each other, not the shapes every line repeats.
 #include "platform/mujs/script_cache.h"
 
-#include <cstring>
 #include <functional>
 
 namespace {
@@ -11,12 +10,6 @@ namespace {
 constexpr int kSets = ScriptCache::kSlots / ScriptCache::kWays;
 
 int firstSlotOfSet(size_t hash) { return static_cast<int>(hash % kSets) * ScriptCache::kWays; }
-
-// Texts compared as bytes: the library compares char16_t texts a unit at a time, and the texts
-// that come round share long beginnings.
-bool sameText(std::u16string_view a, std::u16string_view b) {
-  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
-}
 
 }  // namespace
 
@@ -60,20 +53,8 @@ int ScriptCache::findSource(std::u16string_view source, size_t* hash) {
   return indexed.slot;
 }
 
-bool ScriptCache::holdsSource(int slot, std::u16string_view source) const {
-  const Entry& entry = entries_[slot];
-  return entry.lastUse != 0 && !entry.source.empty() && sameText(entry.source, source);
-}
-
 void ScriptCache::noteSource(int slot, std::u16string_view source, std::optional<size_t> hash) {
   entries_[slot].source.assign(source);
   if (hash) sources_[*hash % kSourceIndex] = SourceIndexEntry{*hash, slot};
 }
 
-int ScriptCache::predicted() const { return last_ >= 0 ? next_[last_] : -1; }
-
-void ScriptCache::ran(int slot) {
-  if (last_ >= 0) next_[last_] = slot;
-  last_ = slot;
-  if (slot >= 0) entries_[slot].lastUse = ++clock_;
-}

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,7 +36,13 @@ class ScriptCache {
   int findSource(std::u16string_view source, size_t* hash);
   // Whether the script in `slot` holds exactly `source`'s literals now: the predicted slot is
   // asked first, which needs no hash.
-  bool holdsSource(int slot, std::u16string_view source) const;
+  bool holdsSource(int slot, std::u16string_view source) const {
+    // Compared as bytes: the library compares char16_t texts a unit at a time, and the texts
+    // that come round share long beginnings.
+    const Entry& entry = entries_[slot];
+    return entry.lastUse != 0 && !entry.source.empty() && entry.source.size() == source.size() &&
+           std::memcmp(entry.source.data(), source.data(), source.size() * sizeof(char16_t)) == 0;
+  }
   // Records that the script in `slot` now holds the literals of `source`. Given its hash (from
   // findSource), findSource finds it again; without, only holdsSource does: a text whose
   // literals change every line never repeats, and its hash would be made for nothing.
@@ -43,9 +50,14 @@ class ScriptCache {
 
   // The texts come round in the same order line after line, so the slot that ran after the
   // last one the time before is the likeliest for the next text; -1 when there is none.
-  int predicted() const;
+  // These three are asked on every evaluation, and are defined here to be put in place there.
+  int predicted() const { return last_ >= 0 ? next_[last_] : -1; }
   // Records that the script in `slot` ran (-1: a text without a slot).
-  void ran(int slot);
+  void ran(int slot) {
+    if (last_ >= 0) next_[last_] = slot;
+    last_ = slot;
+    if (slot >= 0) entries_[slot].lastUse = ++clock_;
+  }
 
  private:
   struct Entry {

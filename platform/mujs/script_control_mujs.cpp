@@ -108,19 +108,21 @@ void recordNoLanguage(ScriptControl& control) {
 // Sets result from the value on top of the stack. Objects and functions have no value
 // outside the interpreter and come back as null.
 void takeResult(js_State* state, Variant* result) {
-  if (js_isundefined(state, -1)) {
-    result->type = VariantType::Empty;
-  } else if (js_isboolean(state, -1)) {
-    result->type = VariantType::Boolean;
-    result->boolean = js_toboolean(state, -1) != 0;
-  } else if (js_isnumber(state, -1)) {
-    result->type = VariantType::Double;
-    result->number = js_tonumber(state, -1);
-  } else if (js_isstring(state, -1)) {
-    result->type = VariantType::Text;
-    decodeScriptText(js_tostring(state, -1), &result->text);
-  } else {
-    result->type = VariantType::Null;
+  switch (js_type(state, -1)) {
+    case JS_ISUNDEFINED: result->type = VariantType::Empty; break;
+    case JS_ISBOOLEAN:
+      result->type = VariantType::Boolean;
+      result->boolean = js_toboolean(state, -1) != 0;
+      break;
+    case JS_ISNUMBER:
+      result->type = VariantType::Double;
+      result->number = js_tonumber(state, -1);
+      break;
+    case JS_ISSTRING:
+      result->type = VariantType::Text;
+      decodeScriptText(js_tostring(state, -1), &result->text);
+      break;
+    default: result->type = VariantType::Null; break;
   }
 }
 
@@ -299,8 +301,9 @@ int32_t invokeControlMember(void* instance, int32_t member, InvokeKind kind, con
       }
       control.language = arguments[0].text;
       return ObjectOk;
-    case kAddCode: return runCode(control, arguments[0].text, nullptr);
-    case kEval: return runCode(control, arguments[0].text, result);
+    // One call for both, so that the compiler puts the evaluation in place here.
+    case kAddCode:
+    case kEval: return runCode(control, arguments[0].text, member == kEval ? result : nullptr);
     case kError:
       result->type = VariantType::Object;
       result->object = newErrorObject(control.lastError);

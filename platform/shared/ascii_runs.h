@@ -32,6 +32,45 @@ inline size_t widen(std::string_view bytes, char16_t* out) {
     const unsigned others = static_cast<unsigned>(_mm_movemask_epi8(chunk));
     if (others != 0) return at + static_cast<size_t>(std::countr_zero(others));
   }
+  // Fewer than sixteen left, which is the whole of most texts (member names, short
+  // expressions): eight and then four at a time, the last group of each size laid over the end
+  // of the text, so that it overlaps bytes already copied (ASCII, written again the same).
+  const size_t size = bytes.size();
+  auto widenEight = [&](size_t from) {
+    const __m128i chunk = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes.data() + from));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + from), _mm_unpacklo_epi8(chunk, zero));
+    return static_cast<unsigned>(_mm_movemask_epi8(chunk)) & 0xFFu;
+  };
+  auto widenFour = [&](size_t from) {
+    int32_t word;
+    std::memcpy(&word, bytes.data() + from, sizeof word);
+    const __m128i chunk = _mm_cvtsi32_si128(word);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + from), _mm_unpacklo_epi8(chunk, zero));
+    return static_cast<unsigned>(_mm_movemask_epi8(chunk)) & 0xFu;
+  };
+  // The first byte of 0x80 or above among those a group starting at `from` saw; the bytes
+  // before `at` in it are ASCII already.
+  auto endOfRun = [](size_t from, unsigned others) { return from + static_cast<size_t>(std::countr_zero(others)); };
+  if (size - at >= 8) {
+    const unsigned others = widenEight(at);
+    if (others != 0) return endOfRun(at, others);
+    at += 8;
+  }
+  if (at == size) return at;
+  if (size >= 8) {
+    const unsigned others = widenEight(size - 8);
+    return others != 0 ? endOfRun(size - 8, others) : size;
+  }
+  if (size - at >= 4) {
+    const unsigned others = widenFour(at);
+    if (others != 0) return endOfRun(at, others);
+    at += 4;
+  }
+  if (at == size) return at;
+  if (size >= 4) {
+    const unsigned others = widenFour(size - 4);
+    return others != 0 ? endOfRun(size - 4, others) : size;
+  }
 #endif
   for (; bytes.size() - at >= 16; at += 16) {
     // Copied out first: out may alias bytes as far as the compiler knows, and a local copy
@@ -76,6 +115,44 @@ inline size_t narrow(std::u16string_view units, char* out, bool stopAtNul = fals
     // One bit a unit, in order: each lane's all-ones or zero packs to one byte.
     const auto plain = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(kept(first), kept(second))));
     if (plain != 0xFFFF) return at + static_cast<size_t>(std::countr_zero(~plain));
+  }
+  // Fewer than sixteen left: eight and then four at a time, as widen does, the last group of
+  // each size laid over the end of the text. A group's bits for the units before `at` are set.
+  const size_t size = units.size();
+  auto narrowEight = [&](size_t from) {
+    const __m128i part = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units.data() + from));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + from), _mm_packus_epi16(part, part));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(kept(part), zero)));
+  };
+  auto narrowFour = [&](size_t from) {
+    const __m128i part = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(units.data() + from));
+    const int32_t word = _mm_cvtsi128_si32(_mm_packus_epi16(part, part));
+    std::memcpy(out + from, &word, sizeof word);
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(kept(part), zero))) | 0xF0u;
+  };
+  // The first unit not kept among those a group starting at `from` saw (all is 0xFF).
+  auto endOfRun = [](size_t from, unsigned plain) {
+    return from + static_cast<size_t>(std::countr_zero(~plain & 0xFFu));
+  };
+  if (size - at >= 8) {
+    const unsigned plain = narrowEight(at);
+    if (plain != 0xFF) return endOfRun(at, plain);
+    at += 8;
+  }
+  if (at == size) return at;
+  if (size >= 8) {
+    const unsigned plain = narrowEight(size - 8);
+    return plain != 0xFF ? endOfRun(size - 8, plain) : size;
+  }
+  if (size - at >= 4) {
+    const unsigned plain = narrowFour(at);
+    if (plain != 0xFF) return endOfRun(at, plain);
+    at += 4;
+  }
+  if (at == size) return at;
+  if (size >= 4) {
+    const unsigned plain = narrowFour(size - 4);
+    return plain != 0xFF ? endOfRun(size - 4, plain) : size;
   }
 #endif
   for (; units.size() - at >= 8; at += 8) {
