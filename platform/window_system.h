@@ -127,6 +127,11 @@ struct WindowSystem {
   // The ANSI bytes of a taken text, "\r\n" between lines; what the code page lacks becomes
   // "?". Any thread; the text is left empty.
   std::string (*ansiText)(PlatformText* text);
+  // Cuts a taken text after a line break near its middle and returns the second part as a
+  // text of its own, so that two threads can convert the parts; ansiText of this text and
+  // then of the part gives ansiText of the whole. Null, leaving the text whole, where a cut
+  // would not pay (a short text, or one whose bytes are there already). Any thread.
+  PlatformText* (*splitEditText)(PlatformText* text);
   // Releases a text that was not set; any thread. Null is ignored.
   void (*releaseText)(PlatformText* text);
   void (*setChecked)(PlatformControl* control, bool checked);

@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "platform/code_page.h"
+#include "platform/threads.h"
 #include "runtime/work_ahead.h"
 #include "tests/window_test_support.h"
 #include "ui/control_property.h"
@@ -599,7 +600,8 @@ TEST_F(MainWindowTest, ANewTextIsShownFromItsStart) {
 // Texts go through the code page in slices of about 64 KiB cut after a line break: a text of
 // many slices, mostly Chinese so that a cut anywhere else would split a character, with one
 // line longer than a slice and the last line unbroken, comes back byte for byte, through
-// either box, from either thread, and a byte earlier or later.
+// either box, from either thread, and a byte earlier or later. Its two halves are read on two
+// threads, or on one when no second thread starts.
 TEST_F(MainWindowTest, TextsOfManySlicesCrossUnchanged) {
   const std::u16string words[] = {u"序号", u"a", u"字段名,", u"\t", u"路径备注说明", u"12345"};
   std::u16string lines;
@@ -611,12 +613,15 @@ TEST_F(MainWindowTest, TextsOfManySlicesCrossUnchanged) {
   lines += u"末行";
   for (const std::u16string& text : {lines, u"x" + lines})
   for (const uint32_t box : {unitId::kEditBox1, unitId::kEditBox2})
-  for (const bool fromWorker : {false, true}) {
+  for (const bool fromWorker : {false, true})
+  for (const bool secondThread : {true, false}) {
+    if (!secondThread && (fromWorker || box == unitId::kEditBox2)) continue;
     const std::string bytes = gbk(text);
     QString shown = QString::fromStdU16String(text);
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     {
       SCOPED_TRACE((box == unitId::kEditBox1 ? "input box" : "output box") + std::string(fromWorker ? " from a worker" : "") +
+                   (secondThread ? "" : ", no second thread") +
                    (text.size() > lines.size() ? ", one byte later" : ""));
       writeContent(kMainWindow, box, "");
       TextValue readBack;
@@ -627,7 +632,9 @@ TEST_F(MainWindowTest, TextsOfManySlicesCrossUnchanged) {
       if (fromWorker) {
         runOnWorkerWhilePumping(writeAndRead);
       } else {
+        if (!secondThread) replaceThreadStart(refusingThreadStart);
         writeAndRead();
+        replaceThreadStart(nullptr);
       }
       EXPECT_TRUE(readBack.view() == bytes) << "read back " << readBack.view().size() << " of " << bytes.size() << " bytes";
       auto* edit = control<QPlainTextEdit>(box == unitId::kEditBox1 ? u"编辑框1" : u"编辑框2");

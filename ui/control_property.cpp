@@ -8,6 +8,7 @@
 #include <string>
 
 #include "runtime/runtime_error.h"
+#include "runtime/work_ahead.h"
 #include "ui/loaded_forms.h"
 #include "ui/main_thread_call.h"
 
@@ -129,7 +130,19 @@ PropertyValue readControlProperty(uint32_t windowId, uint32_t controlId, int32_t
       },
       kReadAfterDestroyed);
   if (taken != nullptr) {
+    // A long text's second part is converted on a side thread while this one converts the
+    // first; where no thread starts, it is converted here after.
+    PlatformText* rest = windows().splitEditText(taken);
+    std::string restBytes;
+    SideThread side;
+    const bool restAside = rest != nullptr && side.start([&] { restBytes = windows().ansiText(rest); });
     std::string bytes = windows().ansiText(taken);
+    if (rest != nullptr) {
+      if (restAside) side.join();
+      else restBytes = windows().ansiText(rest);
+      bytes += restBytes;
+      windows().releaseText(rest);
+    }
     // A text ends at its first NUL, so a NUL pasted into a box would cut off everything after
     // it; it reads as "?", the sign of any character a text cannot hold.
     for (char* at = bytes.data(); (at = static_cast<char*>(std::memchr(at, '\0', bytes.data() + bytes.size() - at)));) {

@@ -346,4 +346,16 @@ std::string ansiText(PlatformText& text) {
   return ansiOfRaw(std::exchange(text.raw, QString()));
 }
 
+PlatformText* splitText(PlatformText& text) {
+  // Two slices or fewer are converted in one go: a second thread would save less than it costs.
+  if (text.keepsAnsi || text.raw.size() <= static_cast<qsizetype>(2 * kSlice)) return nullptr;
+  // After a break, as ansiOfRaw cuts its slices: the parts convert to what the whole does.
+  const qsizetype cut = nextBreak(text.raw, text.raw.size() / 2, text.raw.size()) + 1;
+  if (cut >= text.raw.size()) return nullptr;
+  auto* rest = new PlatformText;
+  rest->raw = text.raw.mid(cut);
+  text.raw.truncate(cut);
+  return rest;
+}
+
 }  // namespace qtbackend

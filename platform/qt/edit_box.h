@@ -99,5 +99,6 @@ void appendText(PlatformText& text, std::string_view ansi);
 void preparePiece(PlatformText& text, std::string_view ansi, PlatformTextPiece& piece);
 void appendPiece(PlatformText& text, PlatformTextPiece& piece);
 std::string ansiText(PlatformText& text);
+PlatformText* splitText(PlatformText& text);
 
 }  // namespace qtbackend

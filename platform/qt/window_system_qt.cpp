@@ -379,6 +379,8 @@ PlatformText* takeEditText(PlatformControl* editBox) {
 
 std::string ansiText(PlatformText* text) { return qtbackend::ansiText(*text); }
 
+PlatformText* splitEditText(PlatformText* text) { return qtbackend::splitText(*text); }
+
 void releaseText(PlatformText* text) { delete text; }
 
 void setChecked(PlatformControl* control, bool checked) {
@@ -535,6 +537,7 @@ const WindowSystem kQtWindowSystem{
     .setEditText = setEditText,
     .takeEditText = takeEditText,
     .ansiText = ansiText,
+    .splitEditText = splitEditText,
     .releaseText = releaseText,
     .setChecked = setChecked,
     .isChecked = isChecked,

@@ -512,6 +512,9 @@ PlatformText* takeEditText(PlatformControl* editBox) {
 
 std::string ansiText(PlatformText* text) { return std::exchange(text->bytes, std::string()); }
 
+// The bytes were read on the main thread: there is nothing left to convert.
+PlatformText* splitEditText(PlatformText*) { return nullptr; }
+
 void releaseText(PlatformText* text) { delete text; }
 
 void setChecked(PlatformControl* control, bool checked) {
@@ -611,6 +614,7 @@ const WindowSystem kUser32WindowSystem{
     .setEditText = setEditText,
     .takeEditText = takeEditText,
     .ansiText = ansiText,
+    .splitEditText = splitEditText,
     .releaseText = releaseText,
     .setChecked = setChecked,
     .isChecked = isChecked,
