@@ -43,8 +43,10 @@ using Access = JsonDocumentAccess;
 // ---- evaluation ------------------------------------------------------------------------
 
 // The expression's bytes, joined in one buffer per thread that every evaluation reuses: an
-// evaluation needs them only until it returns, and never starts another inside it.
-const char* joined(std::initializer_list<std::string_view> parts) {
+// evaluation needs them only until it returns, and never starts another inside it. Every part
+// is a C string's view or a literal, so the joined bytes hold no NUL and their length, known
+// here, is what the call would otherwise measure.
+std::string_view joined(std::initializer_list<std::string_view> parts) {
   thread_local std::string expression;
   std::size_t size = 0;
   for (const std::string_view part : parts) size += part.size();
@@ -56,7 +58,7 @@ const char* joined(std::initializer_list<std::string_view> parts) {
     std::memcpy(at, part.data(), part.size());
     at += part.size();
   }
-  return expression.c_str();
+  return expression;
 }
 
 TextValue evalText(const JsonDocument& self, std::initializer_list<std::string_view> parts) {
