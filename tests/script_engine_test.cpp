@@ -265,6 +265,10 @@ TEST(ObjectLayer, ResultCoercion) {
   EXPECT_FALSE(coerced(textVariant(u""), VariantType::Boolean, ObjectTypeMismatch).boolean);
   EXPECT_EQ(coerced(textVariant(u"12.5"), VariantType::Double).number, 12.5);
   EXPECT_EQ(coerced(textVariant(u"12x"), VariantType::Double, ObjectTypeMismatch).number, 0);
+  // Space around a number is no part of it, to a number as to a boolean.
+  EXPECT_EQ(coerced(textVariant(u"\t 42\r\n"), VariantType::Double).number, 42);
+  EXPECT_EQ(coerced(textVariant(u" 2.5e1 "), VariantType::Double).number, 25);
+  EXPECT_EQ(coerced(textVariant(u" 4 2 "), VariantType::Double, ObjectTypeMismatch).number, 0);
   // Whole numbers, read digit by digit up to 15 digits, and past that as any other number.
   EXPECT_EQ(coerced(textVariant(u"100000"), VariantType::Double).number, 100000);
   EXPECT_FALSE(coerced(textVariant(u"000"), VariantType::Boolean).boolean);
