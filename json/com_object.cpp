@@ -54,8 +54,9 @@ bool sameName(const std::string& last, const char* text) { return std::strcmp(la
 
 // Makes the access and leaves the answer, already coerced to `want`, in the returned
 // per-thread variant (the zero value of `want` on failure).
+// `argument` points at `length` bytes, or is null for no argument.
 Variant& access(const ComObject& object, const char* member, MemberAccess kind, const char* argument,
-                VariantType want) {
+                size_t length, VariantType want) {
   // One per-thread object, so that one guard, not four, is passed on every access.
   struct Buffers {
     Variant answer;
@@ -71,7 +72,7 @@ Variant& access(const ComObject& object, const char* member, MemberAccess kind, 
   }
   Argument passed;
   if (argument != nullptr) {
-    codePage.convertToUtf16(argument, &buffers.text);
+    codePage.convertToUtf16(std::string_view(argument, length), &buffers.text);
     passed.type = VariantType::Text;
     passed.text = buffers.text;
   }
@@ -79,6 +80,12 @@ Variant& access(const ComObject& object, const char* member, MemberAccess kind, 
                            &buffers.answer);
   return buffers.answer;
 }
+
+// The length of a C-string argument; a null one passes none.
+size_t measured(const char* argument) { return argument != nullptr ? std::strlen(argument) : 0; }
+
+// A known-length argument is always passed, even an empty view of nothing.
+const char* present(std::string_view argument) { return argument.data() != nullptr ? argument.data() : ""; }
 
 // The answer as a new GBK text.
 TextValue takeText(const Variant& answer) {
@@ -95,40 +102,56 @@ ComObject takeObject(Variant& answer) {
 }  // namespace
 
 bool getBoolean(const ComObject& object, const char* member) {
-  return access(object, member, MemberAccess::Get, nullptr, VariantType::Boolean).boolean;
+  return access(object, member, MemberAccess::Get, nullptr, 0, VariantType::Boolean).boolean;
 }
 
 double getDouble(const ComObject& object, const char* member) {
-  return access(object, member, MemberAccess::Get, nullptr, VariantType::Double).number;
+  return access(object, member, MemberAccess::Get, nullptr, 0, VariantType::Double).number;
 }
 
 TextValue getText(const ComObject& object, const char* member) {
-  return takeText(access(object, member, MemberAccess::Get, nullptr, VariantType::Text));
+  return takeText(access(object, member, MemberAccess::Get, nullptr, 0, VariantType::Text));
 }
 
 bool putText(const ComObject& object, const char* member, const char* value) {
-  (void)access(object, member, MemberAccess::Put, value != nullptr ? value : "", VariantType::Empty);
+  (void)access(object, member, MemberAccess::Put, value != nullptr ? value : "", measured(value), VariantType::Empty);
   return lastAccessStatus() == ObjectOk;
 }
 
 bool callBoolean(const ComObject& object, const char* member, const char* argument) {
-  return access(object, member, MemberAccess::Call, argument, VariantType::Boolean).boolean;
+  return access(object, member, MemberAccess::Call, argument, measured(argument), VariantType::Boolean).boolean;
 }
 
 double callDouble(const ComObject& object, const char* member, const char* argument) {
-  return access(object, member, MemberAccess::Call, argument, VariantType::Double).number;
+  return access(object, member, MemberAccess::Call, argument, measured(argument), VariantType::Double).number;
 }
 
 TextValue callText(const ComObject& object, const char* member, const char* argument) {
-  return takeText(access(object, member, MemberAccess::Call, argument, VariantType::Text));
+  return takeText(access(object, member, MemberAccess::Call, argument, measured(argument), VariantType::Text));
 }
 
 ComObject callObject(const ComObject& object, const char* member, const char* argument) {
-  return takeObject(access(object, member, MemberAccess::Call, argument, VariantType::Object));
+  return takeObject(access(object, member, MemberAccess::Call, argument, measured(argument), VariantType::Object));
 }
 
 void callMember(const ComObject& object, const char* member, const char* argument) {
-  (void)access(object, member, MemberAccess::Call, argument, VariantType::Empty);
+  (void)access(object, member, MemberAccess::Call, argument, measured(argument), VariantType::Empty);
+}
+
+bool callBoolean(const ComObject& object, const char* member, std::string_view argument) {
+  return access(object, member, MemberAccess::Call, present(argument), argument.size(), VariantType::Boolean).boolean;
+}
+
+double callDouble(const ComObject& object, const char* member, std::string_view argument) {
+  return access(object, member, MemberAccess::Call, present(argument), argument.size(), VariantType::Double).number;
+}
+
+TextValue callText(const ComObject& object, const char* member, std::string_view argument) {
+  return takeText(access(object, member, MemberAccess::Call, present(argument), argument.size(), VariantType::Text));
+}
+
+void callMember(const ComObject& object, const char* member, std::string_view argument) {
+  (void)access(object, member, MemberAccess::Call, present(argument), argument.size(), VariantType::Empty);
 }
 
 int32_t lastAccessStatus() { return platformObjects().lastStatus(); }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "platform/object_access.h"
 #include "runtime/text_value.h"
@@ -50,6 +51,13 @@ TextValue callText(const ComObject& object, const char* member, const char* argu
 ComObject callObject(const ComObject& object, const char* member, const char* argument = nullptr);
 // Calls and drops the result.
 void callMember(const ComObject& object, const char* member, const char* argument = nullptr);
+// The same calls with an argument whose length the caller already knows, so it is not measured
+// again. The bytes hold no NUL: they are read as the text the same bytes with a NUL after them
+// would be.
+bool callBoolean(const ComObject& object, const char* member, std::string_view argument);
+double callDouble(const ComObject& object, const char* member, std::string_view argument);
+TextValue callText(const ComObject& object, const char* member, std::string_view argument);
+void callMember(const ComObject& object, const char* member, std::string_view argument);
 
 // The status of the calling thread's last member access: 0, or a negative ObjectStatus.
 int32_t lastAccessStatus();

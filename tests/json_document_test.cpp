@@ -46,6 +46,25 @@ TEST(JsonDocumentPaths, ResolvePathRewrites) {
   EXPECT_FALSE(document.exists("data"));
 }
 
+// An evaluation's text is joined from parts of every size (a name, a bracket, an index, a
+// caller's expression): each size, from none to past sixteen bytes, must arrive whole and in
+// its place.
+TEST(JsonDocumentPaths, PartsOfEveryLengthJoinWhole) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
+  JsonDocument document;
+  std::string expected = "{";
+  for (int size = 0; size <= 20; ++size) {
+    const std::string key = "k" + std::string(static_cast<size_t>(size), 'a' + size % 26);
+    std::string letters;
+    for (int i = 0; i < size; ++i) letters += static_cast<char>('A' + i);
+    // The answer is the text assigned, which reads as no boolean: only what was stored is checked.
+    document.setValue(key.c_str(), ("'\"" + letters + "\"'").c_str(), true);
+    EXPECT_EQ(str(document.getValue(key.c_str())), letters) << size;
+    expected += (size == 0 ? "\"" : ",\"") + key + "\":\"" + letters + "\"";
+  }
+  EXPECT_EQ(str(document.toJson()), expected + "}");
+}
+
 TEST(JsonDocumentCellStore, RecordsMakeTheDocumentText) {
   SKIP_WITHOUT_SCRIPT_CONTROL();
   JsonDocument cellStore;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -275,6 +276,10 @@ TEST(ObjectLayer, ResultCoercion) {
   EXPECT_FALSE(coerced(textVariant(u""), VariantType::Boolean, ObjectTypeMismatch).boolean);
   EXPECT_EQ(coerced(textVariant(u"12.5"), VariantType::Double).number, 12.5);
   EXPECT_EQ(coerced(textVariant(u"12x"), VariantType::Double, ObjectTypeMismatch).number, 0);
+  // Space around a number is no part of it, to a number as to a boolean.
+  EXPECT_EQ(coerced(textVariant(u"\t 42\r\n"), VariantType::Double).number, 42);
+  EXPECT_EQ(coerced(textVariant(u" 2.5e1 "), VariantType::Double).number, 25);
+  EXPECT_EQ(coerced(textVariant(u" 4 2 "), VariantType::Double, ObjectTypeMismatch).number, 0);
   // Whole numbers, read digit by digit up to 15 digits, and past that as any other number.
   EXPECT_EQ(coerced(textVariant(u"100000"), VariantType::Double).number, 100000);
   EXPECT_FALSE(coerced(textVariant(u"000"), VariantType::Boolean).boolean);
@@ -324,6 +329,27 @@ TEST(ScriptControl, FailuresGiveZeroResultsAndFillTheErrorObject) {
   EXPECT_EQ(error.line, 3);
   EXPECT_TRUE(callText(engine, "Eval", "o.p.q").isNull());
   EXPECT_EQ(callDouble(engine, "Eval", "6 * 7"), 42) << "the engine goes on";
+}
+
+// A caller that knows its argument's length passes a view: exactly those bytes are run, never
+// what follows them in the caller's buffer, and an empty view is still an argument.
+TEST(ScriptControl, KnownLengthArgumentsRunExactlyTheirBytes) {
+  SKIP_WITHOUT_SCRIPT_CONTROL();
+  ComScope com;
+  const ComObject engine = newEngine();
+  const std::string_view buffer = "6 * 7 + 1000";
+  EXPECT_EQ(callDouble(engine, "Eval", buffer.substr(0, 5)), 42);
+  const std::string_view wide = "'序号，' + 'ab'.length; throw 1";
+  EXPECT_STREQ(callText(engine, "Eval", wide.substr(0, wide.find(';'))).c_str(), "序号，2");
+  EXPECT_EQ(callDouble(engine, "Eval", std::string_view("'序号'.length").substr(0, 3)), 0)
+      << "a view that ends inside the literal leaves it open: the text does not compile";
+  EXPECT_EQ(lastAccessStatus(), ObjectInvokeFailed);
+  callMember(engine, "Eval", std::string_view("var k = 3 + 4").substr(0, 9));
+  EXPECT_TRUE(callBoolean(engine, "Eval", std::string_view("k == 3!").substr(0, 6)));
+  EXPECT_TRUE(callText(engine, "Eval", std::string_view()).isNull());
+  EXPECT_EQ(lastAccessStatus(), ObjectOk) << "an empty view is the empty text, not a missing argument";
+  EXPECT_TRUE(callText(engine, "Eval", nullptr).isNull());
+  EXPECT_NE(lastAccessStatus(), ObjectOk);
 }
 
 // The document escapes and unescapes with one-character patterns; whether the text holds the

@@ -32,9 +32,9 @@ bool equalsIgnoringCase(std::u16string_view text, std::u16string_view lowerWord)
   return true;
 }
 
-// The whole (trimmed) text as a decimal number; false when any of it is not.
+// The whole of an already trimmed text as a decimal number; false when any of it is not.
+// The boolean rule has trimmed its text before it tries the words, so it is not trimmed twice.
 bool readNumber(std::u16string_view text, double* number) {
-  text = trimmed(text);
   if (text.empty() || text.size() > 64) return false;
   // A whole number of up to 15 digits is exact as a double: most answers are row numbers.
   if (text.size() <= 15) {
@@ -107,7 +107,7 @@ bool toDouble(const Variant& from, double* number) {
     case VariantType::Empty: *number = 0; return true;
     case VariantType::Boolean: *number = from.boolean ? 1 : 0; return true;
     case VariantType::Double: *number = from.number; return true;
-    case VariantType::Text: return readNumber(from.text, number);
+    case VariantType::Text: return readNumber(trimmed(from.text), number);
     default: return false;
   }
 }
