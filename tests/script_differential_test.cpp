@@ -568,6 +568,44 @@ TEST(EnginePair, RefilledLiteralsAndShortTextsAsTheReferenceHasThem) {
   expectTextsAgreeingOn(texts);
 }
 
+// A refill walks the last source and the new one together from difference to difference:
+// several literals changed at once, longer and shorter, a quote of the other kind, one that is
+// no longer plain, a number with no known end before them, a member name compiled in, spaces
+// added right after a literal and at the end. Each text follows one of the same shape, so a
+// place kept wrong after one refill shows in the next text's answer.
+TEST(EnginePair, TextsRefilledAtSeveralPlacesAsTheReferenceReadsThem) {
+  const std::vector<TextAndAnswer> texts = {
+      {uR"([1.5, 'ab', 12, 'cd', {'k': 'v'}['k']].join())", u"1.5,ab,12,cd,v"},
+      {uR"([1.5, 'abc', 12, 'cd', {'k': 'v'}['k']].join())", u"1.5,abc,12,cd,v"},
+      {uR"([1.5, 'x', 123456, "q'q", {'k': 'v'}['k']].join())", u"1.5,x,123456,q'q,v"},
+      {uR"([1.5, 'abcdefghijklmnopqrstuvwxyz0123', 7, '', {'k': 'v'}['k']].join())",
+       u"1.5,abcdefghijklmnopqrstuvwxyz0123,7,,v"},
+      {uR"([1.5, 'y', 70, 'e', {'k': 'v'}['k']].join())", u"1.5,y,70,e,v"},
+      {uR"([1.5, 'y', 70, 'e', {'j': 'v'}['j']].join())", u"1.5,y,70,e,v"},
+      {uR"([1.5, 'y', 70, 'e', {'j': 'w'}['k']].join())", u"1.5,y,70,e,"},
+      {uR"([1.5, 'y', 71, 'e', {'j': 'w'}['j']].join())", u"1.5,y,71,e,w"},
+      {uR"([2.5, 'y', 71, 'e', {'j': 'w'}['j']].join())", u"2.5,y,71,e,w"},
+      {uR"([2.5, 'z', 71 , 'f', {'j': 'w'}['j']].join())", u"2.5,z,71,f,w"},
+      {uR"([2.5, 'zz', 71 , 'g', {'j': 'w'}['j']].join())", u"2.5,zz,71,g,w"},
+      {uR"([2.5, 'zz', 71.5 , 'g', {'j': 'w'}['j']].join())", u"2.5,zz,71.5,g,w"},
+      {uR"([2.5, 'zz', 8 , 'g', {'j': 'w'}['j']].join())", u"2.5,zz,8,g,w"},
+      {uR"([2.5, 'zz', 8 , 'a\'b', {'j': 'w'}['j']].join())", u"2.5,zz,8,a'b,w"},
+      {uR"([2.5, 'zz', 9 , 'hh', {'j': 'w'}['j']].join())", u"2.5,zz,9,hh,w"},
+      {uR"([2.5, 'zz', 9 , 'hh', {'j': 'w'}['j']].join() )", u"2.5,zz,9,hh,w"},
+      {uR"([2.5, 'zz', 10 , 'hh', {'j': 'w'}['j']].join() )", u"2.5,zz,10,hh,w"},
+      {uR"(seen = 'ab' + 'cd')", u"abcd"},
+      {uR"(seen = 'abc' + 'cd')", u"abccd"},
+      {uR"(seen = 'a' + 'c')", u"ac"},
+      {uR"(seen = 'a' , 'c')", u"c"},
+      {uR"(seen = 'a' + 'c')", u"ac"},
+      {uR"(seen = 'a' + 'c' )", u"ac"},
+      {uR"(seen = 'b' + 'c' )", u"bc"},
+      {uR"(seen = 'b' + 'c'  )", u"bc"},
+      {uR"(seen = 'b' + 'd'  )", u"bd"},
+  };
+  expectTextsAgreeingOn(texts);
+}
+
 // Global variables are found again by the name's address until a property can have gone:
 // one deleted and made again, made by assignment or as a getter, read from a function and
 // through a with, one hidden by a local, names missed and then made (Object.prototype's
