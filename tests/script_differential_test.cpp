@@ -602,8 +602,37 @@ TEST(EnginePair, TextsRefilledAtSeveralPlacesAsTheReferenceReadsThem) {
       {uR"(seen = 'b' + 'c' )", u"bc"},
       {uR"(seen = 'b' + 'c'  )", u"bc"},
       {uR"(seen = 'b' + 'd'  )", u"bd"},
+      {uR"(seen = 'b' + 'd	')", u"bd\t"},
+      {uR"(seen = 'b' + '序')", u"b序"},
+      {uR"(seen = 'b' + 0x1F)", u"b31"},
+      {uR"(seen = 'b' + 12)", u"b12"},
+      {uR"(seen = 'b' + 13)", u"b13"},
+      {uR"(seen = 'b' + 'e')", u"be"},
+      {uR"(seen = 'b' + 'f')", u"bf"},
+      {uR"(seen = 'b' + 'e\n')", u"be\n"},
+      {uR"(seen = 'ab' +'cd' + 'e')", u"abcde"},
+      {uR"(seen = 'ab' +'cd' + 'f')", u"abcdf"},
+      {uR"(seen = 'ab' +'cd' + 'g')", u"abcdg"},
+      {uR"(seen = 'ab' ,'cd' + 'g')", u"cdg"},
   };
   expectTextsAgreeingOn(texts);
+  // A difference at every place a word of the comparison can start or end: the first literal
+  // grows a byte a line and moves what follows it, or the last one changes in place.
+  const auto decimal = [](int number) {
+    const std::string digits = std::to_string(number);
+    return std::u16string(digits.begin(), digits.end());
+  };
+  std::vector<TextAndAnswer> moving;
+  for (int k = 0; k < 20; ++k) {
+    const std::u16string run(k, u'a'), number = decimal(k * 7);
+    moving.push_back({u"seen = '" + run + u"b' + " + number + u" + 'c'", run + u"b" + number + u"c"});
+  }
+  for (int k = 0; k < 20; ++k) {
+    const std::u16string run(k, u'p'), number = decimal(k % 10);
+    moving.push_back({u"seen = '" + run + u"' + '" + number + u"'", run + number});
+    moving.push_back({u"seen = '" + run + u"' + '" + number + u"q'", run + number + u"q"});
+  }
+  expectTextsAgreeingOn(moving);
 }
 
 // Global variables are found again by the name's address until a property can have gone:

@@ -41,6 +41,30 @@ static void shapeput(js_State *J, const void *data, int n)
 	J->shape.len += n;
 }
 
+/* What a byte can be around a plain literal, by a table: plainend runs on every literal that
+   changed, every line. 1: inside a plain string (printable ASCII but the backslash; the
+   quote ends it first); 2: would carry a number on, or is a letter the lexer refuses there. */
+#define INSTRING 1
+#define AFTERNUMBER 2
+static const unsigned char aroundliteral[256] = {
+	0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+	0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+	1, 1, 1, 1, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 3, 1,
+	3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 1, 1, 1, 1, 1, 1,
+	1, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3,
+	3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 1, 2, 1, 1, 3,
+	1, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3,
+	3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 1, 1, 1, 1, 0,
+	2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2,
+	2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2,
+	2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2,
+	2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2,
+	2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2,
+	2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2,
+	2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2,
+	2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2,
+};
+
 /* Where a plain literal starting at text[at] ends (one past it), or -1 when it is not plain. */
 static int plainend(const char *text, int at, int kind)
 {
@@ -50,7 +74,7 @@ static int plainend(const char *text, int at, int kind)
 		if (quote != '\'' && quote != '"')
 			return -1;
 		for (; text[j] != quote; ++j)
-			if ((unsigned char)text[j] < 0x20 || (unsigned char)text[j] > 0x7E || text[j] == '\\')
+			if (!(aroundliteral[(unsigned char)text[j]] & INSTRING))
 				return -1;
 		return j + 1;
 	}
@@ -62,9 +86,7 @@ static int plainend(const char *text, int at, int kind)
 	if (j == at || j - at > 15)
 		return -1;
 	/* nothing that could carry the number on, nor a letter the lexer would refuse */
-	if ((text[j] >= '0' && text[j] <= '9') || (text[j] >= 'a' && text[j] <= 'z') ||
-			(text[j] >= 'A' && text[j] <= 'Z') || text[j] == '.' || text[j] == '_' ||
-			text[j] == '$' || text[j] == '\\' || (unsigned char)text[j] >= 0x80)
+	if (aroundliteral[(unsigned char)text[j]] & AFTERNUMBER)
 		return -1;
 	return j;
 }
@@ -359,6 +381,17 @@ static int samebytes(const char *a, const char *b, int limit)
 			break;
 		k += 8;
 	}
+#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+	/* the first byte that differs is the lowest set in x ^ y; the last bytes, fewer than a
+	   word, are looked at as the word that ends with them */
+	if (k + 8 <= limit)
+		return k + __builtin_ctzll(x ^ y) / 8;
+	if (limit >= 8) {
+		memcpy(&x, a + limit - 8, sizeof x);
+		memcpy(&y, b + limit - 8, sizeof y);
+		return x == y ? limit : limit - 8 + __builtin_ctzll(x ^ y) / 8;
+	}
+#endif
 	while (k < limit && a[k] == b[k])
 		++k;
 	return k;
