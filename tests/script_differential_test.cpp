@@ -222,13 +222,16 @@ TEST(EnginePair, MembersOfPlainValuesReadAsOnAnObject) {
 
 // JSON.stringify and replace write their texts a run at a time, and JSON.stringify makes its
 // holder object only for a replacer function: escapes between runs, a text long enough for the
-// buffer to grow, the holder a replacer sees, toJSON and cycles at the top, all as before.
+// buffer to grow, every kind of character at the edges of those written as they are, the holder a
+// replacer sees, toJSON and cycles at the top, all as before.
 TEST(EnginePair, JsonAndReplacementTextsAsTheReferenceWritesThem) {
   const std::vector<TextAndAnswer> texts = {
       {uR"(JSON.stringify({'a"b': 'x\\y\u0001z序\t', n: [1, 'two', null, true], e: {}}))",
        uR"({"a\"b":"x\\y\u0001z序\t","n":[1,"two",null,true],"e":{}})"},
       {uR"(var ab = new Array(200).join('ab"'); JSON.stringify(ab).length + JSON.stringify(ab).slice(0, 9))",
        uR"(798"ab\"ab\")"},
+      {uR"(JSON.stringify(String.fromCharCode(31, 32, 126, 127, 128, 34, 92, 33, 35, 91, 93, 0)))",
+       u"\"\\u001F ~\x7F\x80\\\"\\\\!#[]\\u0000\""},
       {uR"(var seen; JSON.stringify({k: 1}, function (key, value) {
              if (key === '') seen = typeof this + Object.keys(this).length + (this[key] === value); return value }) + seen)",
        uR"({"k":1}object1true)"},
