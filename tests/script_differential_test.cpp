@@ -222,13 +222,16 @@ TEST(EnginePair, MembersOfPlainValuesReadAsOnAnObject) {
 
 // JSON.stringify and replace write their texts a run at a time, and JSON.stringify makes its
 // holder object only for a replacer function: escapes between runs, a text long enough for the
-// buffer to grow, the holder a replacer sees, toJSON and cycles at the top, all as before.
+// buffer to grow, every kind of character at the edges of those written as they are, the holder a
+// replacer sees, toJSON and cycles at the top, all as before.
 TEST(EnginePair, JsonAndReplacementTextsAsTheReferenceWritesThem) {
   const std::vector<TextAndAnswer> texts = {
       {uR"(JSON.stringify({'a"b': 'x\\y\u0001z序\t', n: [1, 'two', null, true], e: {}}))",
        uR"({"a\"b":"x\\y\u0001z序\t","n":[1,"two",null,true],"e":{}})"},
       {uR"(var ab = new Array(200).join('ab"'); JSON.stringify(ab).length + JSON.stringify(ab).slice(0, 9))",
        uR"(798"ab\"ab\")"},
+      {uR"(JSON.stringify(String.fromCharCode(31, 32, 126, 127, 128, 34, 92, 33, 35, 91, 93, 0)))",
+       u"\"\\u001F ~\x7F\x80\\\"\\\\!#[]\\u0000\""},
       {uR"(var seen; JSON.stringify({k: 1}, function (key, value) {
              if (key === '') seen = typeof this + Object.keys(this).length + (this[key] === value); return value }) + seen)",
        uR"({"k":1}object1true)"},
@@ -566,6 +569,73 @@ TEST(EnginePair, RefilledLiteralsAndShortTextsAsTheReferenceHasThem) {
        u"序号序号5123456789012345" u"12345678901234560.5string"},
   };
   expectTextsAgreeingOn(texts);
+}
+
+// A refill walks the last source and the new one together from difference to difference:
+// several literals changed at once, longer and shorter, a quote of the other kind, one that is
+// no longer plain, a number with no known end before them, a member name compiled in, spaces
+// added right after a literal and at the end. Each text follows one of the same shape, so a
+// place kept wrong after one refill shows in the next text's answer.
+TEST(EnginePair, TextsRefilledAtSeveralPlacesAsTheReferenceReadsThem) {
+  const std::vector<TextAndAnswer> texts = {
+      {uR"([1.5, 'ab', 12, 'cd', {'k': 'v'}['k']].join())", u"1.5,ab,12,cd,v"},
+      {uR"([1.5, 'abc', 12, 'cd', {'k': 'v'}['k']].join())", u"1.5,abc,12,cd,v"},
+      {uR"([1.5, 'x', 123456, "q'q", {'k': 'v'}['k']].join())", u"1.5,x,123456,q'q,v"},
+      {uR"([1.5, 'abcdefghijklmnopqrstuvwxyz0123', 7, '', {'k': 'v'}['k']].join())",
+       u"1.5,abcdefghijklmnopqrstuvwxyz0123,7,,v"},
+      {uR"([1.5, 'y', 70, 'e', {'k': 'v'}['k']].join())", u"1.5,y,70,e,v"},
+      {uR"([1.5, 'y', 70, 'e', {'j': 'v'}['j']].join())", u"1.5,y,70,e,v"},
+      {uR"([1.5, 'y', 70, 'e', {'j': 'w'}['k']].join())", u"1.5,y,70,e,"},
+      {uR"([1.5, 'y', 71, 'e', {'j': 'w'}['j']].join())", u"1.5,y,71,e,w"},
+      {uR"([2.5, 'y', 71, 'e', {'j': 'w'}['j']].join())", u"2.5,y,71,e,w"},
+      {uR"([2.5, 'z', 71 , 'f', {'j': 'w'}['j']].join())", u"2.5,z,71,f,w"},
+      {uR"([2.5, 'zz', 71 , 'g', {'j': 'w'}['j']].join())", u"2.5,zz,71,g,w"},
+      {uR"([2.5, 'zz', 71.5 , 'g', {'j': 'w'}['j']].join())", u"2.5,zz,71.5,g,w"},
+      {uR"([2.5, 'zz', 8 , 'g', {'j': 'w'}['j']].join())", u"2.5,zz,8,g,w"},
+      {uR"([2.5, 'zz', 8 , 'a\'b', {'j': 'w'}['j']].join())", u"2.5,zz,8,a'b,w"},
+      {uR"([2.5, 'zz', 9 , 'hh', {'j': 'w'}['j']].join())", u"2.5,zz,9,hh,w"},
+      {uR"([2.5, 'zz', 9 , 'hh', {'j': 'w'}['j']].join() )", u"2.5,zz,9,hh,w"},
+      {uR"([2.5, 'zz', 10 , 'hh', {'j': 'w'}['j']].join() )", u"2.5,zz,10,hh,w"},
+      {uR"(seen = 'ab' + 'cd')", u"abcd"},
+      {uR"(seen = 'abc' + 'cd')", u"abccd"},
+      {uR"(seen = 'a' + 'c')", u"ac"},
+      {uR"(seen = 'a' , 'c')", u"c"},
+      {uR"(seen = 'a' + 'c')", u"ac"},
+      {uR"(seen = 'a' + 'c' )", u"ac"},
+      {uR"(seen = 'b' + 'c' )", u"bc"},
+      {uR"(seen = 'b' + 'c'  )", u"bc"},
+      {uR"(seen = 'b' + 'd'  )", u"bd"},
+      {uR"(seen = 'b' + 'd	')", u"bd\t"},
+      {uR"(seen = 'b' + '序')", u"b序"},
+      {uR"(seen = 'b' + 0x1F)", u"b31"},
+      {uR"(seen = 'b' + 12)", u"b12"},
+      {uR"(seen = 'b' + 13)", u"b13"},
+      {uR"(seen = 'b' + 'e')", u"be"},
+      {uR"(seen = 'b' + 'f')", u"bf"},
+      {uR"(seen = 'b' + 'e\n')", u"be\n"},
+      {uR"(seen = 'ab' +'cd' + 'e')", u"abcde"},
+      {uR"(seen = 'ab' +'cd' + 'f')", u"abcdf"},
+      {uR"(seen = 'ab' +'cd' + 'g')", u"abcdg"},
+      {uR"(seen = 'ab' ,'cd' + 'g')", u"cdg"},
+  };
+  expectTextsAgreeingOn(texts);
+  // A difference at every place a word of the comparison can start or end: the first literal
+  // grows a byte a line and moves what follows it, or the last one changes in place.
+  const auto decimal = [](int number) {
+    const std::string digits = std::to_string(number);
+    return std::u16string(digits.begin(), digits.end());
+  };
+  std::vector<TextAndAnswer> moving;
+  for (int k = 0; k < 20; ++k) {
+    const std::u16string run(k, u'a'), number = decimal(k * 7);
+    moving.push_back({u"seen = '" + run + u"b' + " + number + u" + 'c'", run + u"b" + number + u"c"});
+  }
+  for (int k = 0; k < 20; ++k) {
+    const std::u16string run(k, u'p'), number = decimal(k % 10);
+    moving.push_back({u"seen = '" + run + u"' + '" + number + u"'", run + number});
+    moving.push_back({u"seen = '" + run + u"' + '" + number + u"q'", run + number + u"q"});
+  }
+  expectTextsAgreeingOn(moving);
 }
 
 // Global variables are found again by the name's address until a property can have gone:

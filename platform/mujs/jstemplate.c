@@ -4,6 +4,8 @@
 #include "jscompile.h"
 #include "jsvalue.h"
 
+#include <stdint.h>
+
 /*
  * Literal templates. Compiling is most of the cost of running a short source, and a program
  * that sends the same statements again with other literal values (a row number, the text of
@@ -39,6 +41,30 @@ static void shapeput(js_State *J, const void *data, int n)
 	J->shape.len += n;
 }
 
+/* What a byte can be around a plain literal, by a table: plainend runs on every literal that
+   changed, every line. 1: inside a plain string (printable ASCII but the backslash; the
+   quote ends it first); 2: would carry a number on, or is a letter the lexer refuses there. */
+#define INSTRING 1
+#define AFTERNUMBER 2
+static const unsigned char aroundliteral[256] = {
+	0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+	0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+	1, 1, 1, 1, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 3, 1,
+	3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 1, 1, 1, 1, 1, 1,
+	1, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3,
+	3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 1, 2, 1, 1, 3,
+	1, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3,
+	3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 1, 1, 1, 1, 0,
+	2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2,
+	2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2,
+	2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2,
+	2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2,
+	2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2,
+	2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2,
+	2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2,
+	2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2,
+};
+
 /* Where a plain literal starting at text[at] ends (one past it), or -1 when it is not plain. */
 static int plainend(const char *text, int at, int kind)
 {
@@ -48,7 +74,7 @@ static int plainend(const char *text, int at, int kind)
 		if (quote != '\'' && quote != '"')
 			return -1;
 		for (; text[j] != quote; ++j)
-			if ((unsigned char)text[j] < 0x20 || (unsigned char)text[j] > 0x7E || text[j] == '\\')
+			if (!(aroundliteral[(unsigned char)text[j]] & INSTRING))
 				return -1;
 		return j + 1;
 	}
@@ -60,9 +86,7 @@ static int plainend(const char *text, int at, int kind)
 	if (j == at || j - at > 15)
 		return -1;
 	/* nothing that could carry the number on, nor a letter the lexer would refuse */
-	if ((text[j] >= '0' && text[j] <= '9') || (text[j] >= 'a' && text[j] <= 'z') ||
-			(text[j] >= 'A' && text[j] <= 'Z') || text[j] == '.' || text[j] == '_' ||
-			text[j] == '$' || text[j] == '\\' || (unsigned char)text[j] >= 0x80)
+	if (aroundliteral[(unsigned char)text[j]] & AFTERNUMBER)
 		return -1;
 	return j;
 }
@@ -282,7 +306,7 @@ static int takeliterals(js_State *J, js_Function *F)
 			return 0;
 		if (have->pc >= 0)
 			continue;
-		/* js_relit hands on the template's own string where the bytes are the same */
+		/* the same string, interned, is the same pointer */
 		if (have->kind == TK_STRING ? have->string != want->string && strcmp(have->string, want->string) != 0
 				: memcmp(&have->number, &want->number, sizeof have->number) != 0)
 			return 0;
@@ -344,67 +368,132 @@ int js_takeliterals(js_State *J, int idx)
 	return taken;
 }
 
+/* How many bytes from the start a and b have the same, looking at no more than limit. A word
+   at a time: the sources sent again are mostly the same text, and differ in a few bytes. */
+static int samebytes(const char *a, const char *b, int limit)
+{
+	uint64_t x, y;
+	int k = 0;
+	while (k + 8 <= limit) {
+		memcpy(&x, a + k, sizeof x);
+		memcpy(&y, b + k, sizeof y);
+		if (x != y)
+			break;
+		k += 8;
+	}
+#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+	/* the first byte that differs is the lowest set in x ^ y; the last bytes, fewer than a
+	   word, are looked at as the word that ends with them */
+	if (k + 8 <= limit)
+		return k + __builtin_ctzll(x ^ y) / 8;
+	if (limit >= 8) {
+		memcpy(&x, a + limit - 8, sizeof x);
+		memcpy(&y, b + limit - 8, sizeof y);
+		return x == y ? limit : limit - 8 + __builtin_ctzll(x ^ y) / 8;
+	}
+#endif
+	while (k < limit && a[k] == b[k])
+		++k;
+	return k;
+}
+
+/* The old source and the new are walked together from one difference to the next; each
+   difference must fall in a literal the template has a place for, which the new source must
+   have as a plain literal of the same kind, after which the two texts go on from the ends of
+   their literals. Literals with the same bytes are not looked at one by one, and only those
+   that changed are written. The scan holds what changed (pc there: the literal's ordinal),
+   so the template changes only once the whole source is known to fit it. */
 static int relit(js_State *J, js_Function *F, const char *source)
 {
-	const char *old;
-	int i, o = 0, n = 0, end, length;
-	js_Literal *lit;
+	const char *old = F->littext;
+	int i = 0, o = 0, n = 0, k, end, length, oldlength, first;
+	js_Literal *have, *lit;
+	double x;
 
-	/* the scan holds a template's literals since its source was scanned; a template that
-	   has more than the scan has room for is left to compiling */
-	if (!F->littext || F->litlen > J->scancap)
+	/* a template that has more literals than the scan has room for is left to compiling */
+	if (!old || F->litlen > J->scancap)
 		return 0;
-	old = F->littext;
 	length = (int)strlen(source);
+	oldlength = (int)strlen(old);
 	J->scanlen = 0;
 	J->scansource = source;
-	for (i = 0; i < F->litlen; ++i) {
-		const js_Literal *have = &F->littab[i];
-		int between = have->start - o, size = have->end - have->start;
-		if (have->end < 0 || n + between > length || memcmp(old + o, source + n, between) != 0)
+	for (;;) {
+		k = samebytes(old + o, source + n, oldlength - o < length - n ? oldlength - o : length - n);
+		o += k;
+		n += k;
+		if (o == oldlength && n == length)
+			break;
+		/* the first literal not over before the difference; one whose end is not known is
+		   skipped, so a difference in it lands before the next one's start and fails */
+		while (i < F->litlen && F->littab[i].end < o)
+			++i;
+		if (i == F->litlen)
 			return 0;
-		n += between;
+		have = &F->littab[i];
+		/* a difference between literals, or in one compiled in: the source needs compiling */
+		if (have->start > o || !have->plain || have->pc < 0)
+			return 0;
+		/* the new literal starts where the old did, moved by what changed before it */
+		end = plainend(source, have->start + (n - o), have->kind);
+		if (end < n)
+			return 0;
 		lit = &J->scan[J->scanlen++];
-		lit->kind = have->kind;
-		lit->pc = -1;
-		lit->string = NULL;
-		lit->number = 0;
-		lit->start = n;
-		if (n + size <= length && memcmp(old + have->start, source + n, size) == 0) {
-			/* the same bytes: the same literal, as long as the text goes on the same */
-			lit->end = n + size;
-			lit->plain = have->plain;
-			lit->string = have->string;
-			lit->number = have->number;
-		} else {
-			/* a literal compiled in must be the same: the source needs compiling afresh */
-			if (!have->plain || have->pc < 0 || (end = plainend(source, n, have->kind)) < 0)
-				return 0;
-			lit->end = end;
-			lit->plain = 1;
-			if (have->kind == TK_STRING) {
-				/* into the scan's own buffer: not interned, since every line brings new ones */
-				if (!roomfortext(J, lit, end - n - 1))
-					return 0;
-				memcpy(lit->text, source + n + 1, (size_t)(end - n - 2));
-				lit->text[end - n - 2] = 0;
-				lit->string = lit->text;
-			} else {
-				double x = 0;
-				int k;
-				for (k = n; k < end; ++k)
-					x = x * 10 + (source[k] - '0');
-				lit->number = x;
-			}
-		}
+		lit->pc = i;
+		lit->start = have->start + (n - o);
+		lit->end = end;
 		o = have->end;
-		n = lit->end;
+		n = end;
+		++i;
 	}
-	if (strcmp(old + o, source + n) != 0)
-		return 0;
-	/* the kinds are the template's, and its compiled-in literals are unchanged; the tails
-	   compared equal, so the old source's length follows from where each one's started */
-	return putliterals(J, F, length, o + (length - n));
+	if (J->scanlen == 0)
+		return 1;
+
+	/* every allocation before the first change */
+	if (length > oldlength) {
+		char *text = J->alloc(J->actx, F->littext, length + 1);
+		if (!text)
+			return 0;
+		F->littext = text;
+	}
+	for (k = 0; k < J->scanlen; ++k) {
+		lit = &J->scan[k];
+		if (F->littab[lit->pc].kind == TK_STRING && !roomfortext(J, &F->littab[lit->pc], lit->end - lit->start - 1))
+			return 0;
+	}
+
+	for (k = 0; k < J->scanlen; ++k) {
+		lit = &J->scan[k];
+		have = &F->littab[lit->pc];
+		if (have->kind == TK_STRING) {
+			memcpy(have->text, source + lit->start + 1, (size_t)(lit->end - lit->start - 2));
+			have->text[lit->end - lit->start - 2] = 0;
+			memcpy(F->code + have->pc, &have->text, sizeof have->text);
+			have->string = have->text;
+		} else {
+			for (x = 0, end = lit->start; end < lit->end; ++end)
+				x = x * 10 + (source[end] - '0');
+			memcpy(F->code + have->pc, &x, sizeof x);
+			have->number = x;
+		}
+	}
+	/* the places of the literals from the first that changed on, and the source from there */
+	first = J->scan[0].pc;
+	for (i = first, k = 0, n = 0; i < F->litlen; ++i) {
+		have = &F->littab[i];
+		if (k < J->scanlen && J->scan[k].pc == i) {
+			n = J->scan[k].end - have->end;
+			have->start = J->scan[k].start;
+			have->end = J->scan[k].end;
+			++k;
+		} else {
+			have->start += n;
+			if (have->end >= 0)
+				have->end += n;
+		}
+	}
+	o = F->littab[first].start;
+	memcpy(F->littext + o, source + o, (size_t)(length - o) + 1);
+	return 1;
 }
 
 /* Nothing here throws (memory is asked for without), so no handler is set up. */

@@ -1,4 +1,4 @@
-# The script control over mujs 1.3.2, built here from Debian's source with twenty-nine patches of
+# The script control over mujs 1.3.2, built here from Debian's source with thirty patches of
 # ours, applied in this order (each file says why at its top). Where a patch brings code of
 # our own, that code is a source file here (js*.c), built beside the interpreter with our
 # warnings; the patch holds only the hooks into mujs's own files.
@@ -41,7 +41,8 @@
 #   json-tojson.patch      JSON.stringify asks for toJSON only where a chain ever had one;
 #   plain-assign.patch     an assignment looks along the chain only where it ever had an accessor;
 #   short-strings.patch    a text held in the value itself is copied a few bytes at a time;
-#   global-vars.patch      the global object's variables are found again by the name's address.
+#   global-vars.patch      the global object's variables are found again by the name's address;
+#   json-plain-table.patch JSON.stringify tells a character it writes as it is by a table.
 # All but insertion-order, undefined-behaviour and cjk-letters are for speed only: the
 # results are the same without them (tests/script_differential_test runs both builds).
 # The pristine source is never kept in the repository. It comes from Debian 12's source
@@ -130,7 +131,7 @@ set(mujs_patches
   regexp-source.patch object-values.patch buffer-chars.patch json-texts.patch
   flat-push.patch json-quoted.patch object-members.patch name-order.patch
   hot-calls.patch json-tojson.patch plain-assign.patch short-strings.patch
-  global-vars.patch)
+  global-vars.patch json-plain-table.patch)
 list(TRANSFORM mujs_patches PREPEND ${CMAKE_CURRENT_LIST_DIR}/)
 set(mujs_dir ${CMAKE_BINARY_DIR}/mujs-patched)
 cellbrae_patched_mujs(${mujs_dir} ${mujs_patches})
