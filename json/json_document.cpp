@@ -43,6 +43,17 @@ using Access = JsonDocumentAccess;
 
 // ---- evaluation ------------------------------------------------------------------------
 
+// Copies size bytes, at least one Word's and at most two, as two Words laid over each other.
+template <class Word>
+void copyAsTwoWords(char* to, const char* from, size_t size) {
+  Word head;
+  Word tail;
+  std::memcpy(&head, from, sizeof head);
+  std::memcpy(&tail, from + size - sizeof tail, sizeof tail);
+  std::memcpy(to, &head, sizeof head);
+  std::memcpy(to + size - sizeof tail, &tail, sizeof tail);
+}
+
 // Copies a part of the expression. Most parts are a few bytes (" != null", an index, a
 // bracket), for which a call of the library's copy costs more than the copy: up to sixteen
 // bytes go as two words or two half-words laid over each other, still inside the part.
@@ -50,19 +61,9 @@ void copyPart(char* to, std::string_view part) {
   const char* from = part.data();
   const size_t size = part.size();
   if (size >= 8 && size <= 16) {
-    uint64_t head;
-    uint64_t tail;
-    std::memcpy(&head, from, 8);
-    std::memcpy(&tail, from + size - 8, 8);
-    std::memcpy(to, &head, 8);
-    std::memcpy(to + size - 8, &tail, 8);
+    copyAsTwoWords<uint64_t>(to, from, size);
   } else if (size >= 4 && size < 8) {
-    uint32_t head;
-    uint32_t tail;
-    std::memcpy(&head, from, 4);
-    std::memcpy(&tail, from + size - 4, 4);
-    std::memcpy(to, &head, 4);
-    std::memcpy(to + size - 4, &tail, 4);
+    copyAsTwoWords<uint32_t>(to, from, size);
   } else if (size < 4) {
     for (size_t i = 0; i < size; ++i) to[i] = from[i];
   } else {
