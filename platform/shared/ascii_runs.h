@@ -16,6 +16,36 @@
 
 namespace asciiRuns {
 
+// The end of a run within the fewer than sixteen units left from `at` of a text of `size`:
+// eight and then four at a time, the last group of each size laid over the end of the text,
+// where it copies units again that were copied already. eight(from) and four(from) copy a group
+// and answer a bit for each of its units that ends the run (none for those before `at`).
+// Answers the run's end or, in a text of fewer than four units, where a walk unit by unit goes
+// on; a unit that ends the run ends that walk at once, so the caller walks on from here either way.
+template <class Eight, class Four>
+size_t shortRunEnd(size_t at, size_t size, Eight eight, Four four) {
+  const auto endIn = [](size_t from, unsigned stops) { return from + static_cast<size_t>(std::countr_zero(stops)); };
+  if (size - at >= 8) {
+    if (const unsigned stops = eight(at); stops != 0) return endIn(at, stops);
+    at += 8;
+  }
+  if (at == size) return at;
+  if (size >= 8) {
+    const unsigned stops = eight(size - 8);
+    return stops != 0 ? endIn(size - 8, stops) : size;
+  }
+  if (size - at >= 4) {
+    if (const unsigned stops = four(at); stops != 0) return endIn(at, stops);
+    at += 4;
+  }
+  if (at == size) return at;
+  if (size >= 4) {
+    const unsigned stops = four(size - 4);
+    return stops != 0 ? endIn(size - 4, stops) : size;
+  }
+  return at;
+}
+
 // Copies bytes to out (room for bytes.size() units) as UTF-16 up to the first byte of 0x80 or
 // above; answers how many were copied. Units after those may be overwritten.
 inline size_t widen(std::string_view bytes, char16_t* out) {
@@ -48,29 +78,7 @@ inline size_t widen(std::string_view bytes, char16_t* out) {
     _mm_storel_epi64(reinterpret_cast<__m128i*>(out + from), _mm_unpacklo_epi8(chunk, zero));
     return static_cast<unsigned>(_mm_movemask_epi8(chunk)) & 0xFu;
   };
-  // The first byte of 0x80 or above among those a group starting at `from` saw; the bytes
-  // before `at` in it are ASCII already.
-  auto endOfRun = [](size_t from, unsigned others) { return from + static_cast<size_t>(std::countr_zero(others)); };
-  if (size - at >= 8) {
-    const unsigned others = widenEight(at);
-    if (others != 0) return endOfRun(at, others);
-    at += 8;
-  }
-  if (at == size) return at;
-  if (size >= 8) {
-    const unsigned others = widenEight(size - 8);
-    return others != 0 ? endOfRun(size - 8, others) : size;
-  }
-  if (size - at >= 4) {
-    const unsigned others = widenFour(at);
-    if (others != 0) return endOfRun(at, others);
-    at += 4;
-  }
-  if (at == size) return at;
-  if (size >= 4) {
-    const unsigned others = widenFour(size - 4);
-    return others != 0 ? endOfRun(size - 4, others) : size;
-  }
+  at = shortRunEnd(at, size, widenEight, widenFour);
 #endif
   for (; bytes.size() - at >= 16; at += 16) {
     // Copied out first: out may alias bytes as far as the compiler knows, and a local copy
@@ -116,44 +124,21 @@ inline size_t narrow(std::u16string_view units, char* out, bool stopAtNul = fals
     const auto plain = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(kept(first), kept(second))));
     if (plain != 0xFFFF) return at + static_cast<size_t>(std::countr_zero(~plain));
   }
-  // Fewer than sixteen left: eight and then four at a time, as widen does, the last group of
-  // each size laid over the end of the text. A group's bits for the units before `at` are set.
+  // Fewer than sixteen left: eight and then four at a time, as widen does; a group answers a
+  // bit for each unit not kept.
   const size_t size = units.size();
   auto narrowEight = [&](size_t from) {
     const __m128i part = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units.data() + from));
     _mm_storel_epi64(reinterpret_cast<__m128i*>(out + from), _mm_packus_epi16(part, part));
-    return static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(kept(part), zero)));
+    return ~static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(kept(part), zero))) & 0xFFu;
   };
   auto narrowFour = [&](size_t from) {
     const __m128i part = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(units.data() + from));
     const int32_t word = _mm_cvtsi128_si32(_mm_packus_epi16(part, part));
     std::memcpy(out + from, &word, sizeof word);
-    return static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(kept(part), zero))) | 0xF0u;
+    return ~static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(kept(part), zero))) & 0xFu;
   };
-  // The first unit not kept among those a group starting at `from` saw (all is 0xFF).
-  auto endOfRun = [](size_t from, unsigned plain) {
-    return from + static_cast<size_t>(std::countr_zero(~plain & 0xFFu));
-  };
-  if (size - at >= 8) {
-    const unsigned plain = narrowEight(at);
-    if (plain != 0xFF) return endOfRun(at, plain);
-    at += 8;
-  }
-  if (at == size) return at;
-  if (size >= 8) {
-    const unsigned plain = narrowEight(size - 8);
-    return plain != 0xFF ? endOfRun(size - 8, plain) : size;
-  }
-  if (size - at >= 4) {
-    const unsigned plain = narrowFour(at);
-    if (plain != 0xFF) return endOfRun(at, plain);
-    at += 4;
-  }
-  if (at == size) return at;
-  if (size >= 4) {
-    const unsigned plain = narrowFour(size - 4);
-    return plain != 0xFF ? endOfRun(size - 4, plain) : size;
-  }
+  at = shortRunEnd(at, size, narrowEight, narrowFour);
 #endif
   for (; units.size() - at >= 8; at += 8) {
     char16_t chunk[8];
