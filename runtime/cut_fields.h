@@ -36,7 +36,7 @@ void cutFields(const char* text, const char* separator, Field&& field, int32_t l
   }
   std::size_t fieldStart = 0;
   if (textLength >= kSearchedTextLength && holdsNoLeadByte(separator, separatorLength)) {
-    // The walk below reaches a place exactly when an even number of lead bytes stands just
+    // The walk further on reaches a place exactly when an even number of lead bytes stands just
     // before it: the byte before those is one it reaches, or the trail of one it reached, and
     // from there on it goes two bytes at a time. A separator with no lead byte cannot hide
     // inside such a run, so the text can be searched for it and each place found checked so.
@@ -54,23 +54,22 @@ void cutFields(const char* text, const char* separator, Field&& field, int32_t l
       from = fieldStart = at + separatorLength;
       if (limit > 0 && --limit == 0) return;
     }
-    if (fieldStart < textLength) field(text + fieldStart, textLength - fieldStart);
-    return;
-  }
-  std::size_t at = 0;
-  while (textLength - at >= separatorLength) {
-    // The first byte decides most places without a call.
-    if (text[at] == separator[0] &&
-        (separatorLength == 1 || std::memcmp(text + at + 1, separator + 1, separatorLength - 1) == 0)) {
-      field(text + fieldStart, at - fieldStart);
-      at += separatorLength;
-      fieldStart = at;
-      if (limit > 0 && --limit == 0) return;
-    } else if (isLeadByte(text[at])) {
-      if (text[at + 1] == '\0') break;
-      at += 2;
-    } else {
-      at += 1;
+  } else {
+    std::size_t at = 0;
+    while (textLength - at >= separatorLength) {
+      // The first byte decides most places without a call.
+      if (text[at] == separator[0] &&
+          (separatorLength == 1 || std::memcmp(text + at + 1, separator + 1, separatorLength - 1) == 0)) {
+        field(text + fieldStart, at - fieldStart);
+        at += separatorLength;
+        fieldStart = at;
+        if (limit > 0 && --limit == 0) return;
+      } else if (isLeadByte(text[at])) {
+        if (text[at + 1] == '\0') break;
+        at += 2;
+      } else {
+        at += 1;
+      }
     }
   }
   if (fieldStart < textLength) field(text + fieldStart, textLength - fieldStart);
