@@ -245,6 +245,21 @@ TEST_F(MainWindowTest, TabTypesATabAndFocusMovesAsTheWindowReads) {
   input->clear();
   input->insertPlainText(qs(u"张\u00a0三丰 25\n李四 30"));
   EXPECT_EQ(std::string(readContent(kMainWindow, unitId::kEditBox1).c_str()), gbk(u"张?三丰 25\r\n李四 30"));
+
+  // A read long enough to be converted in two parts: a NUL in either reads as "?" and the
+  // parts join with nothing lost or doubled.
+  QString lines;
+  std::string expected;
+  for (int i = 0; lines.size() < 300000; ++i) {
+    const QString number = QString::number(i);
+    lines += number + QChar(0) + QStringLiteral("序\n");
+    expected += number.toStdString() + "?" + gbk(u"序") + "\r\n";
+  }
+  input->clear();
+  input->insertPlainText(lines);
+  const TextValue read = readContent(kMainWindow, unitId::kEditBox1);
+  EXPECT_EQ(read.view().size(), expected.size());
+  EXPECT_TRUE(std::string(read.view()) == expected) << "every NUL as \"?\", the parts joined in order";
 }
 
 // A big paste goes into the box a piece at a time, the main thread taking other events between

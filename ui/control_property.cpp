@@ -136,19 +136,20 @@ PropertyValue readControlProperty(uint32_t windowId, uint32_t controlId, int32_t
     std::string restBytes;
     SideThread side;
     const bool restAside = rest != nullptr && side.start([&] { restBytes = windows().ansiText(rest); });
-    std::string bytes = windows().ansiText(taken);
+    const std::string bytes = windows().ansiText(taken);
     if (rest != nullptr) {
       if (restAside) side.join();
       else restBytes = windows().ansiText(rest);
-      bytes += restBytes;
       windows().releaseText(rest);
     }
-    // A text ends at its first NUL, so a NUL pasted into a box would cut off everything after
-    // it; it reads as "?", the sign of any character a text cannot hold.
-    for (char* at = bytes.data(); (at = static_cast<char*>(std::memchr(at, '\0', bytes.data() + bytes.size() - at)));) {
-      *at++ = '?';
+    // The parts go straight into the text: joined first, a long read would be copied twice.
+    if (const size_t size = bytes.size() + restBytes.size(); size != 0) {
+      char* const text = concatTexts({bytes, restBytes}).detach();
+      // A text ends at its first NUL, so a NUL pasted into a box would cut off everything
+      // after it; it reads as "?", the sign of any character a text cannot hold.
+      for (char* at = text; (at = static_cast<char*>(std::memchr(at, '\0', text + size - at)));) *at++ = '?';
+      value.text = TextValue::adopt(text);
     }
-    value.text = TextValue::copyOf(bytes);
     windows().releaseText(taken);
   }
   return value;
