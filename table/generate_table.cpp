@@ -45,11 +45,6 @@ bool TableRun::recordInput() {
 }
 
 void TableRun::writeTable() {
-  cellStore_.clear();
-  // The store has done its part: ending it here gives its engine's memory back before the
-  // table is built (a 100,000-line store holds ~50 MB).
-  cellStore_.destroy();
-  platformProcess().giveBackFreeMemory();
   // Converted and laid out for the output box a piece at a time, so that the table is never
   // held whole beside the box's copy and the window only has to take it. The next pieces are
   // rendered, converted and cut into the box's blocks ahead; the worker only writes them into
@@ -64,6 +59,12 @@ void TableRun::writeTable() {
       piece = content.prepare(rendered);
       return true;
     });
+    // The store has done its part: ending it here, while the first pieces are rendered,
+    // gives its engine's memory back before the box's layout grows (a 100,000-line store
+    // holds ~50 MB; the pieces waiting, a few hundred KiB).
+    cellStore_.clear();
+    cellStore_.destroy();
+    platformProcess().giveBackFreeMemory();
     for (PreparedContent::Piece piece; pieces.take(piece);) content.append(std::move(piece));
   }
   // The input's lines and widths end before the table is written.
