@@ -8,6 +8,7 @@
 #include <thread>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -55,17 +56,25 @@ TEST(SanitizerCanaryDeathTest, LeakSanitizerCatchesALostBlock) {
 
 TEST(SanitizerCanaryDeathTest, ThreadSanitizerCatchesADataRace) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
+  // The two writes come one after the other, ordered by relaxed flags only, and the first
+  // writer is still there at the second: writes made at the same instant can miss each
+  // other, and the history of a thread that has ended can be gone before the second write
+  // looks for it. Either left a busy machine's run without a report now and then.
   EXPECT_EXIT(
       {
         static int shared = 0;
-        std::atomic<bool> go{false};
+        std::atomic<bool> written{false};
+        std::atomic<bool> seen{false};
         std::thread other([&] {
-          while (!go.load(std::memory_order_relaxed)) {
-          }
           ++shared;
+          written.store(true, std::memory_order_relaxed);
+          // Asleep, not spinning: each look at the flag adds to the thread's history.
+          while (!seen.load(std::memory_order_relaxed)) usleep(1000);
         });
-        go.store(true, std::memory_order_relaxed);
+        while (!written.load(std::memory_order_relaxed)) {
+        }
         ++shared;
+        seen.store(true, std::memory_order_relaxed);
         other.join();
         std::exit(0);
       },
